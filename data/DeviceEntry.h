@@ -1,0 +1,39 @@
+#pragma once
+
+// One found or manually added controller and everything the tool keeps about it.
+
+#include "data/Records.h"
+#include "device/DeviceInfo.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QTreeWidgetItem; // the window's tree nodes; the entry only remembers which ones are its own
+
+struct TDeviceEntry {
+    std::int32_t Serial = 0;
+    bool DHCP = false;
+    QString IPAddress;  // at most 15 characters
+    QString SubnetMask; // at most 15 characters
+    QString Gateway;    // at most 15 characters
+    QString Name;       // at most 40 characters
+    bool LoggedIn = false;
+    QString UserName; // at most 10 characters
+    QString Password; // at most 10 characters
+    QTreeWidgetItem* ConfigNode = nullptr;
+    QTreeWidgetItem* ModuleFolderNode = nullptr;
+    QTreeWidgetItem* TransponderFolderNode = nullptr;
+    // Records are allocated one by one so that tree nodes and editors can point at them while the
+    // tables grow and shrink.
+    std::vector<std::unique_ptr<TTransponderEntry>> Transponders;
+    std::vector<std::unique_ptr<TModuleEntry>> Modules;
+    bool InfoValid = false;
+    TDeviceInfo Info{};
+};
+
+inline bool FirmwareAtLeast(const TDeviceEntry& entry, int n) {
+    return FirmwareAtLeast(entry.InfoValid, entry.Info, n);
+}

@@ -1,0 +1,188 @@
+#include "device/klvutils.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+QString g_appDir;
+
+// Windows-1252 0x80..0x9F; the five undefined positions map to the C1 code points as Windows does.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char toAnsiChar(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<char>(c);
+    for (int i = 0; i < 32; ++i) {
+        if (kCp1252High[i] == c)
+            return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
+int hexValue(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+QString ChooseStr(bool Flag, const QString& IfTrue, const QString& IfFalse) {
+    return Flag ? IfTrue : IfFalse;
+}
+
+bool HexToCode(const QString& Text, std::uint8_t* Dest, int High) {
+    if (High + 1 < 10)
+        return false;
+    std::memset(Dest, 0, static_cast<std::size_t>(High) + 1);
+    Dest[High] = 0xFF;
+    QString text = Text;
+    if (text.isEmpty())
+        return false;
+    if (text.size() % 2 != 0)
+        text.remove(0, 1);
+    const int pairs = static_cast<int>(text.size() / 2);
+    int i = std::max(High - pairs, 0);
+    while (!text.isEmpty()) {
+        QString pair;
+        CutStr(text, 1, 2, pair);
+        const int hi = hexValue(pair.at(0));
+        const int lo = hexValue(pair.at(1));
+        const std::uint8_t value = (hi < 0 || lo < 0) ? 0 : static_cast<std::uint8_t>(hi * 16 + lo);
+        if (i < High)
+            Dest[i] = value;
+        ++i;
+    }
+    return true;
+}
+
+QString BytesToHex(const std::uint8_t* Data, int Count) {
+    static const char digits[] = "0123456789ABCDEF";
+    QString result;
+    for (int i = 0; i < Count; ++i) {
+        if (result.isEmpty() && Data[i] == 0)
+            continue;
+        result += QLatin1Char(digits[Data[i] >> 4]);
+        result += QLatin1Char(digits[Data[i] & 0x0F]);
+    }
+    return result;
+}
+
+QString CharsToStr(const char* Chars, int High) {
+    if (High < 0)
+        return QString();
+    const auto size = static_cast<std::size_t>(High) + 1;
+    const void* nul = std::memchr(Chars, 0, size);
+    const auto length = nul ? static_cast<qsizetype>(static_cast<const char*>(nul) - Chars)
+                            : static_cast<qsizetype>(size);
+    return FromAnsi(Chars, length);
+}
+
+QString CharsToStr(const std::uint8_t* Chars, int High) {
+    return CharsToStr(reinterpret_cast<const char*>(Chars), High);
+}
+
+QString CodeToStr(const std::uint8_t* Code, int High) {
+    if (High < 0)
+        return QString();
+    if (Code[High] == 0xFF)
+        return BytesToHex(Code, High);
+    return CharsToStr(Code, High);
+}
+
+void CutStr(QString& S, int Index, int Count, QString& Part) {
+    const qsizetype start = std::max(Index, 1) - 1;
+    if (Count <= 0 || start >= S.size()) {
+        Part.clear();
+        return;
+    }
+    Part = S.mid(start, Count);
+    S.remove(start, Part.size());
+}
+
+const QString& AppDir() {
+    return g_appDir;
+}
+
+void SetAppDir(const QString& dir) {
+    QString path = QDir::fromNativeSeparators(dir);
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    QDir().mkpath(path);
+    g_appDir = path;
+}
+
+void InitAppDir() {
+    // The program's own folder where the user may write there (a portable install on Windows);
+    // otherwise the per-user application data folder.
+    const QString programDir = QCoreApplication::applicationDirPath();
+#ifdef Q_OS_WIN
+    const QFileInfo info(programDir);
+    if (info.isDir() && info.isWritable()) {
+        SetAppDir(programDir);
+        return;
+    }
+#endif
+    QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (dataDir.isEmpty())
+        dataDir = QDir::homePath() + QStringLiteral("/.kelvora-admin");
+    SetAppDir(dataDir);
+}
+
+void ClearAppDir() {
+    g_appDir.clear();
+}
+
+QChar FilterHexKey(QChar typed) {
+    if (typed.unicode() == 0x08)
+        return typed;
+    const char16_t u = typed.unicode();
+    const QChar upper = (u >= 'a' && u <= 'z') ? QChar(u - 'a' + 'A') : typed;
+    const char16_t v = upper.unicode();
+    if ((v >= '0' && v <= '9') || (v >= 'A' && v <= 'F'))
+        return upper;
+    return QChar();
+}
+
+QByteArray ToAnsi(const QString& text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (QChar c : text)
+        bytes.append(toAnsiChar(c.unicode()));
+    return bytes;
+}
+
+QString FromAnsi(const char* data, qsizetype length) {
+    QString text;
+    text.reserve(length);
+    for (qsizetype i = 0; i < length; ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        text.append(QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b)));
+    }
+    return text;
+}
+
+void StrToChars(const QString& text, std::uint8_t* field, int size) {
+    if (size <= 0)
+        return;
+    const QByteArray bytes = ToAnsi(text);
+    const int n = static_cast<int>(std::min<qsizetype>(bytes.size(), size));
+    std::memcpy(field, bytes.constData(), static_cast<std::size_t>(n));
+    if (n < size)
+        field[n] = 0;
+}

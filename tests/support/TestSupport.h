@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QString>
+
+namespace testsupport {
+
+// A loopback TCP port that was free a moment ago on every address of 127.0.0.0/8 the tests use.
+quint16 freeTcpPort();
+
+// Hex dump "00 1A FF" for readable byte comparisons in failure messages.
+QString hexDump(const QByteArray& bytes);
+
+// Reads a whole file; empty when it can't be opened.
+QByteArray readFile(const QString& path);
+bool writeFile(const QString& path, const QByteArray& bytes);
+
+} // namespace testsupport

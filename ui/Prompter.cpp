@@ -1,0 +1,62 @@
+#include "ui/Prompter.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::Icon toQt(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Warning:
+        return QMessageBox::Warning;
+    case MsgIcon::Error:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QString DisplayText(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+QString ApplicationTitle() {
+    return QStringLiteral("Kelvora compact Administrator");
+}
+
+void QtPrompter::message(QWidget* parent, const QString& text, MsgIcon icon) {
+    QMessageBox box(toQt(icon), ApplicationTitle(), DisplayText(text), QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool QtPrompter::question(QWidget* parent, const QString& text, MsgIcon icon) {
+    QMessageBox box(toQt(icon), ApplicationTitle(), DisplayText(text), QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtPrompter::openFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                 const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString QtPrompter::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                 const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+}
+
+QString QtPrompter::existingDirectory(QWidget* parent, const QString& caption, const QString& dir) {
+    return QFileDialog::getExistingDirectory(parent, caption, dir);
+}
+
+int QtPrompter::runDialog(QDialog& dialog) {
+    return dialog.exec();
+}

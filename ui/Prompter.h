@@ -1,0 +1,48 @@
+#pragma once
+
+// Every message box and every file or folder dialog of the program goes through one Prompter, so that
+// tests can answer them from a script and check each text with its icon.
+
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+enum class MsgIcon { Information, Warning, Error };
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    // A message box with an OK button.
+    virtual void message(QWidget* parent, const QString& text, MsgIcon icon) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool question(QWidget* parent, const QString& text, MsgIcon icon) = 0;
+    // Common dialogs; an empty result means cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                 const QString& filter) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                 const QString& filter) = 0;
+    virtual QString existingDirectory(QWidget* parent, const QString& caption, const QString& dir) = 0;
+    // Shows one of the program's own modal dialogs; returns its result (QDialog::Accepted / Rejected).
+    virtual int runDialog(QDialog& dialog) = 0;
+};
+
+// The real thing: Qt's message boxes and dialogs.
+class QtPrompter : public Prompter {
+public:
+    void message(QWidget* parent, const QString& text, MsgIcon icon) override;
+    bool question(QWidget* parent, const QString& text, MsgIcon icon) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
+                         const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                         const QString& filter) override;
+    QString existingDirectory(QWidget* parent, const QString& caption, const QString& dir) override;
+    int runDialog(QDialog& dialog) override;
+};
+
+// The texts of this program keep the line breaks of their origin (\r\n, single \r); a widget wants \n.
+QString DisplayText(const QString& text);
+
+// The application title, also the caption of every message box.
+QString ApplicationTitle();
