@@ -1,9 +1,60 @@
+// kelvora-admin: the Kelvora compact Administrator.
+
+#include "ui/main.h"
+#include "device/NetworkTargets.h"
+#include "device/klvutils.h"
+#include "ui/ErrorHandler.h"
 #include "ui/Prompter.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace {
+
+// The last line of defence of the general error handler: an exception that escaped an event handler
+// is shown and the event loop goes on.
+class AdministratorApplication : public QApplication {
+public:
+    AdministratorApplication(int& argc, char** argv, Prompter& prompter)
+        : QApplication(argc, argv), m_prompter(prompter) {}
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (...) {
+            ShowException(m_prompter, activeWindow(), std::current_exception());
+            return false;
+        }
+    }
+
+private:
+    Prompter& m_prompter;
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    QtPrompter prompter;
+    AdministratorApplication app(argc, argv, prompter);
     QApplication::setApplicationName(ApplicationTitle());
-    return 0;
+    QApplication::setApplicationDisplayName(ApplicationTitle());
+    QApplication::setOrganizationName(QStringLiteral("nopra"));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+
+    // Qt's own buttons and dialogs in German: "Ja", "Nein", "Abbrechen", "Öffnen", "Speichern".
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    InitAppDir();
+    SetTargets(NetworkTargets::fromEnvironment());
+
+    TMain_Dlg window(prompter);
+    window.show();
+    const int result = QApplication::exec();
+    ClearAppDir();
+    return result;
 }

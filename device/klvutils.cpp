@@ -88,8 +88,8 @@ QString CharsToStr(const char* Chars, int High) {
         return QString();
     const auto size = static_cast<std::size_t>(High) + 1;
     const void* nul = std::memchr(Chars, 0, size);
-    const auto length = nul ? static_cast<qsizetype>(static_cast<const char*>(nul) - Chars)
-                            : static_cast<qsizetype>(size);
+    const auto length =
+        nul ? static_cast<qsizetype>(static_cast<const char*>(nul) - Chars) : static_cast<qsizetype>(size);
     return FromAnsi(Chars, length);
 }
 
@@ -185,4 +185,21 @@ void StrToChars(const QString& text, std::uint8_t* field, int size) {
     std::memcpy(field, bytes.constData(), static_cast<std::size_t>(n));
     if (n < size)
         field[n] = 0;
+}
+
+std::int32_t HexStrToInt(const QString& digits) {
+    const QString text = QStringLiteral("$") + digits;
+    bool ok = !digits.isEmpty() && digits.size() <= 8;
+    std::uint32_t value = 0;
+    for (QChar c : digits) {
+        const int v = hexValue(c);
+        if (v < 0) {
+            ok = false;
+            break;
+        }
+        value = value * 16 + static_cast<std::uint32_t>(v);
+    }
+    if (!ok)
+        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString());
+    return static_cast<std::int32_t>(value);
 }

@@ -54,3 +54,14 @@ inline QString FromAnsi(const QByteArray& bytes) {
 // Writes text into a fixed field of `size` bytes: the characters, then one NUL if there is room.
 // Bytes after the NUL are left as they are. Text longer than the field is cut.
 void StrToChars(const QString& text, std::uint8_t* field, int size);
+
+// The runtime's conversion error (a text that is not a number), with its English message.
+#include <stdexcept>
+class EConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "$" + digits read as a hexadecimal 32-bit integer, the way serial numbers are typed and sent:
+// up to eight digits (FFFFFFFF is -1). Throws EConvertError "'$<digits>' is not a valid integer value".
+std::int32_t HexStrToInt(const QString& digits);

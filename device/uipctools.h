@@ -1,0 +1,57 @@
+#pragma once
+
+// Finding controllers and setting their IP configuration: plain-text datagrams on UDP port 8001,
+// broadcast, no password.
+
+#include <QObject>
+#include <QStringList>
+#include <QUdpSocket>
+
+#include <cstdint>
+#include <stdexcept>
+
+// The first fields of a device entry, as a search reply gives them.
+struct TDeviceReply {
+    std::int32_t Serial = 0;
+    bool DHCP = false;
+    QString IPAddress;  // at most 15 characters
+    QString SubnetMask; // at most 15 characters
+    QString Gateway;    // at most 15 characters
+    QString Name;       // at most 40 characters
+};
+
+class TIPCInfo : public QObject {
+    Q_OBJECT
+public:
+    // Throws std::runtime_error "Error creating the broadcast socket" or "Error configuring the socket".
+    explicit TIPCInfo(QObject* parent = nullptr);
+    ~TIPCInfo() override;
+
+    // Broadcasts the search and collects the distinct replies (compared without regard to case) in
+    // arrival order; true when there is at least one. The window stays responsive meanwhile.
+    bool FindDevices(QStringList& replies);
+
+    // Splits a search reply. Throws EConvertError when the serial field is not hexadecimal.
+    static TDeviceReply ParseDeviceReply(const QString& reply);
+
+    // Sends the IP configuration twice, 50 ms apart. Throws std::runtime_error "Error sending broadcast".
+    void SendIPConfig(std::int32_t serial, bool dhcp, const QString& ipAddress, const QString& subnetMask,
+                      const QString& gateway);
+
+    // The datagram SendIPConfig sends (cut to the buffer's 200 bytes).
+    static QByteArray IPConfigRequest(std::int32_t serial, bool dhcp, const QString& ipAddress,
+                                      const QString& subnetMask, const QString& gateway);
+
+    // Poll interval of the search (100 ms) and the pause after each IP-configuration datagram (50 ms);
+    // tests may shorten them.
+    int PollMs = 100;
+    int IPConfigPauseMs = 50;
+
+    static constexpr int kBufferSize = 200;
+    static constexpr int kIdleCount = 5;
+
+private:
+    void sendWhole(const QByteArray& datagram);
+
+    QUdpSocket m_socket;
+};

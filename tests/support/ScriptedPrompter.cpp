@@ -1,0 +1,75 @@
+#include "support/ScriptedPrompter.h"
+
+#include <QDialog>
+#include <QSettings>
+
+void ScriptedPrompter::message(QWidget*, const QString& text, MsgIcon icon) {
+    shown.push_back({QStringLiteral("message"), text, icon});
+    if (onMessage)
+        onMessage(text);
+}
+
+bool ScriptedPrompter::question(QWidget*, const QString& text, MsgIcon icon) {
+    shown.push_back({QStringLiteral("question"), text, icon});
+    if (questionAnswers.empty())
+        return false;
+    const bool answer = questionAnswers.front();
+    questionAnswers.pop_front();
+    return answer;
+}
+
+namespace {
+
+QString nextFile(std::deque<QString>& answers) {
+    if (answers.empty())
+        return QString();
+    QString answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
+
+QString ScriptedPrompter::openFileName(QWidget*, const QString& caption, const QString&, const QString&) {
+    shown.push_back({QStringLiteral("open"), caption, MsgIcon::Information});
+    return nextFile(fileAnswers);
+}
+
+QString ScriptedPrompter::saveFileName(QWidget*, const QString& caption, const QString&, const QString&) {
+    shown.push_back({QStringLiteral("save"), caption, MsgIcon::Information});
+    return nextFile(fileAnswers);
+}
+
+QString ScriptedPrompter::existingDirectory(QWidget*, const QString& caption, const QString&) {
+    shown.push_back({QStringLiteral("folder"), caption, MsgIcon::Information});
+    return nextFile(fileAnswers);
+}
+
+int ScriptedPrompter::runDialog(QDialog& dialog) {
+    ++dialogsRun;
+    shown.push_back({QStringLiteral("dialog"), dialog.windowTitle(), MsgIcon::Information});
+    if (dialogAnswers.empty())
+        return QDialog::Rejected;
+    auto answer = std::move(dialogAnswers.front());
+    dialogAnswers.pop_front();
+    // As a modal dialog would: shown (its show handler runs), filled in by the script, closed.
+    dialog.show();
+    const int result = answer(dialog);
+    dialog.hide();
+    return result;
+}
+
+QStringList ScriptedPrompter::messages() const {
+    QStringList texts;
+    for (const Shown& s : shown) {
+        if (s.kind == QLatin1String("message") || s.kind == QLatin1String("question"))
+            texts << s.text;
+    }
+    return texts;
+}
+
+TempSettings::TempSettings() {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path() + QStringLiteral("/user"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope,
+                       m_dir.path() + QStringLiteral("/system"));
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+// Key filters of entry fields: each typed character is checked (and may be changed) before the edit
+// sees it. Pasted text is not filtered, so callers still check what they read.
+
+#include <QObject>
+
+#include <functional>
+
+class QLineEdit;
+
+class KeyFilter : public QObject {
+    Q_OBJECT
+public:
+    // The filter returns the character to insert, or a null QChar to drop it.
+    KeyFilter(QLineEdit* edit, std::function<QChar(QChar)> filter);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* m_edit;
+    std::function<QChar(QChar)> m_filter;
+};
+
+// Hexadecimal digits, upper-cased (code, module address and serial fields).
+void InstallHexKeyFilter(QLineEdit* edit);
+// Digits and points (IP address fields).
+void InstallAddressKeyFilter(QLineEdit* edit);

@@ -1,0 +1,115 @@
+#include "ui/SettingsStore.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QVariant>
+#include <QWidget>
+
+#include <cstring>
+
+namespace settings {
+namespace {
+
+// HKLM\SOFTWARE\nopra\Kelvora\Administrator on Windows; the system-wide and per-user configuration
+// folders elsewhere.
+const QString kOrganization = QStringLiteral("nopra");
+const QString kProduct = QStringLiteral("Kelvora");
+const QString kDefaultsKey = QStringLiteral("Administrator/DefaultTransponderRestrictions");
+const QString kPlacementApplication = QStringLiteral("Kelvora compact Administrator");
+
+QString rectText(const QRect& r) {
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(r.left())
+        .arg(r.top())
+        .arg(r.left() + r.width())
+        .arg(r.top() + r.height());
+}
+
+bool parseFour(const QString& text, int out[4]) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return false;
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        out[i] = parts.at(i).trimmed().toInt(&ok);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TDefaultRestrictions DefaultRestrictionsFromValue(const QVariant& value) {
+    TDefaultRestrictions block{};
+    if (value.typeId() != QMetaType::QByteArray)
+        return block;
+    const QByteArray bytes = value.toByteArray();
+    if (bytes.size() > static_cast<qsizetype>(sizeof block))
+        return block;
+    std::memcpy(&block, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return block;
+}
+
+TDefaultRestrictions LoadDefaultRestrictions() {
+    // The per-user store shadows the per-machine one only where the machine's could not be written.
+    QSettings userStore(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kProduct);
+    if (userStore.contains(kDefaultsKey))
+        return DefaultRestrictionsFromValue(userStore.value(kDefaultsKey));
+    QSettings machineStore(QSettings::NativeFormat, QSettings::SystemScope, kOrganization, kProduct);
+    return DefaultRestrictionsFromValue(machineStore.value(kDefaultsKey));
+}
+
+bool SaveDefaultRestrictions(const TDefaultRestrictions& block) {
+    const QByteArray bytes(reinterpret_cast<const char*>(&block), sizeof block);
+    {
+        QSettings machineStore(QSettings::NativeFormat, QSettings::SystemScope, kOrganization, kProduct);
+        if (machineStore.isWritable()) {
+            machineStore.setValue(kDefaultsKey, bytes);
+            machineStore.sync();
+            if (machineStore.status() == QSettings::NoError) {
+                QSettings userStore(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kProduct);
+                userStore.remove(kDefaultsKey);
+                return true;
+            }
+        }
+    }
+    QSettings userStore(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kProduct);
+    userStore.setValue(kDefaultsKey, bytes);
+    userStore.sync();
+    return userStore.status() == QSettings::NoError;
+}
+
+void SaveWindowPlacement(const QWidget& window) {
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kPlacementApplication);
+    const int showCmd = window.isMinimized() ? 2 : (window.isMaximized() ? 3 : 1);
+    store.setValue(QStringLiteral("Flags"), 0);
+    store.setValue(QStringLiteral("ShowCmd"), showCmd);
+    store.setValue(QStringLiteral("PixelsPerInch"), window.logicalDpiY());
+    store.setValue(QStringLiteral("MinMaxPos"),
+                   QStringLiteral("%1,%2,%3,%4").arg(-1).arg(-1).arg(-1).arg(-1));
+    store.setValue(QStringLiteral("NormPos"),
+                   rectText(window.normalGeometry().isValid() ? window.normalGeometry() : window.geometry()));
+    store.sync();
+}
+
+bool RestoreWindowPlacement(QWidget& window) {
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kPlacementApplication);
+    int pos[4];
+    if (!parseFour(store.value(QStringLiteral("NormPos")).toString(), pos))
+        return false;
+    QRect rect(QPoint(pos[0], pos[1]), QPoint(pos[2] - 1, pos[3] - 1));
+    rect.setWidth(qMax(rect.width(), window.minimumWidth()));
+    rect.setHeight(qMax(rect.height(), window.minimumHeight()));
+    // A position on a screen that is no longer there would hide the window.
+    bool visible = false;
+    for (const QScreen* screen : QGuiApplication::screens())
+        visible = visible || screen->availableGeometry().intersects(rect);
+    if (!visible)
+        return false;
+    window.setGeometry(rect);
+    return true;
+}
+
+} // namespace settings
