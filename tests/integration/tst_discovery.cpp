@@ -1,0 +1,193 @@
+#include "device/NetworkTargets.h"
+#include "device/uipctools.h"
+#include "sim/DiscoveryService.h"
+#include "sim/SimController.h"
+
+#include <QElapsedTimer>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Answers every datagram with a scripted list of replies and records what it received.
+class ScriptedResponder : public QObject {
+public:
+    explicit ScriptedResponder(QList<QByteArray> replies) : m_replies(std::move(replies)) {
+        m_socket.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0);
+        connect(&m_socket, &QUdpSocket::readyRead, this, [this] {
+            while (m_socket.hasPendingDatagrams()) {
+                const QNetworkDatagram d = m_socket.receiveDatagram();
+                received.append(d.data());
+                for (const QByteArray& reply : m_replies)
+                    m_socket.writeDatagram(reply, d.senderAddress(), static_cast<quint16>(d.senderPort()));
+            }
+        });
+    }
+    quint16 port() const { return m_socket.localPort(); }
+    QList<QByteArray> received;
+
+private:
+    QUdpSocket m_socket;
+    QList<QByteArray> m_replies;
+};
+
+void pointAt(quint16 port) {
+    NetworkTargets targets;
+    targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
+    targets.discoveryPort = port;
+    SetTargets(targets);
+}
+
+sim::ControllerConfig controller(quint32 serial, const QString& name) {
+    sim::ControllerConfig config;
+    config.serial = serial;
+    config.name = name;
+    config.demoData = false;
+    return config;
+}
+
+} // namespace
+
+class TestDiscovery : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void noReplyEndsAfterFiveEmptyPolls();
+    void twoControllersInArrivalOrder();
+    void duplicatesListedOnce_data();
+    void duplicatesListedOnce();
+    void searchRequestIsExactlyFourBytes();
+    void longDatagramIsCut();
+    void windowStaysResponsiveDuringSearch();
+    void ipConfigSentTwiceAndApplied_data();
+    void ipConfigSentTwiceAndApplied();
+};
+
+void TestDiscovery::noReplyEndsAfterFiveEmptyPolls() {
+    ScriptedResponder silent({});
+    pointAt(silent.port());
+    TIPCInfo info;
+    QStringList replies{QStringLiteral("stale")};
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!info.FindDevices(replies));
+    const qint64 elapsed = clock.elapsed();
+    QVERIFY(replies.isEmpty());
+    QVERIFY2(elapsed >= 450 && elapsed < 2000, qPrintable(QString::number(elapsed)));
+}
+
+void TestDiscovery::twoControllersInArrivalOrder() {
+    sim::SimController first(controller(0x12AB3, QStringLiteral("Lager Tor 2")));
+    sim::SimController second(controller(0x12AB4, QStringLiteral("Büro")));
+    sim::DiscoveryService service;
+    service.addController(&first);
+    service.addController(&second);
+    QVERIFY(service.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    pointAt(service.port());
+    TIPCInfo info;
+    QStringList replies;
+    QVERIFY(info.FindDevices(replies));
+    QCOMPARE(replies, QStringList({QStringLiteral("12AB3 0 127.0.0.2 255.255.255.0 127.0.0.1 Lager Tor 2"),
+                                   QString::fromUtf8("12AB4 0 127.0.0.2 255.255.255.0 127.0.0.1 Büro")}));
+}
+
+void TestDiscovery::duplicatesListedOnce_data() {
+    QTest::addColumn<QList<QByteArray>>("sent");
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("identical twice") << QList<QByteArray>{"1 1 a b c X", "1 1 a b c X"}
+                                     << QStringList{QStringLiteral("1 1 a b c X")};
+    QTest::newRow("differing only in case")
+        << QList<QByteArray>{"12ab3 1 a b c Tor", "12AB3 1 A B C TOR", "2 0 a b c Y"}
+        << QStringList{QStringLiteral("12ab3 1 a b c Tor"), QStringLiteral("2 0 a b c Y")};
+}
+
+void TestDiscovery::duplicatesListedOnce() {
+    QFETCH(QList<QByteArray>, sent);
+    QFETCH(QStringList, listed);
+    ScriptedResponder responder(sent);
+    pointAt(responder.port());
+    TIPCInfo info;
+    QStringList replies;
+    QVERIFY(info.FindDevices(replies));
+    QCOMPARE(replies, listed);
+}
+
+void TestDiscovery::searchRequestIsExactlyFourBytes() {
+    ScriptedResponder responder({});
+    pointAt(responder.port());
+    TIPCInfo info;
+    QStringList replies;
+    info.FindDevices(replies);
+    QCOMPARE(responder.received, QList<QByteArray>{QByteArray("0 1 ", 4)});
+}
+
+void TestDiscovery::longDatagramIsCut() {
+    const QByteArray longReply = QByteArray("AB 1 a b c ") + QByteArray(600, 'N');
+    ScriptedResponder responder({longReply});
+    pointAt(responder.port());
+    TIPCInfo info;
+    QStringList replies;
+    QVERIFY(info.FindDevices(replies));
+    QCOMPARE(replies.size(), 1);
+    QCOMPARE(replies.first().size(), TIPCInfo::kBufferSize);
+    QCOMPARE(replies.first(), QString::fromLatin1(longReply.left(200)));
+}
+
+void TestDiscovery::windowStaysResponsiveDuringSearch() {
+    ScriptedResponder silent({});
+    pointAt(silent.port());
+    TIPCInfo info;
+    int ticks = 0;
+    QTimer timer;
+    timer.setInterval(20);
+    connect(&timer, &QTimer::timeout, this, [&] { ++ticks; });
+    timer.start();
+    QStringList replies;
+    info.FindDevices(replies);
+    // About 25 ticks in half a second; a search that blocked would deliver at most one.
+    QVERIFY2(ticks >= 8, qPrintable(QString::number(ticks)));
+}
+
+void TestDiscovery::ipConfigSentTwiceAndApplied_data() {
+    QTest::addColumn<bool>("dhcp");
+    QTest::addColumn<QByteArray>("datagram");
+    QTest::newRow("fixed") << false << QByteArray("12AB3 5 0 10.1.2.3 255.255.0.0 10.1.0.1");
+    QTest::newRow("dhcp") << true << QByteArray("12AB3 5 1");
+}
+
+void TestDiscovery::ipConfigSentTwiceAndApplied() {
+    QFETCH(bool, dhcp);
+    QFETCH(QByteArray, datagram);
+    sim::SimController device(controller(0x12AB3, QStringLiteral("Tor")));
+    device.config().dhcp = !dhcp;
+    sim::DiscoveryService service;
+    service.addController(&device);
+    QVERIFY(service.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    pointAt(service.port());
+    std::vector<qint64> arrivals;
+    QElapsedTimer clock;
+    clock.start();
+    connect(&service, &sim::DiscoveryService::datagramReceived, this,
+            [&] { arrivals.push_back(clock.elapsed()); });
+
+    TIPCInfo info;
+    info.SendIPConfig(0x12AB3, dhcp, QStringLiteral("10.1.2.3"), QStringLiteral("255.255.0.0"),
+                      QStringLiteral("10.1.0.1"));
+    QTRY_COMPARE(service.received().size(), std::size_t(2));
+    QCOMPARE(service.received().at(0), datagram);
+    QCOMPARE(service.received().at(1), datagram);
+    QVERIFY2(arrivals.at(1) - arrivals.at(0) >= 40,
+             qPrintable(QString::number(arrivals.at(1) - arrivals.at(0))));
+    QCOMPARE(device.config().dhcp, dhcp);
+    if (!dhcp) {
+        QCOMPARE(device.config().ip, QStringLiteral("10.1.2.3"));
+        QCOMPARE(device.config().subnetMask, QStringLiteral("255.255.0.0"));
+        QCOMPARE(device.config().gateway, QStringLiteral("10.1.0.1"));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestDiscovery)
+#include "tst_discovery.moc"
