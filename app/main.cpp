@@ -5,11 +5,9 @@
 #include "device/klvutils.h"
 #include "ui/ErrorHandler.h"
 #include "ui/Prompter.h"
+#include "ui/Translation.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 namespace {
 
@@ -41,13 +39,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setApplicationDisplayName(ApplicationTitle());
     QApplication::setOrganizationName(QStringLiteral("nopra"));
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-
-    // Qt's own buttons and dialogs in German: "Ja", "Nein", "Abbrechen", "Öffnen", "Speichern".
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    InstallGermanTranslation();
 
     InitAppDir();
     SetTargets(NetworkTargets::fromEnvironment());

@@ -1,0 +1,129 @@
+#include "support/ScriptedPrompter.h"
+#include "ui/SettingsStore.h"
+#include "ui/main.h"
+
+#include <QSettings>
+#include <QtTest>
+
+#include <cstring>
+
+namespace {
+
+QByteArray blockBytes(const TDefaultRestrictions& block) {
+    return QByteArray(reinterpret_cast<const char*>(&block), sizeof block);
+}
+
+QSettings machineStore() {
+    return QSettings(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("nopra"),
+                     QStringLiteral("Kelvora"));
+}
+
+const QString kKey = QStringLiteral("Administrator/DefaultTransponderRestrictions");
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void decodingRules_data();
+    void decodingRules();
+    void missingValueIsZero();
+    void closeWritesTheBlockAndPlacement();
+    void startReadsTheBlock();
+    void placementRestored();
+};
+
+void TestSettings::decodingRules_data() {
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QByteArray>("block");
+    QByteArray full(57, '\0');
+    for (int i = 0; i < 57; ++i)
+        full[i] = static_cast<char>(i + 1);
+    QTest::newRow("57 bytes") << QVariant(full) << full;
+    QTest::newRow("shorter fills the beginning")
+        << QVariant(QByteArray("\x01\x12\x00", 3)) << (QByteArray("\x01\x12\x00", 3) + QByteArray(54, '\0'));
+    QTest::newRow("longer is refused") << QVariant(QByteArray(58, '\x01')) << QByteArray(57, '\0');
+    QTest::newRow("a string is refused") << QVariant(QStringLiteral("0102")) << QByteArray(57, '\0');
+    QTest::newRow("a number is refused") << QVariant(42) << QByteArray(57, '\0');
+    QTest::newRow("nothing") << QVariant() << QByteArray(57, '\0');
+}
+
+void TestSettings::decodingRules() {
+    QFETCH(QVariant, value);
+    QFETCH(QByteArray, block);
+    QCOMPARE(blockBytes(settings::DefaultRestrictionsFromValue(value)), block);
+}
+
+void TestSettings::missingValueIsZero() {
+    TempSettings temp;
+    QCOMPARE(blockBytes(settings::LoadDefaultRestrictions()), QByteArray(57, '\0'));
+}
+
+void TestSettings::closeWritesTheBlockAndPlacement() {
+    TempSettings temp;
+    ScriptedPrompter prompter;
+    {
+        TMain_Dlg window(prompter);
+        window.DefaultRestrictions.ApplyRestr = 1;
+        window.DefaultRestrictions.setModuleSlot(0, 0x0012);
+        window.DefaultRestrictions.DayRestr = 0x81;
+        window.setGeometry(40, 50, 800, 600);
+        QVERIFY(window.close());
+    }
+    const QVariant stored = machineStore().value(kKey);
+    QCOMPARE(stored.typeId(), int(QMetaType::QByteArray));
+    QByteArray expected(57, '\0');
+    expected[0] = 1;
+    expected[1] = 0x12;
+    expected[56] = char(0x81);
+    QCOMPARE(stored.toByteArray(), expected);
+
+    QSettings placement(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("nopra"),
+                        QStringLiteral("Kelvora compact Administrator"));
+    QCOMPARE(placement.value(QStringLiteral("NormPos")).toString(), QStringLiteral("40,50,840,650"));
+    QCOMPARE(placement.value(QStringLiteral("MinMaxPos")).toString(), QStringLiteral("-1,-1,-1,-1"));
+    QCOMPARE(placement.value(QStringLiteral("ShowCmd")).toInt(), 1);
+    QCOMPARE(placement.value(QStringLiteral("Flags")).toInt(), 0);
+    QVERIFY(placement.value(QStringLiteral("PixelsPerInch")).toInt() > 0);
+}
+
+void TestSettings::startReadsTheBlock() {
+    TempSettings temp;
+    QByteArray stored(57, '\0');
+    stored[0] = 1;
+    stored[35] = char(0xFF);
+    machineStore().setValue(kKey, stored);
+    ScriptedPrompter prompter;
+    TMain_Dlg window(prompter);
+    QCOMPARE(blockBytes(window.DefaultRestrictions), stored);
+
+    // A value of the wrong type reads as zeros, silently.
+    machineStore().setValue(kKey, QStringLiteral("kaputt"));
+    TMain_Dlg second(prompter);
+    QCOMPARE(blockBytes(second.DefaultRestrictions), QByteArray(57, '\0'));
+    QVERIFY(prompter.shown.empty());
+}
+
+void TestSettings::placementRestored() {
+    TempSettings temp;
+    QSettings placement(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("nopra"),
+                        QStringLiteral("Kelvora compact Administrator"));
+    placement.setValue(QStringLiteral("NormPos"), QStringLiteral("30,20,830,620"));
+    placement.sync();
+    ScriptedPrompter prompter;
+    TMain_Dlg window(prompter);
+    QCOMPARE(window.geometry(), QRect(30, 20, 800, 600));
+
+    placement.setValue(QStringLiteral("NormPos"), QStringLiteral("30,20,100,100")); // below the minimum
+    placement.sync();
+    TMain_Dlg small(prompter);
+    QCOMPARE(small.geometry().size(), QSize(756, 544));
+
+    placement.setValue(QStringLiteral("NormPos"), QStringLiteral("kaputt"));
+    placement.sync();
+    TMain_Dlg broken(prompter);
+    QCOMPARE(broken.size(), QSize(756, 544));
+}
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
