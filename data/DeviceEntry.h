@@ -3,6 +3,7 @@
 // One found or manually added controller and everything the tool keeps about it.
 
 #include "data/Records.h"
+#include "data/TableFiles.h"
 #include "device/DeviceInfo.h"
 
 #include <QString>
@@ -28,8 +29,8 @@ struct TDeviceEntry {
     QTreeWidgetItem* TransponderFolderNode = nullptr;
     // Records are allocated one by one so that tree nodes and editors can point at them while the
     // tables grow and shrink.
-    std::vector<std::unique_ptr<TTransponderEntry>> Transponders;
-    std::vector<std::unique_ptr<TModuleEntry>> Modules;
+    RecordList<TTransponderEntry> Transponders;
+    RecordList<TModuleEntry> Modules;
     bool InfoValid = false;
     TDeviceInfo Info{};
 };

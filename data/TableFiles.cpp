@@ -1,0 +1,73 @@
+#include "data/TableFiles.h"
+
+#include <QFile>
+
+namespace {
+
+template <typename Record>
+bool readRecords(const QString& path, RecordList<Record>& records, TableFileInfo* info) {
+    QFile file(path);
+    TableFileInfo found;
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (info)
+            *info = found;
+        return false;
+    }
+    found.opened = true;
+    const qint64 size = file.size();
+    found.records = static_cast<qsizetype>(size / static_cast<qint64>(sizeof(Record)));
+    found.extraBytes = static_cast<qsizetype>(size % static_cast<qint64>(sizeof(Record)));
+    for (qsizetype i = 0; i < found.records; ++i) {
+        auto record = std::make_unique<Record>();
+        if (file.read(reinterpret_cast<char*>(record.get()), sizeof(Record)) != sizeof(Record)) {
+            // The file shrank under us: what was read completely stays.
+            found.records = i;
+            break;
+        }
+        records.push_back(std::move(record));
+    }
+    if (info)
+        *info = found;
+    return true;
+}
+
+template <typename Record>
+bool writeRecords(const QString& path, const RecordList<Record>& records) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    for (const auto& record : records) {
+        if (file.write(reinterpret_cast<const char*>(record.get()), sizeof(Record)) != sizeof(Record))
+            return false;
+    }
+    return file.flush();
+}
+
+} // namespace
+
+TableFileInfo InspectTableFile(const QString& path, qsizetype recordSize) {
+    TableFileInfo info;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return info;
+    info.opened = true;
+    info.records = static_cast<qsizetype>(file.size() / recordSize);
+    info.extraBytes = static_cast<qsizetype>(file.size() % recordSize);
+    return info;
+}
+
+bool ReadTableFile(const QString& path, RecordList<TModuleEntry>& records, TableFileInfo* info) {
+    return readRecords(path, records, info);
+}
+
+bool ReadTableFile(const QString& path, RecordList<TTransponderEntry>& records, TableFileInfo* info) {
+    return readRecords(path, records, info);
+}
+
+bool WriteTableFile(const QString& path, const RecordList<TModuleEntry>& records) {
+    return writeRecords(path, records);
+}
+
+bool WriteTableFile(const QString& path, const RecordList<TTransponderEntry>& records) {
+    return writeRecords(path, records);
+}
