@@ -4,7 +4,8 @@
 
 namespace sim {
 
-FtpServer::FtpServer(SimController& controller, QObject* parent) : QObject(parent), m_controller(controller) {}
+FtpServer::FtpServer(SimController& controller, QObject* parent)
+    : QObject(parent), m_controller(controller) {}
 
 bool FtpServer::listen(QString*) {
     return true;
