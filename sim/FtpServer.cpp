@@ -4,8 +4,7 @@
 
 namespace sim {
 
-FtpServer::FtpServer(SimController& controller, QObject* parent)
-    : QObject(parent), m_controller(controller) {}
+FtpServer::FtpServer(SimController& controller, QObject* parent) : QObject(parent), m_controller(controller) {}
 
 bool FtpServer::listen(QString*) {
     return true;
