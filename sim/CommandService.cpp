@@ -16,6 +16,7 @@ constexpr int kRequestSize = 1024;
 constexpr int kReplySize = 1024;
 constexpr int kLogRecordSize = 63;
 constexpr int kLogRingSize = 1500;
+constexpr int kBusyGraceMs = 50;
 
 // Layout lengths of the replies, as the controller fills them.
 constexpr int kLoginReplyLength = 44;
@@ -83,20 +84,42 @@ bool CommandService::listen(QString* error) {
 void CommandService::acceptConnections() {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
         if (m_client) {
+            // The device handles a close before a new connection that follows it; here both may be
+            // reported in the same turn of the event loop, so the close gets a moment to come in.
+            m_waiting.append(socket);
+            QTimer::singleShot(kBusyGraceMs, this, &CommandService::decideWaiting);
+            continue;
+        }
+        adopt(socket);
+    }
+}
+
+void CommandService::decideWaiting() {
+    while (!m_waiting.isEmpty()) {
+        const QPointer<QTcpSocket> socket = m_waiting.takeFirst();
+        if (!socket)
+            continue;
+        if (m_client) {
             // Like the device: one command connection at a time.
             m_controller.logEvent(QStringLiteral("connection refused: busy"));
             socket->close();
             socket->deleteLater();
             continue;
         }
-        m_client = socket;
-        m_received.clear();
-        m_loggedIn = false;
-        m_outgoing.clear();
-        m_controller.logEvent(QStringLiteral("connected"));
-        connect(socket, &QTcpSocket::readyRead, this, &CommandService::readRequests);
-        connect(socket, &QTcpSocket::disconnected, this, &CommandService::clientGone);
+        adopt(socket);
     }
+}
+
+void CommandService::adopt(QTcpSocket* socket) {
+    m_client = socket;
+    m_received.clear();
+    m_loggedIn = false;
+    m_outgoing.clear();
+    m_controller.logEvent(QStringLiteral("connected"));
+    connect(socket, &QTcpSocket::readyRead, this, &CommandService::readRequests);
+    connect(socket, &QTcpSocket::disconnected, this, &CommandService::clientGone);
+    if (socket->bytesAvailable() > 0)
+        readRequests();
 }
 
 void CommandService::clientGone() {

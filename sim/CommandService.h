@@ -40,6 +40,8 @@ private:
     };
 
     void acceptConnections();
+    void adopt(QTcpSocket* socket);
+    void decideWaiting();
     void readRequests();
     void clientGone();
     void handle(const QByteArray& request);
@@ -57,6 +59,7 @@ private:
     SimController& m_controller;
     QTcpServer m_server;
     QPointer<QTcpSocket> m_client;
+    QList<QPointer<QTcpSocket>> m_waiting; // arrived while another connection was open
     QByteArray m_received;
     bool m_loggedIn = false;
     std::deque<Chunk> m_outgoing;
