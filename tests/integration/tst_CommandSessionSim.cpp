@@ -242,9 +242,9 @@ void tst_CommandSessionSim::faults_data() {
     QTest::newRow("device info unanswered")
         << Options([](sim::CommandOptions& o) { o.unansweredCommands = {1}; }) << QStringLiteral("deviceInfo")
         << false << true;
-    QTest::newRow("activation unanswered")
-        << Options([](sim::CommandOptions& o) { o.unansweredCommands = {108}; })
-        << QStringLiteral("activate1") << false << true;
+    QTest::newRow("module status unanswered")
+        << Options([](sim::CommandOptions& o) { o.unansweredCommands = {100}; })
+        << QStringLiteral("moduleStatus") << false << true;
     QTest::newRow("login unanswered") << Options([](sim::CommandOptions& o) { o.unansweredCommands = {0}; })
                                       << QStringLiteral("login") << false << true;
     QTest::newRow("other commands unanswered leave the rest alone") << Options([](sim::CommandOptions& o) {
@@ -258,7 +258,7 @@ void tst_CommandSessionSim::faults() {
     QFETCH(bool, result);
     QFETCH(bool, timesOut);
 
-    TKLVSocket::DefaultCycleMs = 10; // 15 cycles: 150 ms, 30: 300 ms, 150: 1.5 s
+    TKLVSocket::DefaultCycleMs = 30; // 15 cycles: 450 ms, 30: 900 ms
     fault(options());
     const QString nameBefore = controller().config().name;
     ops::CommandSession session(entryFor());
@@ -277,15 +277,15 @@ void tst_CommandSessionSim::faults() {
             ok = session->ReadLogInfo();
         else if (command == QLatin1String("name"))
             ok = session->WriteDeviceName(QStringLiteral("Neu"));
-        else if (command == QLatin1String("activate1"))
-            ok = session->ActivateConfig(1);
+        else if (command == QLatin1String("moduleStatus"))
+            ok = session->ReadModuleStatus();
     }
     const qint64 elapsed = clock.elapsed();
     QCOMPARE(ok, result);
     if (timesOut)
-        QVERIFY2(elapsed >= 148, qPrintable(QString::number(elapsed)));
+        QVERIFY2(elapsed >= 448, qPrintable(QString::number(elapsed)));
     else
-        QVERIFY2(elapsed < 140, qPrintable(QString::number(elapsed)));
+        QVERIFY2(elapsed < 440, qPrintable(QString::number(elapsed)));
     if (command == QLatin1String("name"))
         QCOMPARE(controller().config().name, nameBefore);
 }
