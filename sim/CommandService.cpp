@@ -323,10 +323,12 @@ int CommandService::logRecords() const {
 
 void CommandService::pushCodeRead() {
     CommandOptions& options = m_controller.config().command;
+    if (m_codeReadTimer.isActive() && options.codeReadIntervalMs <= 0) {
+        m_codeReadTimer.stop();
+        return;
+    }
     if (!m_client || !m_loggedIn || options.codeReads.isEmpty())
         return;
-    if (m_codeReadTimer.isActive() && options.codeReadIntervalMs <= 0)
-        m_codeReadTimer.stop();
     const CodeReadReport& report = options.codeReads.at(m_codeReadIndex % options.codeReads.size());
     ++m_codeReadIndex;
     QByteArray reply = layout(200, kCodeReadReplyLength);
