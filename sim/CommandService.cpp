@@ -1,14 +1,384 @@
 #include "sim/CommandService.h"
 
+#include "device/klvutils.h"
 #include "sim/SimController.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QTcpSocket>
+
+#include <sys/socket.h>
+
 namespace sim {
+namespace {
+
+constexpr int kRequestSize = 1024;
+constexpr int kReplySize = 1024;
+constexpr int kLogRecordSize = 63;
+constexpr int kLogRingSize = 1500;
+constexpr int kBusyGraceMs = 50;
+
+// Layout lengths of the replies, as the controller fills them.
+constexpr int kLoginReplyLength = 44;
+constexpr int kInfoReplyLength = 22;
+constexpr int kResultReplyLength = 14; // name, file access
+constexpr int kStatusReplyLength = 98;
+constexpr int kLogInfoReplyLength = 6;
+constexpr int kCodeReadReplyLength = 45;
+
+quint16 word(const QByteArray& bytes, int offset) {
+    return static_cast<quint16>(static_cast<quint8>(bytes.at(offset)) |
+                                (static_cast<quint8>(bytes.at(offset + 1)) << 8));
+}
+
+void putWord(QByteArray& bytes, int offset, quint16 value) {
+    bytes[offset] = static_cast<char>(value & 0xFF);
+    bytes[offset + 1] = static_cast<char>(value >> 8);
+}
+
+QByteArray layout(quint16 code, int length) {
+    QByteArray bytes(length, '\0');
+    putWord(bytes, 0, code);
+    return bytes;
+}
+
+// Text of a NUL-terminated field of at most `size` bytes.
+QString field(const QByteArray& request, int offset, int size) {
+    const QByteArray bytes = request.mid(offset, size);
+    const qsizetype nul = bytes.indexOf('\0');
+    return FromAnsi(nul < 0 ? bytes : bytes.left(nul));
+}
+
+} // namespace
 
 CommandService::CommandService(SimController& controller, QObject* parent)
-    : QObject(parent), m_controller(controller) {}
+    : QObject(parent), m_controller(controller) {
+    connect(&m_server, &QTcpServer::newConnection, this, &CommandService::acceptConnections);
+    m_outgoingTimer.setSingleShot(true);
+    connect(&m_outgoingTimer, &QTimer::timeout, this, &CommandService::writeQueued);
+    connect(&m_codeReadTimer, &QTimer::timeout, this, &CommandService::pushCodeRead);
+}
 
-bool CommandService::listen(QString*) {
+CommandService::~CommandService() {
+    if (m_client) {
+        m_client->disconnect(this);
+        m_client->abort();
+        delete m_client;
+    }
+}
+
+bool CommandService::listen(QString* error) {
+    ControllerConfig& config = m_controller.config();
+    if (!m_server.listen(config.address, config.commandPort)) {
+        if (error)
+            *error = QStringLiteral("TCP %1:%2: %3")
+                         .arg(config.address.toString())
+                         .arg(config.commandPort)
+                         .arg(m_server.errorString());
+        return false;
+    }
+    config.commandPort = m_server.serverPort();
     return true;
+}
+
+void CommandService::acceptConnections() {
+    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+        if (m_client) {
+            // The device handles a close before a new connection that follows it; here both may be
+            // reported in the same turn of the event loop, so the close gets a moment to come in.
+            m_waiting.append(socket);
+            QTimer::singleShot(kBusyGraceMs, this, &CommandService::decideWaiting);
+            continue;
+        }
+        adopt(socket);
+    }
+}
+
+void CommandService::decideWaiting() {
+    while (!m_waiting.isEmpty()) {
+        const QPointer<QTcpSocket> socket = m_waiting.takeFirst();
+        if (!socket)
+            continue;
+        if (m_client) {
+            // Like the device: one command connection at a time.
+            m_controller.logEvent(QStringLiteral("connection refused: busy"));
+            socket->close();
+            socket->deleteLater();
+            continue;
+        }
+        adopt(socket);
+    }
+}
+
+void CommandService::adopt(QTcpSocket* socket) {
+    m_client = socket;
+    m_received.clear();
+    m_loggedIn = false;
+    m_outgoing.clear();
+    m_controller.logEvent(QStringLiteral("connected"));
+    connect(socket, &QTcpSocket::readyRead, this, &CommandService::readRequests);
+    connect(socket, &QTcpSocket::disconnected, this, &CommandService::clientGone);
+    if (socket->bytesAvailable() > 0)
+        readRequests();
+}
+
+void CommandService::clientGone() {
+    if (!m_client)
+        return;
+    m_controller.logEvent(QStringLiteral("disconnected"));
+    m_client->disconnect(this);
+    m_client->deleteLater();
+    m_client = nullptr;
+    m_loggedIn = false;
+    m_outgoing.clear();
+    m_outgoingTimer.stop();
+    m_codeReadTimer.stop();
+}
+
+void CommandService::dropConnection(bool reset) {
+    if (!m_client)
+        return;
+    if (reset) {
+        // A zero linger time turns the close into a reset.
+        const linger option{1, 0};
+        ::setsockopt(static_cast<int>(m_client->socketDescriptor()), SOL_SOCKET, SO_LINGER, &option,
+                     sizeof(option));
+        m_client->abort();
+    } else {
+        m_client->disconnectFromHost();
+    }
+    clientGone();
+}
+
+void CommandService::readRequests() {
+    if (!m_client)
+        return;
+    m_received.append(m_client->readAll());
+    while (m_client && m_received.size() >= kRequestSize) {
+        const QByteArray request = m_received.left(kRequestSize);
+        m_received.remove(0, kRequestSize);
+        handle(request);
+    }
+}
+
+void CommandService::handle(const QByteArray& request) {
+    const CommandOptions& options = m_controller.config().command;
+    const quint16 code = word(request, 0);
+    m_controller.logEvent(QStringLiteral("command %1 value %2").arg(code).arg(word(request, 2)));
+    if (options.unansweredCommands.contains(code))
+        return;
+    if (code == 0) {
+        handleLogin(request);
+        return;
+    }
+    if (!m_loggedIn)
+        return;
+    if (code == 999) {
+        m_controller.logEvent(QStringLiteral("restart"));
+        m_client->disconnectFromHost();
+        return;
+    }
+    if (options.unknownReplyCode != 0) {
+        sendReply(layout(static_cast<quint16>(options.unknownReplyCode), 2));
+        return;
+    }
+    switch (code) {
+    case 1: {
+        QByteArray reply = layout(1, kInfoReplyLength);
+        const quint32 serial = m_controller.config().serial;
+        const std::uint8_t info[20] = {
+            options.firmwareMajor,
+            options.firmwareMinor,
+            options.biosAMinor,
+            options.biosAMajor,
+            options.biosBMinor,
+            options.biosBMajor,
+            static_cast<std::uint8_t>(serial),
+            static_cast<std::uint8_t>(serial >> 8),
+            static_cast<std::uint8_t>(serial >> 16),
+            static_cast<std::uint8_t>(serial >> 24),
+            options.language,
+            options.infoVersion,
+            options.operatingMode,
+            static_cast<std::uint8_t>(options.maxModules),
+            static_cast<std::uint8_t>(options.maxModules >> 8),
+            static_cast<std::uint8_t>(options.maxTransponders),
+            static_cast<std::uint8_t>(options.maxTransponders >> 8),
+            static_cast<std::uint8_t>(options.maxLogEntries),
+            static_cast<std::uint8_t>(options.maxLogEntries >> 8),
+            options.hardwareRevision,
+        };
+        reply.replace(2, 20, reinterpret_cast<const char*>(info), 20);
+        sendReply(reply);
+        break;
+    }
+    case 2:
+        handleName(request);
+        break;
+    case 4:
+        answerFileAccess();
+        break;
+    case 100: {
+        QByteArray reply = layout(100, kStatusReplyLength);
+        for (int i = 0; i < options.moduleStatus.size() && i < 16; ++i) {
+            const ModuleStatusEntry& entry = options.moduleStatus.at(i);
+            const int at = 2 + 6 * i;
+            putWord(reply, at, entry.address);
+            reply[at + 2] = static_cast<char>(entry.ready);
+            reply[at + 3] = static_cast<char>(entry.sabotage);
+            reply[at + 4] = static_cast<char>(entry.doorOpen);
+        }
+        sendReply(reply);
+        break;
+    }
+    case 106: {
+        const int records = logRecords();
+        const int count = options.logCount >= 0 ? options.logCount : records;
+        const int position = options.logPosition >= 0 ? options.logPosition : records % kLogRingSize;
+        QByteArray reply = layout(106, kLogInfoReplyLength);
+        putWord(reply, 2, static_cast<quint16>(position));
+        putWord(reply, 4, static_cast<quint16>(count));
+        sendReply(reply);
+        break;
+    }
+    case 107:
+        deleteLog();
+        sendReply(layout(107, 2));
+        break;
+    case 108:
+        m_controller.logEvent(QStringLiteral("activate phase %1").arg(word(request, 2)));
+        sendReply(layout(108, 2));
+        break;
+    default:
+        // Commands the device does not know go unanswered.
+        break;
+    }
+}
+
+void CommandService::handleLogin(const QByteArray& request) {
+    const CommandOptions& options = m_controller.config().command;
+    const QString user = field(request, 2, 20);
+    const QString password = field(request, 22, 22);
+    m_loggedIn = user == options.userName && password == options.password;
+    m_controller.logEvent(QStringLiteral("login %1 %2")
+                              .arg(m_loggedIn ? QStringLiteral("ok") : QStringLiteral("refused"), user));
+    QByteArray reply = layout(0, kLoginReplyLength);
+    putWord(reply, 42, m_loggedIn ? 1 : 0);
+    sendReply(reply);
+    if (m_loggedIn && options.codeReadIntervalMs > 0)
+        m_codeReadTimer.start(options.codeReadIntervalMs);
+}
+
+void CommandService::handleName(const QByteArray& request) {
+    const CommandOptions& options = m_controller.config().command;
+    QByteArray reply = layout(2, kResultReplyLength);
+    if (options.refuseName) {
+        m_controller.logEvent(QStringLiteral("name refused"));
+        putWord(reply, 12, 0);
+    } else {
+        const QString name = field(request, 14, 41).left(40);
+        m_controller.config().name = name;
+        m_controller.logEvent(QStringLiteral("name ") + name);
+        putWord(reply, 12, 1);
+    }
+    sendReply(reply);
+}
+
+void CommandService::answerFileAccess() {
+    const CommandOptions& options = m_controller.config().command;
+    if (options.fileAccessInterimFirst) {
+        QByteArray interim = layout(4, kResultReplyLength);
+        putWord(interim, 12, 2);
+        sendReply(interim);
+    }
+    QByteArray reply = layout(4, kResultReplyLength);
+    putWord(reply, 12, options.refuseFileAccess ? 0xFFFF : 1);
+    m_controller.logEvent(options.refuseFileAccess ? QStringLiteral("file access refused")
+                                                   : QStringLiteral("file access granted"));
+    if (options.fileAccessInterimFirst) {
+        // The final answer comes a moment later, as when the device first finishes a write.
+        enqueue({QByteArray(), 30});
+    }
+    sendReply(reply);
+}
+
+void CommandService::deleteLog() {
+    CommandOptions& options = m_controller.config().command;
+    QFile log(m_controller.dataFile(QStringLiteral("kelvora.log")));
+    if (log.exists() && log.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        log.close();
+    if (options.logCount >= 0)
+        options.logCount = 0;
+    if (options.logPosition >= 0)
+        options.logPosition = 0;
+    m_controller.logEvent(QStringLiteral("log deleted"));
+}
+
+int CommandService::logRecords() const {
+    const QFileInfo info(m_controller.dataFile(QStringLiteral("kelvora.log")));
+    if (!info.exists())
+        return 0;
+    return static_cast<int>(qMin<qint64>(info.size() / kLogRecordSize, kLogRingSize));
+}
+
+void CommandService::pushCodeRead() {
+    CommandOptions& options = m_controller.config().command;
+    if (m_codeReadTimer.isActive() && options.codeReadIntervalMs <= 0) {
+        m_codeReadTimer.stop();
+        return;
+    }
+    if (!m_client || !m_loggedIn || options.codeReads.isEmpty())
+        return;
+    const CodeReadReport& report = options.codeReads.at(m_codeReadIndex % options.codeReads.size());
+    ++m_codeReadIndex;
+    QByteArray reply = layout(200, kCodeReadReplyLength);
+    reply[2] = 1; // a valid report
+    reply[3] = 0;
+    putWord(reply, 12, report.readerAddress);
+    const QByteArray name = ToAnsi(report.readerName).left(20);
+    reply.replace(14, name.size(), name);
+    const QByteArray code = report.codeField.left(11);
+    reply.replace(34, code.size(), code);
+    m_controller.logEvent(QStringLiteral("code read %1").arg(report.readerName));
+    sendReply(reply);
+}
+
+void CommandService::sendReply(QByteArray reply) {
+    const CommandOptions& options = m_controller.config().command;
+    if (!options.shortReplies && reply.size() < kReplySize)
+        reply.append(QByteArray(kReplySize - reply.size(), '\0'));
+    if (options.splitReplies && reply.size() > 1) {
+        const int first = qBound(1, options.splitAt, static_cast<int>(reply.size()) - 1);
+        enqueue({reply.left(first), 0});
+        enqueue({reply.mid(first), options.splitDelayMs});
+    } else {
+        enqueue({reply, 0});
+    }
+}
+
+void CommandService::enqueue(Chunk chunk) {
+    m_outgoing.push_back(std::move(chunk));
+    if (!m_outgoingTimer.isActive())
+        writeQueued();
+}
+
+void CommandService::writeQueued() {
+    // Chunks leave in order; a delayed one holds back everything after it, so a split reply is never
+    // overtaken by the next one.
+    while (!m_outgoing.empty() && m_client) {
+        Chunk& chunk = m_outgoing.front();
+        if (chunk.delayMs > 0) {
+            const int delay = chunk.delayMs;
+            chunk.delayMs = 0;
+            m_outgoingTimer.start(delay);
+            return;
+        }
+        if (!chunk.bytes.isEmpty()) {
+            m_client->write(chunk.bytes);
+            m_client->flush();
+        }
+        m_outgoing.pop_front();
+    }
 }
 
 } // namespace sim
