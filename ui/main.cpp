@@ -25,25 +25,6 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
-// Marks the window busy while a command waits for a controller.
-class TMain_Dlg::BusyScope {
-public:
-    explicit BusyScope(TMain_Dlg& window) : m_window(window) {
-        ++m_window.m_busy;
-        m_window.updateCommandStates();
-    }
-    ~BusyScope() {
-        --m_window.m_busy;
-        m_window.updateCommandStates();
-        m_window.finishPendingClose();
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    TMain_Dlg& m_window;
-};
-
 void TMain_Dlg::guarded(const std::function<void()>& handler) {
     RunGuarded(m_prompter, this, handler);
 }
@@ -287,6 +268,9 @@ void TMain_Dlg::Main_LVChange(QTreeWidgetItem* node) {
     case nkDevice:
         FillIPConfigPage();
         break;
+    case nkGeneral:
+        FillGeneralPage();
+        break;
     default:
         break;
     }
@@ -301,6 +285,8 @@ void TMain_Dlg::Main_LVExpanding(QTreeWidgetItem* node) {
         node->setExpanded(false);
         m_expansionApproved = false;
     }
+    if (CurrentDevice && !CurrentDevice->LoggedIn)
+        LoginCurrentDevice(node);
 }
 
 void TMain_Dlg::Main_LVMouseDown(Qt::MouseButton button, const QPoint& pos) {

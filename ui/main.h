@@ -104,6 +104,8 @@ public:
     void WebLinkClick(QLabel* label);
     void DHCP_CBClick();
     void Save_BTNClick();
+    void DeviceName_EDChange();
+    void SetName_BTNClick();
 
     // True while a command waits for a controller; commands that would start a second exchange or
     // discard the device list wait their turn.
@@ -131,6 +133,9 @@ private:
     void discardDevices();
     void addDeviceNodes(TDeviceEntry* entry);
     void FillIPConfigPage();
+    void FillGeneralPage();
+    // Asks for the credentials of CurrentDevice and logs in; opens the node on success.
+    bool LoginCurrentDevice(QTreeWidgetItem* node);
     void updateCommandStates();
     void finishPendingClose();
 
@@ -140,4 +145,23 @@ private:
     bool m_shownOnce = false;
     bool m_expansionApproved = false;
     QTimer m_changeTimer;
+};
+
+// Marks the window busy while a command waits for a controller.
+class TMain_Dlg::BusyScope {
+public:
+    explicit BusyScope(TMain_Dlg& window) : m_window(window) {
+        ++m_window.m_busy;
+        m_window.updateCommandStates();
+    }
+    ~BusyScope() {
+        --m_window.m_busy;
+        m_window.updateCommandStates();
+        m_window.finishPendingClose();
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    TMain_Dlg& m_window;
 };

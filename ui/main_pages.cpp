@@ -286,6 +286,8 @@ void TMain_Dlg::buildGeneralPage() {
     nameLayout->addWidget(SetName_BTN, 1, 1);
     layout->addWidget(nameGroup);
     layout->addStretch(1);
+    connect(DeviceName_ED, &QLineEdit::textChanged, this, [this] { guarded([this] { DeviceName_EDChange(); }); });
+    connect(SetName_BTN, &QPushButton::clicked, this, [this] { guarded([this] { SetName_BTNClick(); }); });
 }
 
 void TMain_Dlg::buildConfigurationPage() {
