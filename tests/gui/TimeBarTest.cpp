@@ -666,6 +666,8 @@ void TimeBarTest::mouseDrags_data() {
     QTest::newRow("right button leftward clears both ends")
         << Qt::RightButton << all << QPoint(colStart(17), y) << QList<int>{colStart(8)}
         << Mask{0xFF, 0x00, 0xFC} << QList<int>{130, 290};
+    QTest::newRow("click on the right border")
+        << Qt::LeftButton << none << QPoint(387, y) << QList<int>{} << none << QList<int>{386, 402};
     QTest::newRow("press left of the grid") << Qt::LeftButton << none << QPoint(0, y) << QList<int>{}
                                             << Mask{0x01, 0x00, 0x00} << QList<int>{0, 16};
     QTest::newRow("back to the anchor is a click")
