@@ -1,0 +1,343 @@
+#include "device/NetworkTargets.h"
+#include "device/klvutils.h"
+#include "device/psocket.h"
+#include "ops/Messages.h"
+#include "sim/CommandService.h"
+#include "sim/DiscoveryService.h"
+#include "sim/SimController.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestSupport.h"
+#include "ui/main.h"
+#include "ui/password.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+std::function<int(QDialog&)> typeCredentials(const QString& user, const QString& password) {
+    return [user, password](QDialog& dialog) {
+        auto& login = static_cast<TPassword_Dlg&>(dialog);
+        // The dialog is empty whenever it shows, whatever was typed before.
+        if (!login.Username_ED->text().isEmpty() || !login.Password_ED->text().isEmpty())
+            return int(QDialog::Rejected);
+        login.Username_ED->setText(user);
+        login.Password_ED->setText(password);
+        return int(QDialog::Accepted);
+    };
+}
+
+std::function<int(QDialog&)> cancel() {
+    return [](QDialog&) { return int(QDialog::Rejected); };
+}
+
+} // namespace
+
+class TestLogin : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void firstExpansionAsksOnce();
+    void cancelLeavesNodeCollapsed();
+    void wrongPasswordShowsConnectionFailure();
+    void storedCredentialsCutToTen();
+    void rootExpansionAsksForCurrentDevice();
+    void hourglassDuringLogin();
+    void informationPage_data();
+    void informationPage();
+    void informationPageWithoutBlock();
+    void byteOutsideItsTableKeepsEarlierLines();
+    void nameEditEnablesSave();
+    void nameFlow_data();
+    void nameFlow();
+
+private:
+    void start();
+    QTreeWidgetItem* deviceNode() const { return m_window->Main_LV->topLevelItem(0)->child(0); }
+    TDeviceEntry& entry() const { return *m_window->DeviceList.at(0); }
+    sim::CommandOptions& device() { return m_controller->config().command; }
+    void login();
+
+    std::unique_ptr<TempSettings> m_settings;
+    std::unique_ptr<QTemporaryDir> m_appDir;
+    std::unique_ptr<sim::SimController> m_controller;
+    std::unique_ptr<sim::DiscoveryService> m_discovery;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<TMain_Dlg> m_window;
+};
+
+void TestLogin::init() {
+    m_settings = std::make_unique<TempSettings>();
+    m_appDir = std::make_unique<QTemporaryDir>();
+    SetAppDir(m_appDir->path());
+    m_prompter = std::make_unique<ScriptedPrompter>();
+    sim::ControllerConfig config;
+    config.serial = 0x12AB3;
+    config.name = QStringLiteral("Lager Tor 2");
+    config.demoData = false;
+    config.commandPort = testsupport::freeTcpPort();
+    config.ftpPort = testsupport::freeTcpPort();
+    m_controller = std::make_unique<sim::SimController>(config);
+    m_discovery = std::make_unique<sim::DiscoveryService>();
+    m_discovery->addController(m_controller.get());
+    TKLVSocket::DefaultCycleMs = 20; // a silent controller costs 0.3 s instead of 1.5 s
+}
+
+void TestLogin::cleanup() {
+    m_window.reset();
+    m_discovery.reset();
+    m_controller.reset();
+    m_prompter.reset();
+    m_settings.reset();
+    m_appDir.reset();
+    TKLVSocket::DefaultCycleMs = 100;
+}
+
+void TestLogin::start() {
+    QString error;
+    QVERIFY2(m_controller->start(&error), qPrintable(error));
+    QVERIFY(m_discovery->listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    NetworkTargets targets;
+    targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
+    targets.discoveryPort = m_discovery->port();
+    targets.commandPort = m_controller->config().commandPort;
+    targets.ftpPort = m_controller->config().ftpPort;
+    SetTargets(targets);
+    m_window = std::make_unique<TMain_Dlg>(*m_prompter);
+    m_window->ChangeDelayMs = 0;
+    m_window->show();
+    QTRY_VERIFY(m_window->Main_LV->topLevelItemCount() == 1 && !m_window->Busy() &&
+                m_window->Main_LV->topLevelItem(0)->childCount() == 1);
+}
+
+void TestLogin::login() {
+    m_prompter->dialogAnswers.push_back(typeCredentials(QStringLiteral("admin"), QStringLiteral("admin")));
+    deviceNode()->setExpanded(true);
+    QVERIFY(entry().LoggedIn);
+}
+
+void TestLogin::firstExpansionAsksOnce() {
+    start();
+    m_prompter->dialogAnswers.push_back(typeCredentials(QStringLiteral("admin"), QStringLiteral("admin")));
+    deviceNode()->setExpanded(true);
+    QCOMPARE(m_prompter->dialogsRun, 1);
+    QCOMPARE(m_prompter->shown.at(0).text, QStringLiteral("Passwort eingeben"));
+    QVERIFY(deviceNode()->isExpanded());
+    QVERIFY(!deviceNode()->child(3)->isExpanded()); // not recursively
+    QVERIFY(entry().LoggedIn);
+    QVERIFY(entry().InfoValid);
+    QCOMPARE(int(entry().Info.FirmwareMajor), 1);
+    QCOMPARE(int(entry().Info.FirmwareMinor), 39);
+    QCOMPARE(entry().Info.Serial(), 0x12AB3u);
+    QCOMPARE(entry().UserName, QStringLiteral("admin"));
+    QCOMPARE(entry().Password, QStringLiteral("admin"));
+    QCOMPARE(m_prompter->messages(), QStringList());
+    // The session is closed again: the controller takes the next connection at once.
+    QTRY_VERIFY(!m_controller->commandService()->hasClient());
+
+    deviceNode()->setExpanded(false);
+    deviceNode()->setExpanded(true);
+    QVERIFY(deviceNode()->isExpanded());
+    QCOMPARE(m_prompter->dialogsRun, 1);
+}
+
+void TestLogin::cancelLeavesNodeCollapsed() {
+    start();
+    m_prompter->dialogAnswers.push_back(cancel());
+    deviceNode()->setExpanded(true);
+    QVERIFY(!deviceNode()->isExpanded());
+    QVERIFY(!entry().LoggedIn);
+    QVERIFY(m_prompter->messages().isEmpty());
+    QVERIFY(!m_controller->events().join(QLatin1Char('\n')).contains(QLatin1String("login")));
+    // It can be expanded again.
+    login();
+    QVERIFY(deviceNode()->isExpanded());
+}
+
+void TestLogin::wrongPasswordShowsConnectionFailure() {
+    start();
+    m_prompter->dialogAnswers.push_back(typeCredentials(QStringLiteral("admin"), QStringLiteral("falsch")));
+    deviceNode()->setExpanded(true);
+    QVERIFY(!deviceNode()->isExpanded());
+    QVERIFY(!entry().LoggedIn);
+    QVERIFY(!entry().InfoValid);
+    QVERIFY(entry().UserName.isEmpty());
+    QCOMPARE(m_prompter->messages(), QStringList{ops::kConnectionFailedText});
+    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Error);
+    QVERIFY(ops::kConnectionFailedText.contains(QStringLiteral(":\r\r- Benutzername")));
+    QVERIFY(!ops::kConnectionFailedText.contains(QLatin1Char('\n')));
+    // The next try shows an empty dialog again and succeeds.
+    login();
+    QTRY_VERIFY(!m_controller->commandService()->hasClient());
+}
+
+void TestLogin::storedCredentialsCutToTen() {
+    device().userName = QStringLiteral("Administrator");
+    device().password = QStringLiteral("Passwort12345");
+    start();
+    m_prompter->dialogAnswers.push_back(typeCredentials(device().userName, device().password));
+    deviceNode()->setExpanded(true);
+    QVERIFY(entry().LoggedIn);
+    QCOMPARE(entry().UserName, QStringLiteral("Administra"));
+    QCOMPARE(entry().Password, QStringLiteral("Passwort12"));
+}
+
+void TestLogin::rootExpansionAsksForCurrentDevice() {
+    start();
+    QTreeWidgetItem* root = m_window->Main_LV->topLevelItem(0);
+    m_window->Main_LV->setCurrentItem(deviceNode()); // current, not logged in
+    root->setExpanded(false);
+    m_prompter->dialogAnswers.push_back(cancel());
+    root->setExpanded(true);
+    QCOMPARE(m_prompter->dialogsRun, 1);
+    QVERIFY(root->isExpanded());
+    QCOMPARE(m_window->Main_NB->currentIndex(), 0);
+}
+
+void TestLogin::hourglassDuringLogin() {
+    start();
+    bool sawHourglass = false;
+    QTimer probe;
+    probe.setInterval(5);
+    connect(&probe, &QTimer::timeout, this, [&] {
+        if (QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor)
+            sawHourglass = true;
+    });
+    device().unansweredCommands = {1}; // the information request waits out its cycles
+    m_prompter->dialogAnswers.push_back([&](QDialog& dialog) {
+        probe.start();
+        return typeCredentials(QStringLiteral("admin"), QStringLiteral("admin"))(dialog);
+    });
+    deviceNode()->setExpanded(true);
+    probe.stop();
+    QVERIFY(sawHourglass);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+}
+
+void TestLogin::informationPage_data() {
+    QTest::addColumn<int>("major");
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<int>("hardware");
+    QTest::addColumn<QStringList>("lines");
+    const QStringList common = {QStringLiteral("Sprache : Deutsch"), QStringLiteral("Version : Standard"),
+                                QStringLiteral("Betriebsmodus : Offline (Standard)"),
+                                QStringLiteral("Max. Anzahl Module : 16"),
+                                QStringLiteral("Max. Anzahl Transponder : 1000")};
+    const QStringList head = {QStringLiteral("BIOS Version : 1.05 2.10"),
+                              QStringLiteral("Seriennummer : 12AB3")};
+    QTest::newRow("1.39") << 1 << 39 << 4
+                          << (QStringList{QStringLiteral("Firmware Version : v1.39")} + head +
+                              QStringList{QStringLiteral("Hardware : R04")} + common +
+                              QStringList{QStringLiteral("Max. Anzahl Logbucheinträge : 1500")});
+    QTest::newRow("1.39, hardware 3") << 1 << 39 << 3
+                                      << (QStringList{QStringLiteral("Firmware Version : v1.39")} + head +
+                                          QStringList{QStringLiteral("Hardware : A03")} + common +
+                                          QStringList{QStringLiteral("Max. Anzahl Logbucheinträge : 1500")});
+    QTest::newRow("1.38") << 1 << 38 << 4
+                          << (QStringList{QStringLiteral("Firmware Version : v1.38")} + head + common);
+    QTest::newRow("2.10") << 2 << 10 << 4
+                          << (QStringList{QStringLiteral("Firmware Version : v2.10")} + head + common);
+    QTest::newRow("0.45") << 0 << 45 << 4
+                          << (QStringList{QStringLiteral("Firmware Version : v0.45")} + head + common);
+}
+
+void TestLogin::informationPage() {
+    QFETCH(int, major);
+    QFETCH(int, minor);
+    QFETCH(int, hardware);
+    QFETCH(QStringList, lines);
+    device().firmwareMajor = static_cast<std::uint8_t>(major);
+    device().firmwareMinor = static_cast<std::uint8_t>(minor);
+    device().hardwareRevision = static_cast<std::uint8_t>(hardware);
+    start();
+    login();
+    m_window->Main_LV->setCurrentItem(deviceNode()->child(0));
+    QCOMPARE(m_window->Main_NB->currentIndex(), 2);
+    QStringList shown;
+    for (int i = 0; i < m_window->Info_LB->count(); ++i)
+        shown << m_window->Info_LB->item(i)->text();
+    QCOMPARE(shown, lines);
+    QCOMPARE(m_window->DeviceName_ED->text(), QStringLiteral("Lager Tor 2"));
+    QVERIFY(m_window->SetName_BTN->isEnabled());
+}
+
+void TestLogin::informationPageWithoutBlock() {
+    device().unansweredCommands = {1};
+    start();
+    login(); // the login counts although the block did not come
+    QVERIFY(!entry().InfoValid);
+    QVERIFY(deviceNode()->isExpanded());
+    m_window->Main_LV->setCurrentItem(deviceNode()->child(0));
+    QStringList shown;
+    for (int i = 0; i < m_window->Info_LB->count(); ++i)
+        shown << m_window->Info_LB->item(i)->text();
+    QCOMPARE(shown, QStringList({QStringLiteral("Bitte aktualisieren Sie die Firmware"),
+                                 QStringLiteral("Ihres Kelvora compact um diese Funktion"),
+                                 QStringLiteral("nutzen zu können.")}));
+    QCOMPARE(m_window->DeviceName_ED->text(), QStringLiteral("Lager Tor 2"));
+}
+
+void TestLogin::byteOutsideItsTableKeepsEarlierLines() {
+    device().language = 3;
+    start();
+    login();
+    m_window->Main_LV->setCurrentItem(deviceNode()->child(0));
+    QCOMPARE(m_prompter->messages(), QStringList{QStringLiteral("Range check error")});
+    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Error);
+    QCOMPARE(m_window->Info_LB->count(), 4);
+    QCOMPARE(m_window->Info_LB->item(3)->text(), QStringLiteral("Hardware : R04"));
+}
+
+void TestLogin::nameEditEnablesSave() {
+    start();
+    login();
+    m_window->Main_LV->setCurrentItem(deviceNode()->child(0));
+    m_window->DeviceName_ED->clear();
+    QVERIFY(!m_window->SetName_BTN->isEnabled());
+    QTest::keyClicks(m_window->DeviceName_ED, QStringLiteral("x"));
+    QVERIFY(m_window->SetName_BTN->isEnabled());
+    QTest::keyClicks(m_window->DeviceName_ED, QString(50, QLatin1Char('y')));
+    QCOMPARE(m_window->DeviceName_ED->text().size(), 40);
+}
+
+void TestLogin::nameFlow_data() {
+    QTest::addColumn<bool>("refuse");
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("accepted") << false << false << ops::kNameSavedText;
+    QTest::newRow("refused") << true << false << ops::kNameNotSupportedText;
+    QTest::newRow("unanswered") << false << true << ops::kNameNotSupportedText;
+}
+
+void TestLogin::nameFlow() {
+    QFETCH(bool, refuse);
+    QFETCH(bool, silent);
+    QFETCH(QString, message);
+    start();
+    login();
+    device().refuseName = refuse;
+    if (silent)
+        device().unansweredCommands = {2};
+    m_window->Main_LV->setCurrentItem(deviceNode()->child(0));
+    m_window->DeviceName_ED->setText(QStringLiteral("Halle Süd"));
+    m_window->SetName_BTN->click();
+    QCOMPARE(m_prompter->messages(), QStringList{message});
+    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Information);
+    // The entry and its node keep the name of the search.
+    QCOMPARE(entry().Name, QStringLiteral("Lager Tor 2"));
+    QCOMPARE(deviceNode()->text(0), QStringLiteral("Lager Tor 2"));
+    QCOMPARE(m_controller->config().name,
+             refuse || silent ? QStringLiteral("Lager Tor 2") : QStringLiteral("Halle Süd"));
+    QTRY_VERIFY(!m_controller->commandService()->hasClient());
+}
+
+QTEST_MAIN(TestLogin)
+#include "tst_login.moc"
