@@ -8,5 +8,6 @@ enum class Outcome {
     FileAccessRefused,
     FtpConnectFailed,
     TransferFailed,
+    LocalFileFailed,
     CommandFailed,
 };

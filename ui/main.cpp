@@ -41,6 +41,7 @@ TMain_Dlg::TMain_Dlg(Prompter& prompter, QWidget* parent) : QMainWindow(parent),
     DefaultRestrictions = settings::LoadDefaultRestrictions();
     buildFrame();
     buildPages();
+    setupFtpClient();
     Password_Dlg = new TPassword_Dlg(this);
     Manual_Dlg = new TManual_Dlg(this);
 
@@ -174,6 +175,8 @@ void TMain_Dlg::Beenden1Click() {
 
 void TMain_Dlg::discardDevices() {
     CurrentDevice = nullptr;
+    CurrentModule = nullptr;
+    CurrentTransponder = nullptr;
     Main_LV->clear();
     DeviceList.clear();
 }
@@ -270,6 +273,9 @@ void TMain_Dlg::Main_LVChange(QTreeWidgetItem* node) {
         break;
     case nkGeneral:
         FillGeneralPage();
+        break;
+    case nkConfiguration:
+        FillConfigurationPage();
         break;
     default:
         break;

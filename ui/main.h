@@ -28,6 +28,7 @@ class QStatusBar;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TFtpClient;
 class TIPCInfo;
 class TManual_Dlg;
 class TPassword_Dlg;
@@ -43,6 +44,11 @@ public:
     TDeviceEntry* CurrentDevice = nullptr;
     TDefaultRestrictions DefaultRestrictions{};
     std::unique_ptr<TIPCInfo> IPCInfo;
+    // The one FTP client every file operation borrows.
+    TFtpClient* FtpClient1 = nullptr;
+    // The module and transponder shown in the editors.
+    TModuleEntry* CurrentModule = nullptr;
+    TTransponderEntry* CurrentTransponder = nullptr;
 
     // The dialogs live as long as the window and are reused.
     TPassword_Dlg* Password_Dlg;
@@ -106,6 +112,16 @@ public:
     void Save_BTNClick();
     void DeviceName_EDChange();
     void SetName_BTNClick();
+    void LoadConfig_BTNClick();
+    void SaveConfig_BTNClick();
+    void FtpClient1Progress(qint64 bytes);
+    void FtpClient1RequestDone();
+
+    // Frees both tables of an entry and forgets the editors' records of it.
+    void ClearTables(TDeviceEntry& entry);
+    // The controller's capacities: from its information block when valid, else 16 and 1000.
+    static int ModuleCapacity(const TDeviceEntry& entry);
+    static int TransponderCapacity(const TDeviceEntry& entry);
 
     // True while a command waits for a controller; commands that would start a second exchange or
     // discard the device list wait their turn.
@@ -134,6 +150,12 @@ private:
     void addDeviceNodes(TDeviceEntry* entry);
     void FillIPConfigPage();
     void FillGeneralPage();
+    void FillConfigurationPage();
+    void setupFtpClient();
+    void removeTableNodes(TDeviceEntry& entry);
+    void showStatistics(const TDeviceEntry& entry);
+    bool LoadFiles(TDeviceEntry& device);
+    bool SaveFiles(TDeviceEntry& device);
     // Asks for the credentials of CurrentDevice and logs in; opens the node on success.
     bool LoginCurrentDevice(QTreeWidgetItem* node);
     void updateCommandStates();

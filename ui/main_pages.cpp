@@ -286,7 +286,8 @@ void TMain_Dlg::buildGeneralPage() {
     nameLayout->addWidget(SetName_BTN, 1, 1);
     layout->addWidget(nameGroup);
     layout->addStretch(1);
-    connect(DeviceName_ED, &QLineEdit::textChanged, this, [this] { guarded([this] { DeviceName_EDChange(); }); });
+    connect(DeviceName_ED, &QLineEdit::textChanged, this,
+            [this] { guarded([this] { DeviceName_EDChange(); }); });
     connect(SetName_BTN, &QPushButton::clicked, this, [this] { guarded([this] { SetName_BTNClick(); }); });
 }
 
@@ -334,6 +335,10 @@ void TMain_Dlg::buildConfigurationPage() {
     overviewLayout->addStretch(1);
     layout->addWidget(overview);
     layout->addStretch(1);
+    connect(LoadConfig_BTN, &QPushButton::clicked, this,
+            [this] { guarded([this] { LoadConfig_BTNClick(); }); });
+    connect(SaveConfig_BTN, &QPushButton::clicked, this,
+            [this] { guarded([this] { SaveConfig_BTNClick(); }); });
 }
 
 void TMain_Dlg::FillIPConfigPage() {

@@ -129,7 +129,7 @@ void TestKlvUtils::charsToStr_data() {
         << QByteArray("ABCDEFGHIJKLMNOPQRST") << "ABCDEFGHIJKLMNOPQRST";
     QTest::newRow("NUL at offset 5") << QByteArray("Tor 1\0XXXXXXXXXXXXXX", 20) << "Tor 1";
     QTest::newRow("empty") << QByteArray(20, '\0') << "";
-    QTest::newRow("Windows-1252") << QByteArray("B\xFCro \x80\x96\0..........", 20)
+    QTest::newRow("Windows-1252") << QByteArray("B\xFCro \x80\x96\0............", 20)
                                   << QString::fromUtf8("Büro €–");
 }
 

@@ -1,0 +1,483 @@
+#include "device/NetworkTargets.h"
+#include "device/klvutils.h"
+#include "device/psocket.h"
+#include "net/FtpClient.h"
+#include "ops/ConfigTables.h"
+#include "sim/CommandService.h"
+#include "sim/DiscoveryService.h"
+#include "sim/SimController.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestSupport.h"
+#include "ui/main.h"
+#include "ui/password.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+const QString kRetry =
+    QStringLiteral("Es ist ein Fehler aufgetreten. Bitte versuchen Sie den Vorgang erneut.");
+const QString kLoadAccess =
+    QStringLiteral("Die Konfiguration kann nicht geladen werden. Bitte versuchen Sie den Vorgang erneut.");
+const QString kSaveAccess = QStringLiteral(
+    "Die Konfiguration kann nicht gespeichert werden. Bitte versuchen Sie den Vorgang erneut.");
+const QString kLoadFailed =
+    QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht geladen werden.");
+const QString kSaveFailed =
+    QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht gespeichert werden.");
+const QString kActivate = QStringLiteral(
+    "Die Konfiguration wurde erfolgreich gespeichert. Soll die Konfiguration gleich aktiviert werden ?");
+const QString kDone = QStringLiteral("Der Vorgang wurde erfolgreich durchgeführt.");
+const QString kNone = QStringLiteral("Keine Konfiguration geladen");
+
+// Records as a controller might hold them: every byte varied, including the unnamed module word and
+// whatever follows a name's terminating zero.
+QByteArray moduleFile(int count) {
+    QByteArray file;
+    for (int i = 0; i < count; ++i) {
+        QByteArray record(40, '\0');
+        for (int b = 0; b < 40; ++b)
+            record[b] = static_cast<char>((i * 37 + b * 11 + 1) & 0xFF);
+        const QByteArray name = QStringLiteral("Modul %1").arg(i).toLatin1();
+        std::memcpy(record.data(), name.constData(), static_cast<std::size_t>(name.size()));
+        record[name.size()] = '\0';
+        file += record;
+    }
+    return file;
+}
+
+QByteArray transponderFile(int count) {
+    QByteArray file;
+    for (int i = 0; i < count; ++i) {
+        QByteArray record(89, '\0');
+        for (int b = 0; b < 89; ++b)
+            record[b] = static_cast<char>((i * 13 + b * 7 + 3) & 0xFF);
+        const QByteArray name = QStringLiteral("Person %1").arg(i).toLatin1();
+        std::memcpy(record.data(), name.constData(), static_cast<std::size_t>(name.size()));
+        record[name.size()] = '\0';
+        record[30] = static_cast<char>(i % 2 ? 0xFF : 0x00);
+        file += record;
+    }
+    return file;
+}
+
+QStringList childCaptions(const QTreeWidgetItem* node) {
+    QStringList captions;
+    for (int i = 0; node && i < node->childCount(); ++i)
+        captions << node->child(i)->text(0);
+    return captions;
+}
+
+} // namespace
+
+class TestConfig : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void roundTripIsByteIdentical_data();
+    void roundTripIsByteIdentical();
+    void emptyFilesWithoutInfo();
+    void capacitiesFromInfo();
+    void negativeAvailableNotClipped();
+    void namesWithAndWithoutZero();
+    void failedDownloadLeavesNoTables();
+    void ftpConnectFailureWarns();
+    void fileAccessRefusedKeepsTables_data();
+    void fileAccessRefusedKeepsTables();
+    void oldFirmwareSendsNoFileAccess();
+    void activationOnYes_data();
+    void activationOnYes();
+    void uploadFailureKeepsLocalFiles();
+    void uploadConnectFailureKeepsLocalFiles();
+    void statisticsRecomputedOnPageShow();
+    void trailingPartialRecordReported();
+    void progressBarFillsAndEmpties();
+    void buttonsInTheForm();
+
+private:
+    void start(const QByteArray& modules, const QByteArray& transponders);
+    void loginAndOpenConfig();
+    void load() { m_window->LoadConfig_BTN->click(); }
+    void saveAnswering(bool activate);
+    QTreeWidgetItem* deviceNode() const { return m_window->Main_LV->topLevelItem(0)->child(0); }
+    TDeviceEntry& entry() const { return *m_window->DeviceList.at(0); }
+    sim::ControllerConfig& device() { return m_controller->config(); }
+    QByteArray stored(const QString& name) const {
+        return testsupport::readFile(m_controller->dataFile(name));
+    }
+    bool eventSeen(const QString& text) const {
+        return m_controller->events().join(QLatin1Char('\n')).contains(text);
+    }
+
+    std::unique_ptr<TempSettings> m_settings;
+    std::unique_ptr<QTemporaryDir> m_appDir;
+    std::unique_ptr<sim::SimController> m_controller;
+    std::unique_ptr<sim::DiscoveryService> m_discovery;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<TMain_Dlg> m_window;
+};
+
+void TestConfig::init() {
+    m_settings = std::make_unique<TempSettings>();
+    m_appDir = std::make_unique<QTemporaryDir>();
+    SetAppDir(m_appDir->path());
+    m_prompter = std::make_unique<ScriptedPrompter>();
+    sim::ControllerConfig config;
+    config.serial = 0x12AB3;
+    config.name = QStringLiteral("Lager");
+    config.demoData = false;
+    config.commandPort = testsupport::freeTcpPort();
+    config.ftpPort = testsupport::freeTcpPort();
+    m_controller = std::make_unique<sim::SimController>(config);
+    m_discovery = std::make_unique<sim::DiscoveryService>();
+    m_discovery->addController(m_controller.get());
+    TKLVSocket::DefaultCycleMs = 20;
+}
+
+void TestConfig::cleanup() {
+    m_window.reset();
+    m_discovery.reset();
+    m_controller.reset();
+    m_prompter.reset();
+    m_settings.reset();
+    m_appDir.reset();
+    TKLVSocket::DefaultCycleMs = 100;
+}
+
+void TestConfig::start(const QByteArray& modules, const QByteArray& transponders) {
+    QString error;
+    QVERIFY2(m_controller->start(&error), qPrintable(error));
+    if (!modules.isNull())
+        QVERIFY(testsupport::writeFile(m_controller->dataFile(QStringLiteral("module.dat")), modules));
+    if (!transponders.isNull())
+        QVERIFY(testsupport::writeFile(m_controller->dataFile(QStringLiteral("trans.dat")), transponders));
+    QVERIFY(m_discovery->listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    NetworkTargets targets;
+    targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
+    targets.discoveryPort = m_discovery->port();
+    targets.commandPort = device().commandPort;
+    targets.ftpPort = device().ftpPort;
+    SetTargets(targets);
+    m_window = std::make_unique<TMain_Dlg>(*m_prompter);
+    m_window->ChangeDelayMs = 0;
+    m_window->show();
+    QTRY_VERIFY(m_window->Main_LV->topLevelItemCount() == 1 && !m_window->Busy() &&
+                m_window->Main_LV->topLevelItem(0)->childCount() == 1);
+}
+
+void TestConfig::loginAndOpenConfig() {
+    m_prompter->dialogAnswers.push_back([](QDialog& dialog) {
+        auto& login = static_cast<TPassword_Dlg&>(dialog);
+        login.Username_ED->setText(QStringLiteral("admin"));
+        login.Password_ED->setText(QStringLiteral("admin"));
+        return int(QDialog::Accepted);
+    });
+    deviceNode()->setExpanded(true);
+    QVERIFY(entry().LoggedIn);
+    m_window->Main_LV->setCurrentItem(entry().ConfigNode);
+    QCOMPARE(m_window->Main_NB->currentIndex(), 5);
+}
+
+void TestConfig::saveAnswering(bool activate) {
+    m_prompter->questionAnswers.push_back(activate);
+    m_window->SaveConfig_BTN->click();
+}
+
+void TestConfig::roundTripIsByteIdentical_data() {
+    QTest::addColumn<int>("modules");
+    QTest::addColumn<int>("transponders");
+    QTest::newRow("0 / 0") << 0 << 0;
+    QTest::newRow("1 / 1") << 1 << 1;
+    QTest::newRow("16 / 1000") << 16 << 1000;
+}
+
+void TestConfig::roundTripIsByteIdentical() {
+    QFETCH(int, modules);
+    QFETCH(int, transponders);
+    const QByteArray moduleBytes = moduleFile(modules);
+    const QByteArray transponderBytes = transponderFile(transponders);
+    start(moduleBytes, transponderBytes);
+    loginAndOpenConfig();
+    load();
+    QCOMPARE(int(entry().Modules.size()), modules);
+    QCOMPARE(int(entry().Transponders.size()), transponders);
+    QVERIFY(!QFile::exists(ops::ModuleCopyPath()));
+    QVERIFY(!QFile::exists(ops::TransponderCopyPath()));
+    QVERIFY(entry().ConfigNode->isExpanded());
+    QVERIFY(m_window->SaveConfig_BTN->isEnabled());
+
+    // Let the controller's files change so that the comparison proves an upload.
+    QVERIFY(testsupport::writeFile(m_controller->dataFile(QStringLiteral("module.dat")), "x"));
+    QVERIFY(testsupport::writeFile(m_controller->dataFile(QStringLiteral("trans.dat")), "x"));
+    saveAnswering(false);
+    QCOMPARE(m_prompter->messages(), QStringList({kActivate, kDone}));
+    QCOMPARE(testsupport::hexDump(stored(QStringLiteral("module.dat"))), testsupport::hexDump(moduleBytes));
+    QCOMPARE(stored(QStringLiteral("trans.dat")), transponderBytes);
+    QVERIFY(!QFile::exists(ops::ModuleCopyPath()));
+    QVERIFY(!QFile::exists(ops::TransponderCopyPath()));
+    QVERIFY(!eventSeen(QStringLiteral("activate")));
+}
+
+void TestConfig::emptyFilesWithoutInfo() {
+    device().command.unansweredCommands = {1}; // no device information at login
+    start(QByteArray(""), QByteArray(""));
+    loginAndOpenConfig();
+    QVERIFY(!entry().InfoValid);
+    QCOMPARE(m_window->ModulInfo_ST->text(), kNone);
+    load();
+    QVERIFY(m_prompter->messages().isEmpty());
+    QCOMPARE(childCaptions(entry().ConfigNode),
+             QStringList({QStringLiteral("Module"), QStringLiteral("Transponder")}));
+    QCOMPARE(entry().ModuleFolderNode->childCount(), 0);
+    QCOMPARE(entry().TransponderFolderNode->childCount(), 0);
+    QCOMPARE(nodes::Kind(entry().ModuleFolderNode), nkModuleFolder);
+    QCOMPARE(nodes::Kind(entry().TransponderFolderNode), nkTransponderFolder);
+    QCOMPARE(m_window->ModulInfo_ST->text(),
+             QStringLiteral("Module : 0 Einträge insgesamt. 16 Einträge verfügbar."));
+    QCOMPARE(m_window->TransInfo_ST->text(),
+             QStringLiteral("Transponder : 0 Einträge insgesamt. 1000 Einträge verfügbar."));
+    QVERIFY(m_window->SaveConfig_BTN->isEnabled());
+    // Without a valid block no file access is asked for.
+    QVERIFY(!eventSeen(QStringLiteral("command 4 ")));
+
+    // Saving empty tables uploads two empty files.
+    QVERIFY(testsupport::writeFile(m_controller->dataFile(QStringLiteral("module.dat")), "old"));
+    saveAnswering(false);
+    QCOMPARE(stored(QStringLiteral("module.dat")), QByteArray(""));
+    QCOMPARE(stored(QStringLiteral("trans.dat")), QByteArray(""));
+}
+
+void TestConfig::capacitiesFromInfo() {
+    device().command.maxModules = 50;
+    device().command.maxTransponders = 2000;
+    start(moduleFile(40), transponderFile(3));
+    loginAndOpenConfig();
+    load();
+    QCOMPARE(m_window->ModulInfo_ST->text(),
+             QStringLiteral("Module : 40 Einträge insgesamt. 10 Einträge verfügbar."));
+    QCOMPARE(m_window->TransInfo_ST->text(),
+             QStringLiteral("Transponder : 3 Einträge insgesamt. 1997 Einträge verfügbar."));
+}
+
+void TestConfig::negativeAvailableNotClipped() {
+    start(moduleFile(20), transponderFile(0));
+    loginAndOpenConfig();
+    load();
+    QCOMPARE(m_window->ModulInfo_ST->text(),
+             QStringLiteral("Module : 20 Einträge insgesamt. -4 Einträge verfügbar."));
+}
+
+void TestConfig::namesWithAndWithoutZero() {
+    QByteArray modules = moduleFile(2);
+    std::memcpy(modules.data(), "ABCDEFGHIJKLMNOPQRST", 20);
+    std::memcpy(modules.data() + 40, "Tor 1\0Rest", 10);
+    start(modules, transponderFile(1));
+    loginAndOpenConfig();
+    load();
+    QCOMPARE(childCaptions(entry().ModuleFolderNode),
+             QStringList({QStringLiteral("ABCDEFGHIJKLMNOPQRST"), QStringLiteral("Tor 1")}));
+    QCOMPARE(childCaptions(entry().TransponderFolderNode), QStringList{QStringLiteral("Person 0")});
+    QCOMPARE(nodes::Module(entry().ModuleFolderNode->child(1)), entry().Modules.at(1).get());
+    QCOMPARE(nodes::Transponder(entry().TransponderFolderNode->child(0)), entry().Transponders.at(0).get());
+}
+
+void TestConfig::failedDownloadLeavesNoTables() {
+    start(moduleFile(3), transponderFile(3));
+    loginAndOpenConfig();
+    load();
+    QCOMPARE(entry().Modules.size(), std::size_t(3));
+    device().ftp.missingFiles = {QStringLiteral("trans.dat")};
+    load();
+    QCOMPARE(m_prompter->messages(), QStringList{kLoadFailed});
+    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Error);
+    QVERIFY(entry().Modules.empty());
+    QVERIFY(entry().Transponders.empty());
+    QVERIFY(entry().ModuleFolderNode == nullptr);
+    QVERIFY(entry().TransponderFolderNode == nullptr);
+    QCOMPARE(entry().ConfigNode->childCount(), 0);
+    QVERIFY(m_window->SaveConfig_BTN->isEnabled());
+    QVERIFY(m_window->LoadConfig_BTN->isEnabled());
+    // The copy downloaded before the failure stays; the failed one never appears.
+    QVERIFY(QFile::exists(ops::ModuleCopyPath()));
+    QVERIFY(!QFile::exists(ops::TransponderCopyPath()));
+}
+
+void TestConfig::ftpConnectFailureWarns() {
+    start(moduleFile(1), transponderFile(1));
+    loginAndOpenConfig();
+    device().ftp.refuseLogin = true;
+    load();
+    QCOMPARE(m_prompter->messages(), QStringList{kRetry});
+    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Warning);
+    QVERIFY(entry().ModuleFolderNode == nullptr);
+    QVERIFY(m_window->StartAW_BTN->isEnabled());
+    QVERIFY(m_window->StartAWE_BTN->isEnabled());
+}
+
+void TestConfig::fileAccessRefusedKeepsTables_data() {
+    QTest::addColumn<bool>("saving");
+    QTest::newRow("load") << false;
+    QTest::newRow("save") << true;
+}
+
+void TestConfig::fileAccessRefusedKeepsTables() {
+    QFETCH(bool, saving);
+    start(moduleFile(2), transponderFile(2));
+    loginAndOpenConfig();
+    load();
+    QCOMPARE(entry().Modules.size(), std::size_t(2));
+    device().command.refuseFileAccess = true;
+    QVERIFY(testsupport::writeFile(m_controller->dataFile(QStringLiteral("module.dat")), "old"));
+    if (saving)
+        m_window->SaveConfig_BTN->click();
+    else
+        load();
+    QCOMPARE(m_prompter->messages(), QStringList{saving ? kSaveAccess : kLoadAccess});
+    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Information);
+    QCOMPARE(entry().Modules.size(), std::size_t(2));
+    QCOMPARE(childCaptions(entry().ModuleFolderNode).size(), 2);
+    QCOMPARE(stored(QStringLiteral("module.dat")), QByteArray("old"));
+    QTRY_VERIFY(!m_controller->commandService()->hasClient());
+}
+
+void TestConfig::oldFirmwareSendsNoFileAccess() {
+    device().command.firmwareMinor = 31;
+    device().command.refuseFileAccess = true; // would fail the load if it were asked
+    start(moduleFile(1), transponderFile(1));
+    loginAndOpenConfig();
+    load();
+    QVERIFY(m_prompter->messages().isEmpty());
+    QCOMPARE(entry().Modules.size(), std::size_t(1));
+    QVERIFY(!eventSeen(QStringLiteral("command 4 ")));
+    QVERIFY(eventSeen(QStringLiteral("ftp RETR module.dat")));
+}
+
+void TestConfig::activationOnYes_data() {
+    QTest::addColumn<bool>("activate");
+    QTest::newRow("Ja") << true;
+    QTest::newRow("Nein") << false;
+}
+
+void TestConfig::activationOnYes() {
+    QFETCH(bool, activate);
+    start(moduleFile(1), transponderFile(1));
+    loginAndOpenConfig();
+    load();
+    saveAnswering(activate);
+    QCOMPARE(m_prompter->messages(), QStringList({kActivate, kDone}));
+    QCOMPARE(m_prompter->shown.at(0).icon, MsgIcon::Information);
+    QCOMPARE(m_prompter->shown.at(0).kind, QStringLiteral("question"));
+    QCOMPARE(eventSeen(QStringLiteral("activate phase 0")), activate);
+    QCOMPARE(eventSeen(QStringLiteral("activate phase 1")), activate);
+    if (activate) {
+        const QStringList events = m_controller->events();
+        qsizetype phase0 = -1, phase1 = -1;
+        for (qsizetype i = 0; i < events.size(); ++i) {
+            if (events.at(i).contains(QLatin1String("activate phase 0")))
+                phase0 = i;
+            if (events.at(i).contains(QLatin1String("activate phase 1")))
+                phase1 = i;
+        }
+        QVERIFY(phase0 >= 0 && phase1 > phase0);
+    }
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(m_window->SaveConfig_BTN->isEnabled());
+}
+
+void TestConfig::uploadFailureKeepsLocalFiles() {
+    start(moduleFile(2), transponderFile(2));
+    loginAndOpenConfig();
+    load();
+    m_window->FtpClient1->SetTimeoutMs(300);
+    device().ftp.stallAfterBytes = 10;
+    m_window->SaveConfig_BTN->click();
+    QCOMPARE(m_prompter->messages(), QStringList{kSaveFailed});
+    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Error);
+    QCOMPARE(testsupport::readFile(ops::ModuleCopyPath()), moduleFile(2));
+    QCOMPARE(testsupport::readFile(ops::TransponderCopyPath()), transponderFile(2));
+    QVERIFY(m_window->SaveConfig_BTN->isEnabled());
+    QVERIFY(!eventSeen(QStringLiteral("activate")));
+}
+
+void TestConfig::uploadConnectFailureKeepsLocalFiles() {
+    start(moduleFile(2), transponderFile(2));
+    loginAndOpenConfig();
+    load();
+    device().ftp.refuseLogin = true;
+    m_window->SaveConfig_BTN->click();
+    QCOMPARE(m_prompter->messages(), QStringList{kRetry});
+    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Warning);
+    QVERIFY(QFile::exists(ops::ModuleCopyPath()));
+    QVERIFY(QFile::exists(ops::TransponderCopyPath()));
+}
+
+void TestConfig::statisticsRecomputedOnPageShow() {
+    start(moduleFile(3), transponderFile(5));
+    loginAndOpenConfig();
+    load();
+    m_window->Main_LV->setCurrentItem(deviceNode());
+    entry().Transponders.pop_back(); // as the editor's deletion does
+    m_window->Main_LV->setCurrentItem(entry().ConfigNode);
+    QCOMPARE(m_window->TransInfo_ST->text(),
+             QStringLiteral("Transponder : 4 Einträge insgesamt. 996 Einträge verfügbar."));
+    m_window->ClearTables(entry());
+    m_window->Main_LV->setCurrentItem(deviceNode());
+    m_window->Main_LV->setCurrentItem(entry().ConfigNode);
+    QCOMPARE(m_window->ModulInfo_ST->text(), kNone);
+    QCOMPARE(m_window->TransInfo_ST->text(), kNone);
+    QVERIFY(!m_window->SaveConfig_BTN->isEnabled());
+}
+
+void TestConfig::trailingPartialRecordReported() {
+    start(moduleFile(2) + QByteArray(7, 'x'), transponderFile(1));
+    loginAndOpenConfig();
+    load();
+    QCOMPARE(entry().Modules.size(), std::size_t(2));
+    QCOMPARE(m_window->ModulInfo_ST->text(),
+             QStringLiteral("Module : 2 Einträge insgesamt. 14 Einträge verfügbar."));
+    QCOMPARE(m_window->StatusBar1->currentMessage(),
+             QStringLiteral("\"module.dat\" enthielt 7 überzählige Bytes, die nicht gelesen wurden."));
+    QVERIFY(m_prompter->messages().isEmpty());
+}
+
+void TestConfig::progressBarFillsAndEmpties() {
+    start(moduleFile(16), transponderFile(1000));
+    loginAndOpenConfig();
+    QList<int> values;
+    connect(m_window->ProgressBar1, &QProgressBar::valueChanged, this, [&](int v) { values << v; });
+    load();
+    QVERIFY(values.contains(100));
+    QCOMPARE(values.last(), 0);
+    QCOMPARE(m_window->ProgressBar1->value(), 0);
+}
+
+void TestConfig::buttonsInTheForm() {
+    start(moduleFile(1), transponderFile(1));
+    QCOMPARE(m_window->LoadConfig_BTN->text(), QStringLiteral("Konfiguration laden"));
+    QCOMPARE(m_window->SaveConfig_BTN->text(), QStringLiteral("Konfiguration speichern"));
+    QVERIFY(!m_window->SaveConfig_BTN->isEnabled());
+    QVERIFY(!m_window->StartAW_BTN->isEnabled());
+    QVERIFY(!m_window->StartAWE_BTN->isEnabled());
+    QCOMPARE(m_window->ModulInfo_ST->text(), kNone);
+    QCOMPARE(m_window->TransInfo_ST->text(), kNone);
+    QCOMPARE(m_window->FtpClient1->UserName(), QStringLiteral("kelvora"));
+    QCOMPARE(m_window->FtpClient1->PassWord(), QStringLiteral("pel47k2"));
+    QCOMPARE(m_window->FtpClient1->Timeout(), 15);
+    QCOMPARE(m_window->FtpClient1->Port(), device().ftpPort);
+}
+
+QTEST_MAIN(TestConfig)
+#include "tst_config.moc"
