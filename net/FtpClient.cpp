@@ -43,7 +43,8 @@ QString localFileText(const QString& prefix, const QString& path, const QString&
 // Everything one transfer holds: released on every way out of Get and Put.
 class TFtpClient::TransferScope {
 public:
-    TransferScope(TFtpClient& client, Direction direction, QSaveFile* sink, QFile* source) : m_client(client) {
+    TransferScope(TFtpClient& client, Direction direction, QSaveFile* sink, QFile* source)
+        : m_client(client) {
         m_client.m_direction = direction;
         m_client.m_sink = sink;
         m_client.m_source = source;
@@ -51,6 +52,7 @@ public:
         m_client.m_dataAccepted = false;
         m_client.m_dataClosed = false;
         m_client.m_uploadQueued = false;
+        m_client.m_preliminarySeen = false;
         m_client.m_dataError.clear();
         m_client.m_localFileError = false;
     }
@@ -171,7 +173,8 @@ TFtpClient::Result TFtpClient::connectBody() {
     if (m_control.state() != QAbstractSocket::ConnectedState) {
         const QString reason = m_control.errorString();
         abortControl();
-        return {false, 0, QStringLiteral("Unable to connect to %1:%2 (%3)").arg(m_hostName).arg(m_port).arg(reason)};
+        return {false, 0,
+                QStringLiteral("Unable to connect to %1:%2 (%3)").arg(m_hostName).arg(m_port).arg(reason)};
     }
 
     // A failed login leaves no half-open session behind: the next Connect must start afresh.
@@ -276,10 +279,13 @@ TFtpClient::Result TFtpClient::openDataPort() {
         return {false, 0, QStringLiteral("No IPv4 address for the data connection")};
     local = QHostAddress(v4);
     if (!m_listener.listen(local, 0))
-        return {false, 0, QStringLiteral("Unable to listen for the data connection (%1)").arg(m_listener.errorString())};
+        return {
+            false, 0,
+            QStringLiteral("Unable to listen for the data connection (%1)").arg(m_listener.errorString())};
     const quint16 port = m_listener.serverPort();
-    const QByteArray argument = QByteArray::number((v4 >> 24) & 0xFF) + ',' + QByteArray::number((v4 >> 16) & 0xFF) +
-                                ',' + QByteArray::number((v4 >> 8) & 0xFF) + ',' + QByteArray::number(v4 & 0xFF) +
+    const QByteArray argument = QByteArray::number((v4 >> 24) & 0xFF) + ',' +
+                                QByteArray::number((v4 >> 16) & 0xFF) + ',' +
+                                QByteArray::number((v4 >> 8) & 0xFF) + ',' + QByteArray::number(v4 & 0xFF) +
                                 ',' + QByteArray::number(port >> 8) + ',' + QByteArray::number(port & 0xFF);
     Result failure;
     if (!sendCommand("PORT " + argument, failure))
@@ -316,8 +322,14 @@ TFtpClient::Result TFtpClient::runTransfer(const QByteArray& command, Direction 
         while (!final && !m_replies.empty()) {
             Reply reply = m_replies.front();
             m_replies.pop_front();
-            if (reply.code >= 100 && reply.code < 200)
-                continue; // 125 / 150: the data connection opens or is open
+            if (reply.code >= 100 && reply.code < 200) {
+                // 125 / 150: the server is ready for the data. Some servers connect as soon as PORT
+                // arrives; an upload must still wait for this reply, or the data would precede STOR.
+                m_preliminarySeen = true;
+                if (direction == Direction::Upload)
+                    pumpUpload();
+                continue;
+            }
             final = reply;
         }
         if (!m_protocolError.isEmpty())
@@ -326,7 +338,8 @@ TFtpClient::Result TFtpClient::runTransfer(const QByteArray& command, Direction 
             if (final->code != 226 && final->code != 250)
                 return {false, final->code, m_localFileError ? m_dataError : final->line};
             if (direction == Direction::Upload && !m_uploadQueued && m_dataError.isEmpty())
-                return {false, final->code, QStringLiteral("Transfer ended by the server before the upload completed")};
+                return {false, final->code,
+                        QStringLiteral("Transfer ended by the server before the upload completed")};
             if (dataDone())
                 break;
         } else if (controlLost()) {
@@ -472,7 +485,8 @@ void TFtpClient::onControlStateChanged() {
 
 void TFtpClient::parseLine(QByteArray line) {
     const auto codeOf = [](const QByteArray& text) {
-        if (text.size() < 3 || !std::all_of(text.begin(), text.begin() + 3, [](char c) { return c >= '0' && c <= '9'; }))
+        if (text.size() < 3 ||
+            !std::all_of(text.begin(), text.begin() + 3, [](char c) { return c >= '0' && c <= '9'; }))
             return 0;
         if (text.size() > 3 && text.at(3) != ' ' && text.at(3) != '-')
             return 0;
@@ -503,8 +517,8 @@ void TFtpClient::onDataConnection() {
         std::unique_ptr<QTcpSocket> incoming(socket);
         incoming->setParent(nullptr);
         // Only the server we talk to may deliver or fetch the file.
-        const bool fromServer = incoming->peerAddress().isEqual(m_control.peerAddress(),
-                                                                QHostAddress::ConvertV4MappedToIPv4);
+        const bool fromServer =
+            incoming->peerAddress().isEqual(m_control.peerAddress(), QHostAddress::ConvertV4MappedToIPv4);
         if (m_data || m_direction == Direction::None || !fromServer) {
             incoming->abort();
             continue;
@@ -581,7 +595,7 @@ void TFtpClient::onDataBytesWritten(qint64 bytes) {
 }
 
 void TFtpClient::pumpUpload() {
-    if (!m_data || m_uploadQueued || !m_dataError.isEmpty())
+    if (!m_data || !m_preliminarySeen || m_uploadQueued || !m_dataError.isEmpty())
         return;
     while (m_data->bytesToWrite() < kUploadQueueLimit) {
         const QByteArray chunk = m_source->read(kUploadChunk);

@@ -94,7 +94,8 @@ private:
 
     bool runRequest(const std::function<Result()>& body);
     Result connectBody();
-    Result commandRequest(const QByteArray& verb, const QString& argument, std::initializer_list<int> expected);
+    Result commandRequest(const QByteArray& verb, const QString& argument,
+                          std::initializer_list<int> expected);
     Result transferBody(Direction direction);
     Result runTransfer(const QByteArray& command, Direction direction);
     Result openDataPort();
@@ -160,6 +161,7 @@ private:
     bool m_dataAccepted = false;
     bool m_dataClosed = false;
     bool m_uploadQueued = false;
+    bool m_preliminarySeen = false; // 125 / 150 arrived: the server takes the data now
     QString m_dataError;
     bool m_localFileError = false; // m_dataError is about the local file, not the connection
 };
