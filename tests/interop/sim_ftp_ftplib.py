@@ -35,7 +35,7 @@ def free_udp_port(address):
 
 
 class Sim:
-    def __init__(self, executable, data_dir):
+    def __init__(self, executable, data_dir, extra=()):
         self.address = "127.0.0.%d" % random.randint(20, 250)
         self.ftp_port = free_port(self.address)
         self.command_port = free_port(self.address)
@@ -44,7 +44,7 @@ class Sim:
             [executable, "--controllers", "1", "--no-demo-data", "--lifetime", "60",
              "--first-address", self.address, "--ftp-port", str(self.ftp_port),
              "--command-port", str(self.command_port), "--discovery", discovery,
-             "--data-dir", data_dir],
+             "--data-dir", data_dir, *extra],
             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         self.lines = queue.Queue()
         self.output = []
@@ -175,23 +175,53 @@ def run(sim):
     check("pel47k2" not in log, "password written to the log")
 
 
-def main():
-    if len(sys.argv) != 2:
-        print(__doc__)
-        return 2
+def run_with_faults(sim):
+    """The fault switches as given on the command line."""
+    ftp = ftplib.FTP()
+    ftp.connect(sim.address, sim.ftp_port, timeout=10)
+    check(ftp.sendcmd("USER kelvora").startswith("230"), "USER not answered 230")
+    ftp.set_pasv(False)
+    content = os.urandom(200 * 1000)
+    for name in ("trans.dat", "module.dat"):
+        ftp.storbinary("STOR " + name, io.BytesIO(content))
+    try:
+        retrieve(ftp, "trans.dat")
+        check(False, "RETR of a file switched missing succeeded")
+    except ftplib.error_perm as error:
+        check(str(error).startswith("550"), "missing file answered %s" % error)
+    started = time.monotonic()
+    check(retrieve(ftp, "module.dat") == content, "slow RETR differs")
+    check(time.monotonic() - started >= 0.05, "slow RETR was not slow")
+    ftp.quit()
+
+
+def with_sim(executable, extra, body):
     with tempfile.TemporaryDirectory() as data_dir:
-        sim = Sim(sys.argv[1], data_dir)
+        sim = Sim(executable, data_dir, extra)
         try:
             if not sim.wait_for("search service on", STARTUP_SECONDS):
                 print("\n".join(sim.drain()))
                 print("FAIL: kelvora-sim did not start")
-                return 1
-            run(sim)
+                failures.append("start")
+                return
+            body(sim)
         except Exception as error:  # an exchange that broke off is a failure, not a crash of the test
             failures.append(repr(error))
             print("FAIL:", repr(error))
         finally:
             sim.stop()
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__)
+        return 2
+    with_sim(sys.argv[1], (), run)
+    with_sim(sys.argv[1], ("--ftp-login-without-password", "--ftp-missing-file", "trans.dat",
+                           "--ftp-slow", "50000:20"), run_with_faults)
+    bad = subprocess.run([sys.argv[1], "--ftp-slow", "fast", "--lifetime", "5"], capture_output=True,
+                         text=True, timeout=30)
+    check(bad.returncode == 2 and "bad --ftp-slow" in bad.stderr, "bad --ftp-slow accepted")
     if failures:
         print("%d failure(s)" % len(failures))
         return 1
