@@ -312,7 +312,8 @@ TFtpClient::Result TFtpClient::runTransfer(const QByteArray& command, Direction 
     std::optional<Reply> final;
     for (;;) {
         const bool woke = waitFor([&] {
-            return !m_replies.empty() || !m_protocolError.isEmpty() || (!final && controlLost()) ||
+            // Replies after the final one wait for the next command; they must not wake this loop.
+            return (!final && (!m_replies.empty() || controlLost())) || !m_protocolError.isEmpty() ||
                    (final && dataDone()) || (!m_dataError.isEmpty() && m_data && m_data->isOpen());
         });
         if (!woke)

@@ -342,6 +342,14 @@ private Q_SLOTS:
         QTest::newRow("data closed, no reply")
             << port << QByteArrayList{"reply 150 Here", "connect", "send abc", "close"} << false
             << QByteArray() << 426 << "426 Timeout" << false;
+        QTest::newRow("226 and more replies before the data")
+            << port << QByteArrayList{"connect",  "reply 150 Here", "reply 226 Done", "reply 200 Extra",
+                                      "wait 150", "send abc",       "close"}
+            << true << QByteArray("abc") << 226 << "" << true;
+        QTest::newRow("226 and more replies, data never ends")
+            << port
+            << QByteArrayList{"reply 150 Here", "connect", "send abc", "reply 226 Done", "reply 200 Extra"}
+            << false << QByteArray() << 426 << "426 Timeout" << false;
         QTest::newRow("226 without a data connection")
             << port << QByteArrayList{"reply 150 Here", "reply 226 Done"} << false << QByteArray() << 426
             << "426 Timeout" << false;
