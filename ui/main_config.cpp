@@ -18,6 +18,8 @@
 #include <QStatusBar>
 #include <QTreeWidgetItem>
 
+#include <algorithm>
+
 namespace {
 
 const QString kRetryText =
@@ -71,7 +73,7 @@ void TMain_Dlg::setupFtpClient() {
 
 void TMain_Dlg::FtpClient1Progress(qint64 bytes) {
     // The bar counts bytes, not percent: it is full once 100 bytes have moved.
-    ProgressBar1->setValue(static_cast<int>(qBound<qint64>(0, bytes, 100)));
+    ProgressBar1->setValue(static_cast<int>(std::clamp<qint64>(bytes, 0, 100)));
 }
 
 void TMain_Dlg::FtpClient1RequestDone() {
@@ -180,7 +182,10 @@ void TMain_Dlg::LoadConfig_BTNClick() {
         ClearTables(device);
         removeTableNodes(device);
         LoadFiles(device);
+        // Opening the node shows the new table nodes; it is not a user's expansion.
+        m_expansionApproved = true;
         device.ConfigNode->setExpanded(true);
+        m_expansionApproved = false;
         SaveConfig_BTN->setEnabled(true);
     }
     session.finish();

@@ -1,14 +1,25 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
+#include <QSet>
 #include <QTcpServer>
 
 namespace testsupport {
 
 quint16 freeTcpPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0);
-    return probe.serverPort();
+    // The system may offer a port it just handed out again once its probe is closed; a test that asks
+    // for two ports needs two different ones.
+    static QSet<quint16> handedOut;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QTcpServer probe;
+        probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0);
+        const quint16 port = probe.serverPort();
+        if (!handedOut.contains(port)) {
+            handedOut.insert(port);
+            return port;
+        }
+    }
+    return 0;
 }
 
 QString hexDump(const QByteArray& bytes) {

@@ -6,7 +6,7 @@
 
 namespace testsupport {
 
-// A loopback TCP port that was free a moment ago on every address of 127.0.0.0/8 the tests use.
+// A loopback TCP port that was free a moment ago, never the same twice in one test program.
 quint16 freeTcpPort();
 
 // Hex dump "00 1A FF" for readable byte comparisons in failure messages.
