@@ -310,8 +310,9 @@ void FtpSession::openData() {
     }
     auto* socket = new QTcpSocket(this);
     m_data = socket;
-    // From the controller's own address, as a device with one interface would.
-    socket->bind(m_controller.config().address, 0);
+    // From the controller's own address, as a device with one interface would. Address reuse: this side
+    // closes first and keeps the port in TIME_WAIT, which must not block a later listener on it.
+    socket->bind(m_controller.config().address, 0, QAbstractSocket::ReuseAddressHint);
     connect(socket, &QTcpSocket::connected, this, [this, socket] { onDataOpened(socket); });
     connect(socket, &QTcpSocket::errorOccurred, this, &FtpSession::onDataError);
     socket->connectToHost(m_activeAddress, m_activePort);

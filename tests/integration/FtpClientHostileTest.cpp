@@ -103,7 +103,7 @@ private:
     }
     void openData(const QHostAddress& from, bool intruder) {
         auto* socket = new QTcpSocket(this);
-        socket->bind(from, 0);
+        socket->bind(from, 0, QAbstractSocket::ReuseAddressHint); // its TIME_WAIT must not block listeners
         if (!intruder)
             m_data = socket;
         m_blocked = true;
