@@ -227,4 +227,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(FtpClientPyftpdlibTest)
-#include "FtpClientPyftpdlibTest.moc"
+#include "tst_FtpClientPyftpdlib.moc"

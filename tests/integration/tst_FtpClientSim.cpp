@@ -444,4 +444,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(FtpClientSimTest)
-#include "FtpClientSimTest.moc"
+#include "tst_FtpClientSim.moc"

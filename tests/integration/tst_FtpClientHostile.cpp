@@ -451,4 +451,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(FtpClientHostileTest)
-#include "FtpClientHostileTest.moc"
+#include "tst_FtpClientHostile.moc"

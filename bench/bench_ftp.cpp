@@ -1,6 +1,6 @@
-// kelvora-ftp-bench: throughput of the FTP client against the simulated controller on loopback, and the
+// bench_ftp: throughput of the FTP client against the simulated controller on loopback, and the
 // processor time a request spends waiting on a transfer that does not move (it should be close to none,
-// whatever the wait's length). Usage: kelvora-ftp-bench [stall-milliseconds]
+// whatever the wait's length). Usage: bench_ftp [stall-milliseconds]
 
 #include "net/FtpClient.h"
 #include "sim/SimController.h"
