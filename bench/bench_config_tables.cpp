@@ -64,6 +64,12 @@ int main(int argc, char** argv) {
     TFtpClient ftp;
     ftp.SetPort(config.ftpPort);
 
+    QElapsedTimer requestClock;
+    requestClock.start();
+    if (qEnvironmentVariableIsSet("BENCH_TRACE"))
+        QObject::connect(&ftp, &TFtpClient::OnRequestDone, [&](int status) {
+            out << "  request done " << status << " after " << requestClock.restart() << " ms" << Qt::endl;
+        });
     const int rounds = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 10;
     std::vector<double> loads, saves;
     for (int i = 0; i < rounds; ++i) {
@@ -72,14 +78,21 @@ int main(int argc, char** argv) {
         {
             ops::FileSession session(entry);
             session.open();
+            const qint64 opened = clock.elapsed();
             ops::ClearTables(entry);
             if (ops::DownloadTables(ftp, entry.IPAddress) != Outcome::Ok) {
                 out << "load failed" << Qt::endl;
                 return 1;
             }
+            const qint64 downloaded = clock.elapsed();
             ops::ClearTables(entry);
             ops::ReadTables(entry);
+            const qint64 read = clock.elapsed();
             session.finish();
+            if (i == 0)
+                out << "load phases: session " << opened << " ms, download " << downloaded - opened
+                    << " ms, read " << read - downloaded << " ms, close " << clock.elapsed() - read << " ms"
+                    << Qt::endl;
         }
         loads.push_back(clock.nsecsElapsed() / 1e6);
         clock.restart();

@@ -11,21 +11,57 @@ namespace sim {
 namespace {
 
 const char* const kModuleNames[16] = {
-    "Haupteingang", "Nebeneingang", "Lager Tor 1",    "Lager Tor 2", "B\xFCro EG", "B\xFCro OG",
-    "Serverraum",   "Werkstatt",    "Tiefgarage Ein", "Tiefgarage Aus", "Kantine",  "Labor",
+    "Haupteingang", "Nebeneingang", "Lager Tor 1",    "Lager Tor 2",    "B\xFCro EG", "B\xFCro OG",
+    "Serverraum",   "Werkstatt",    "Tiefgarage Ein", "Tiefgarage Aus", "Kantine",    "Labor",
     "Archiv",       "Empfang",      "Hintert\xFCr",   "Technikraum",
 };
 
-const char* const kFirstNames[] = {
-    "Anna",  "Bernd", "Claudia", "Dieter", "Elke",   "Frank", "Gabi",  "Hans",  "Ilse",   "J\xFCrgen",
-    "Karin", "Lutz",  "Monika",  "Norbert", "Olga",  "Peter", "Rita",  "Stefan", "Tanja", "Uwe",
-    "Vera",  "Werner", "Yvonne", "Zora",    "Bj\xF6rn"};
-const char* const kSurnames[] = {
-    "M\xFCller", "Schmidt", "Schneider", "Fischer", "Weber",  "Meyer",   "Wagner", "Becker",
-    "Schulz",    "Hoffmann", "Sch\xE4" "fer", "Koch", "Bauer", "Richter", "Klein",  "Wolf",
-    "Schr\xF6" "der", "Neumann", "Schwarz", "Zimmermann", "Braun", "Kr\xFCger", "Hofmann", "Hartmann",
-    "Lange",     "Schmitt", "Werner",    "Krause",  "Meier",  "Lehmann", "Gro\xDF", "Stein",
-    "J\xE4ger",  "Vogel",   "Friedrich", "Keller",  "G\xFCnther", "Frank", "Berger", "Winkler"};
+const char* const kFirstNames[] = {"Anna",   "Bernd",  "Claudia",   "Dieter",  "Elke",  "Frank",  "Gabi",
+                                   "Hans",   "Ilse",   "J\xFCrgen", "Karin",   "Lutz",  "Monika", "Norbert",
+                                   "Olga",   "Peter",  "Rita",      "Stefan",  "Tanja", "Uwe",    "Vera",
+                                   "Werner", "Yvonne", "Zora",      "Bj\xF6rn"};
+const char* const kSurnames[] = {"M\xFCller",
+                                 "Schmidt",
+                                 "Schneider",
+                                 "Fischer",
+                                 "Weber",
+                                 "Meyer",
+                                 "Wagner",
+                                 "Becker",
+                                 "Schulz",
+                                 "Hoffmann",
+                                 "Sch\xE4"
+                                 "fer",
+                                 "Koch",
+                                 "Bauer",
+                                 "Richter",
+                                 "Klein",
+                                 "Wolf",
+                                 "Schr\xF6"
+                                 "der",
+                                 "Neumann",
+                                 "Schwarz",
+                                 "Zimmermann",
+                                 "Braun",
+                                 "Kr\xFCger",
+                                 "Hofmann",
+                                 "Hartmann",
+                                 "Lange",
+                                 "Schmitt",
+                                 "Werner",
+                                 "Krause",
+                                 "Meier",
+                                 "Lehmann",
+                                 "Gro\xDF",
+                                 "Stein",
+                                 "J\xE4ger",
+                                 "Vogel",
+                                 "Friedrich",
+                                 "Keller",
+                                 "G\xFCnther",
+                                 "Frank",
+                                 "Berger",
+                                 "Winkler"};
 
 // A small deterministic generator: the demo data is the same on every start.
 class Lcg {

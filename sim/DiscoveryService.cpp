@@ -17,7 +17,8 @@ void DiscoveryService::addController(SimController* controller) {
 bool DiscoveryService::listen(const QHostAddress& address, quint16 port, QString* error) {
     if (!m_socket.bind(address, port)) {
         if (error)
-            *error = QStringLiteral("UDP %1:%2: %3").arg(address.toString()).arg(port).arg(m_socket.errorString());
+            *error =
+                QStringLiteral("UDP %1:%2: %3").arg(address.toString()).arg(port).arg(m_socket.errorString());
         return false;
     }
     return true;

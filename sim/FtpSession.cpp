@@ -17,7 +17,7 @@ constexpr qint64 kChunk = 64 * 1024;
 constexpr qint64 kQueueLimit = 4 * kChunk;
 // An upload counts only if the client is still there a moment after the data connection ended: a client
 // that gives up resets both connections, and a reset looks like a normal end on the data connection.
-constexpr int kCommitGraceMs = 50;
+constexpr int kCommitGraceMs = 10;
 
 QString argumentOf(const QByteArray& line) {
     const qsizetype space = line.indexOf(' ');
@@ -29,6 +29,9 @@ QString argumentOf(const QByteArray& line) {
 FtpSession::FtpSession(SimController& controller, QTcpSocket* control)
     : m_controller(controller), m_control(control) {
     m_control->setParent(nullptr);
+    // Replies go out at once: with Nagle's algorithm a "150" followed by a "226" waits for the client's
+    // delayed acknowledgement, 40 ms per transfer.
+    m_control->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_slowTimer.setTimerType(Qt::PreciseTimer);
     m_commitTimer.setSingleShot(true);
     connect(m_control.get(), &QTcpSocket::readyRead, this, &FtpSession::onControlReadyRead);

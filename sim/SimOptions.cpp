@@ -26,8 +26,9 @@ bool parseSimOptions(const QStringList& arguments, SimSetup& setup, QString* err
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Simulated Kelvora compact controllers on loopback."));
     parser.addHelpOption();
-    const QCommandLineOption controllers(QStringLiteral("controllers"), QStringLiteral("Number of controllers."),
-                                         QStringLiteral("n"), QStringLiteral("3"));
+    const QCommandLineOption controllers(QStringLiteral("controllers"),
+                                         QStringLiteral("Number of controllers."), QStringLiteral("n"),
+                                         QStringLiteral("3"));
     const QCommandLineOption discovery(QStringLiteral("discovery"),
                                        QStringLiteral("Address and port of the search service."),
                                        QStringLiteral("host:port"), QStringLiteral("127.0.0.1:8001"));
@@ -57,8 +58,8 @@ bool parseSimOptions(const QStringList& arguments, SimSetup& setup, QString* err
     const QCommandLineOption lifetime(QStringLiteral("lifetime"),
                                       QStringLiteral("Stop by itself after this many seconds (0: never)."),
                                       QStringLiteral("seconds"), QStringLiteral("0"));
-    parser.addOptions({controllers, discovery, firstAddress, commandPort, ftpPort, dataDir, serial, name, dhcp,
-                       noDemo, replies, lifetime});
+    parser.addOptions({controllers, discovery, firstAddress, commandPort, ftpPort, dataDir, serial, name,
+                       dhcp, noDemo, replies, lifetime});
     addCommandOptions(parser);
     addFtpOptions(parser);
 
@@ -90,7 +91,8 @@ bool parseSimOptions(const QStringList& arguments, SimSetup& setup, QString* err
         return false;
     }
     ControllerConfig base;
-    if (!parsePort(parser.value(commandPort), base.commandPort) || !parsePort(parser.value(ftpPort), base.ftpPort)) {
+    if (!parsePort(parser.value(commandPort), base.commandPort) ||
+        !parsePort(parser.value(ftpPort), base.ftpPort)) {
         *error = QStringLiteral("bad port");
         return false;
     }

@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
                          });
         discovery.addController(controller.get());
         out << "kelvora-sim: " << config.name << " (serial " << QString::number(config.serial, 16).toUpper()
-            << ") on " << config.address.toString() << " tcp " << config.commandPort << " ftp " << config.ftpPort
-            << ", data " << controller->dataDir() << Qt::endl;
+            << ") on " << config.address.toString() << " tcp " << config.commandPort << " ftp "
+            << config.ftpPort << ", data " << controller->dataDir() << Qt::endl;
         controllers.push_back(std::move(controller));
     }
     if (!discovery.listen(setup.discoveryAddress, setup.discoveryPort, &error)) {
