@@ -97,6 +97,9 @@ void TMain_Dlg::buildFrame() {
     Main_LV->setMouseTracking(true); // hot tracking
     Main_LV->setIconSize(QSize(16, 16));
     Main_LV->setMinimumWidth(180);
+    // Long names scroll sideways instead of being cut.
+    Main_LV->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    Main_LV->header()->setStretchLastSection(false);
     Main_LV->viewport()->installEventFilter(this);
     connect(Main_LV, &QTreeWidget::currentItemChanged, this, [this] {
         if (ChangeDelayMs > 0)
@@ -116,7 +119,7 @@ void TMain_Dlg::buildFrame() {
     splitter->addWidget(Main_NB);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({200, 556});
+    splitter->setSizes({220, 536});
     setCentralWidget(splitter);
 
     StatusBar1 = statusBar();
