@@ -6,7 +6,7 @@
 #include "sim/CommandService.h"
 #include "sim/DiscoveryService.h"
 #include "sim/SimController.h"
-#include "support/ScriptedPrompter.h"
+#include "support/SiteFixture.h"
 #include "support/TestSupport.h"
 #include "ui/main.h"
 #include "ui/password.h"
@@ -110,90 +110,44 @@ private Q_SLOTS:
 private:
     void start(const QByteArray& modules, const QByteArray& transponders);
     void loginAndOpenConfig();
-    void load() { m_window->LoadConfig_BTN->click(); }
+    void load() { m_site->window->LoadConfig_BTN->click(); }
     void saveAnswering(bool activate);
-    QTreeWidgetItem* deviceNode() const { return m_window->Main_LV->topLevelItem(0)->child(0); }
-    TDeviceEntry& entry() const { return *m_window->DeviceList.at(0); }
-    sim::ControllerConfig& device() { return m_controller->config(); }
+    QTreeWidgetItem* deviceNode() const { return m_site->deviceNode(); }
+    TDeviceEntry& entry() const { return m_site->entry(); }
+    sim::ControllerConfig& device() { return m_site->controller->config(); }
     QByteArray stored(const QString& name) const {
-        return testsupport::readFile(m_controller->dataFile(name));
+        return testsupport::readFile(m_site->controller->dataFile(name));
     }
-    bool eventSeen(const QString& text) const {
-        return m_controller->events().join(QLatin1Char('\n')).contains(text);
-    }
+    bool eventSeen(const QString& text) const { return m_site->eventSeen(text); }
 
-    std::unique_ptr<TempSettings> m_settings;
-    std::unique_ptr<QTemporaryDir> m_appDir;
-    std::unique_ptr<sim::SimController> m_controller;
-    std::unique_ptr<sim::DiscoveryService> m_discovery;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<TMain_Dlg> m_window;
+    std::unique_ptr<SiteFixture> m_site;
 };
 
 void TestConfig::init() {
-    m_settings = std::make_unique<TempSettings>();
-    m_appDir = std::make_unique<QTemporaryDir>();
-    SetAppDir(m_appDir->path());
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    sim::ControllerConfig config;
-    config.serial = 0x12AB3;
-    config.name = QStringLiteral("Lager");
-    config.demoData = false;
-    config.commandPort = testsupport::freeTcpPort();
-    config.ftpPort = testsupport::freeTcpPort();
-    m_controller = std::make_unique<sim::SimController>(config);
-    m_discovery = std::make_unique<sim::DiscoveryService>();
-    m_discovery->addController(m_controller.get());
-    TKLVSocket::DefaultCycleMs = 20;
+    m_site = std::make_unique<SiteFixture>(0x12AB3, QStringLiteral("Lager"));
 }
 
 void TestConfig::cleanup() {
-    m_window.reset();
-    m_discovery.reset();
-    m_controller.reset();
-    m_prompter.reset();
-    m_settings.reset();
-    m_appDir.reset();
-    TKLVSocket::DefaultCycleMs = 100;
+    m_site.reset();
 }
 
 void TestConfig::start(const QByteArray& modules, const QByteArray& transponders) {
     QString error;
-    QVERIFY2(m_controller->start(&error), qPrintable(error));
-    if (!modules.isNull())
-        QVERIFY(testsupport::writeFile(m_controller->dataFile(QStringLiteral("module.dat")), modules));
-    if (!transponders.isNull())
-        QVERIFY(testsupport::writeFile(m_controller->dataFile(QStringLiteral("trans.dat")), transponders));
-    QVERIFY(m_discovery->listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
-    NetworkTargets targets;
-    targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
-    targets.discoveryPort = m_discovery->port();
-    targets.commandPort = device().commandPort;
-    targets.ftpPort = device().ftpPort;
-    SetTargets(targets);
-    m_window = std::make_unique<TMain_Dlg>(*m_prompter);
-    m_window->ChangeDelayMs = 0;
-    m_window->show();
-    QTRY_VERIFY(m_window->Main_LV->topLevelItemCount() == 1 && !m_window->Busy() &&
-                m_window->Main_LV->topLevelItem(0)->childCount() == 1);
+    QVERIFY2(m_site->startController(&error), qPrintable(error));
+    QVERIFY(testsupport::writeFile(m_site->controller->dataFile(QStringLiteral("module.dat")), modules));
+    QVERIFY(testsupport::writeFile(m_site->controller->dataFile(QStringLiteral("trans.dat")), transponders));
+    QVERIFY(m_site->openWindow());
 }
 
 void TestConfig::loginAndOpenConfig() {
-    m_prompter->dialogAnswers.push_back([](QDialog& dialog) {
-        auto& login = static_cast<TPassword_Dlg&>(dialog);
-        login.Username_ED->setText(QStringLiteral("admin"));
-        login.Password_ED->setText(QStringLiteral("admin"));
-        return int(QDialog::Accepted);
-    });
-    deviceNode()->setExpanded(true);
-    QVERIFY(entry().LoggedIn);
-    m_window->Main_LV->setCurrentItem(entry().ConfigNode);
-    QCOMPARE(m_window->Main_NB->currentIndex(), 5);
+    QVERIFY(m_site->login());
+    m_site->window->Main_LV->setCurrentItem(entry().ConfigNode);
+    QCOMPARE(m_site->window->Main_NB->currentIndex(), 5);
 }
 
 void TestConfig::saveAnswering(bool activate) {
-    m_prompter->questionAnswers.push_back(activate);
-    m_window->SaveConfig_BTN->click();
+    m_site->prompter.questionAnswers.push_back(activate);
+    m_site->window->SaveConfig_BTN->click();
 }
 
 void TestConfig::roundTripIsByteIdentical_data() {
@@ -217,13 +171,13 @@ void TestConfig::roundTripIsByteIdentical() {
     QVERIFY(!QFile::exists(ops::ModuleCopyPath()));
     QVERIFY(!QFile::exists(ops::TransponderCopyPath()));
     QVERIFY(entry().ConfigNode->isExpanded());
-    QVERIFY(m_window->SaveConfig_BTN->isEnabled());
+    QVERIFY(m_site->window->SaveConfig_BTN->isEnabled());
 
     // Let the controller's files change so that the comparison proves an upload.
-    QVERIFY(testsupport::writeFile(m_controller->dataFile(QStringLiteral("module.dat")), "x"));
-    QVERIFY(testsupport::writeFile(m_controller->dataFile(QStringLiteral("trans.dat")), "x"));
+    QVERIFY(testsupport::writeFile(m_site->controller->dataFile(QStringLiteral("module.dat")), "x"));
+    QVERIFY(testsupport::writeFile(m_site->controller->dataFile(QStringLiteral("trans.dat")), "x"));
     saveAnswering(false);
-    QCOMPARE(m_prompter->messages().join(QLatin1Char('|')),
+    QCOMPARE(m_site->prompter.messages().join(QLatin1Char('|')),
              QStringList({kActivate, kDone}).join(QLatin1Char('|')));
     QCOMPARE(testsupport::hexDump(stored(QStringLiteral("module.dat"))), testsupport::hexDump(moduleBytes));
     QCOMPARE(stored(QStringLiteral("trans.dat")), transponderBytes);
@@ -237,25 +191,25 @@ void TestConfig::emptyFilesWithoutInfo() {
     start(QByteArray(""), QByteArray(""));
     loginAndOpenConfig();
     QVERIFY(!entry().InfoValid);
-    QCOMPARE(m_window->ModulInfo_ST->text(), kNone);
+    QCOMPARE(m_site->window->ModulInfo_ST->text(), kNone);
     load();
-    QVERIFY(m_prompter->messages().isEmpty());
+    QVERIFY(m_site->prompter.messages().isEmpty());
     QCOMPARE(childCaptions(entry().ConfigNode),
              QStringList({QStringLiteral("Module"), QStringLiteral("Transponder")}));
     QCOMPARE(entry().ModuleFolderNode->childCount(), 0);
     QCOMPARE(entry().TransponderFolderNode->childCount(), 0);
     QCOMPARE(nodes::Kind(entry().ModuleFolderNode), nkModuleFolder);
     QCOMPARE(nodes::Kind(entry().TransponderFolderNode), nkTransponderFolder);
-    QCOMPARE(m_window->ModulInfo_ST->text(),
+    QCOMPARE(m_site->window->ModulInfo_ST->text(),
              QStringLiteral("Module : 0 Einträge insgesamt. 16 Einträge verfügbar."));
-    QCOMPARE(m_window->TransInfo_ST->text(),
+    QCOMPARE(m_site->window->TransInfo_ST->text(),
              QStringLiteral("Transponder : 0 Einträge insgesamt. 1000 Einträge verfügbar."));
-    QVERIFY(m_window->SaveConfig_BTN->isEnabled());
+    QVERIFY(m_site->window->SaveConfig_BTN->isEnabled());
     // Without a valid block no file access is asked for.
     QVERIFY(!eventSeen(QStringLiteral("command 4 ")));
 
     // Saving empty tables uploads two empty files.
-    QVERIFY(testsupport::writeFile(m_controller->dataFile(QStringLiteral("module.dat")), "old"));
+    QVERIFY(testsupport::writeFile(m_site->controller->dataFile(QStringLiteral("module.dat")), "old"));
     saveAnswering(false);
     QCOMPARE(stored(QStringLiteral("module.dat")), QByteArray(""));
     QCOMPARE(stored(QStringLiteral("trans.dat")), QByteArray(""));
@@ -267,9 +221,9 @@ void TestConfig::capacitiesFromInfo() {
     start(moduleFile(40), transponderFile(3));
     loginAndOpenConfig();
     load();
-    QCOMPARE(m_window->ModulInfo_ST->text(),
+    QCOMPARE(m_site->window->ModulInfo_ST->text(),
              QStringLiteral("Module : 40 Einträge insgesamt. 10 Einträge verfügbar."));
-    QCOMPARE(m_window->TransInfo_ST->text(),
+    QCOMPARE(m_site->window->TransInfo_ST->text(),
              QStringLiteral("Transponder : 3 Einträge insgesamt. 1997 Einträge verfügbar."));
 }
 
@@ -277,7 +231,7 @@ void TestConfig::negativeAvailableNotClipped() {
     start(moduleFile(20), transponderFile(0));
     loginAndOpenConfig();
     load();
-    QCOMPARE(m_window->ModulInfo_ST->text(),
+    QCOMPARE(m_site->window->ModulInfo_ST->text(),
              QStringLiteral("Module : 20 Einträge insgesamt. -4 Einträge verfügbar."));
 }
 
@@ -302,15 +256,15 @@ void TestConfig::failedDownloadLeavesNoTables() {
     QCOMPARE(entry().Modules.size(), std::size_t(3));
     device().ftp.missingFiles = {QStringLiteral("trans.dat")};
     load();
-    QCOMPARE(m_prompter->messages(), QStringList{kLoadFailed});
-    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Error);
+    QCOMPARE(m_site->prompter.messages(), QStringList{kLoadFailed});
+    QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Error);
     QVERIFY(entry().Modules.empty());
     QVERIFY(entry().Transponders.empty());
     QVERIFY(entry().ModuleFolderNode == nullptr);
     QVERIFY(entry().TransponderFolderNode == nullptr);
     QCOMPARE(entry().ConfigNode->childCount(), 0);
-    QVERIFY(m_window->SaveConfig_BTN->isEnabled());
-    QVERIFY(m_window->LoadConfig_BTN->isEnabled());
+    QVERIFY(m_site->window->SaveConfig_BTN->isEnabled());
+    QVERIFY(m_site->window->LoadConfig_BTN->isEnabled());
     // The copy downloaded before the failure stays; the failed one never appears.
     QVERIFY(QFile::exists(ops::ModuleCopyPath()));
     QVERIFY(!QFile::exists(ops::TransponderCopyPath()));
@@ -321,11 +275,11 @@ void TestConfig::ftpConnectFailureWarns() {
     loginAndOpenConfig();
     device().ftp.refuseLogin = true;
     load();
-    QCOMPARE(m_prompter->messages(), QStringList{kRetry});
-    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Warning);
+    QCOMPARE(m_site->prompter.messages(), QStringList{kRetry});
+    QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Warning);
     QVERIFY(entry().ModuleFolderNode == nullptr);
-    QVERIFY(m_window->StartAW_BTN->isEnabled());
-    QVERIFY(m_window->StartAWE_BTN->isEnabled());
+    QVERIFY(m_site->window->StartAW_BTN->isEnabled());
+    QVERIFY(m_site->window->StartAWE_BTN->isEnabled());
 }
 
 void TestConfig::fileAccessRefusedKeepsTables_data() {
@@ -341,17 +295,17 @@ void TestConfig::fileAccessRefusedKeepsTables() {
     load();
     QCOMPARE(entry().Modules.size(), std::size_t(2));
     device().command.refuseFileAccess = true;
-    QVERIFY(testsupport::writeFile(m_controller->dataFile(QStringLiteral("module.dat")), "old"));
+    QVERIFY(testsupport::writeFile(m_site->controller->dataFile(QStringLiteral("module.dat")), "old"));
     if (saving)
-        m_window->SaveConfig_BTN->click();
+        m_site->window->SaveConfig_BTN->click();
     else
         load();
-    QCOMPARE(m_prompter->messages(), QStringList{saving ? kSaveAccess : kLoadAccess});
-    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Information);
+    QCOMPARE(m_site->prompter.messages(), QStringList{saving ? kSaveAccess : kLoadAccess});
+    QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Information);
     QCOMPARE(entry().Modules.size(), std::size_t(2));
     QCOMPARE(childCaptions(entry().ModuleFolderNode).size(), 2);
     QCOMPARE(stored(QStringLiteral("module.dat")), QByteArray("old"));
-    QTRY_VERIFY(!m_controller->commandService()->hasClient());
+    QTRY_VERIFY(!m_site->controller->commandService()->hasClient());
 }
 
 void TestConfig::oldFirmwareSendsNoFileAccess() {
@@ -360,7 +314,7 @@ void TestConfig::oldFirmwareSendsNoFileAccess() {
     start(moduleFile(1), transponderFile(1));
     loginAndOpenConfig();
     load();
-    QVERIFY(m_prompter->messages().isEmpty());
+    QVERIFY(m_site->prompter.messages().isEmpty());
     QCOMPARE(entry().Modules.size(), std::size_t(1));
     QVERIFY(!eventSeen(QStringLiteral("command 4 ")));
     QVERIFY(eventSeen(QStringLiteral("ftp RETR module.dat")));
@@ -378,13 +332,13 @@ void TestConfig::activationOnYes() {
     loginAndOpenConfig();
     load();
     saveAnswering(activate);
-    QCOMPARE(m_prompter->messages(), QStringList({kActivate, kDone}));
-    QCOMPARE(m_prompter->shown.at(1).icon, MsgIcon::Information);
-    QCOMPARE(m_prompter->shown.at(1).kind, QStringLiteral("question"));
+    QCOMPARE(m_site->prompter.messages(), QStringList({kActivate, kDone}));
+    QCOMPARE(m_site->prompter.shown.at(1).icon, MsgIcon::Information);
+    QCOMPARE(m_site->prompter.shown.at(1).kind, QStringLiteral("question"));
     QCOMPARE(eventSeen(QStringLiteral("activate phase 0")), activate);
     QCOMPARE(eventSeen(QStringLiteral("activate phase 1")), activate);
     if (activate) {
-        const QStringList events = m_controller->events();
+        const QStringList events = m_site->controller->events();
         qsizetype phase0 = -1, phase1 = -1;
         for (qsizetype i = 0; i < events.size(); ++i) {
             if (events.at(i).contains(QLatin1String("activate phase 0")))
@@ -395,21 +349,21 @@ void TestConfig::activationOnYes() {
         QVERIFY(phase0 >= 0 && phase1 > phase0);
     }
     QVERIFY(QApplication::overrideCursor() == nullptr);
-    QVERIFY(m_window->SaveConfig_BTN->isEnabled());
+    QVERIFY(m_site->window->SaveConfig_BTN->isEnabled());
 }
 
 void TestConfig::uploadFailureKeepsLocalFiles() {
     start(moduleFile(2), transponderFile(2));
     loginAndOpenConfig();
     load();
-    m_window->FtpClient1->SetTimeoutMs(300);
+    m_site->window->FtpClient1->SetTimeoutMs(300);
     device().ftp.stallAfterBytes = 10;
-    m_window->SaveConfig_BTN->click();
-    QCOMPARE(m_prompter->messages(), QStringList{kSaveFailed});
-    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Error);
+    m_site->window->SaveConfig_BTN->click();
+    QCOMPARE(m_site->prompter.messages(), QStringList{kSaveFailed});
+    QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Error);
     QCOMPARE(testsupport::readFile(ops::ModuleCopyPath()), moduleFile(2));
     QCOMPARE(testsupport::readFile(ops::TransponderCopyPath()), transponderFile(2));
-    QVERIFY(m_window->SaveConfig_BTN->isEnabled());
+    QVERIFY(m_site->window->SaveConfig_BTN->isEnabled());
     QVERIFY(!eventSeen(QStringLiteral("activate")));
 }
 
@@ -418,9 +372,9 @@ void TestConfig::uploadConnectFailureKeepsLocalFiles() {
     loginAndOpenConfig();
     load();
     device().ftp.refuseLogin = true;
-    m_window->SaveConfig_BTN->click();
-    QCOMPARE(m_prompter->messages(), QStringList{kRetry});
-    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Warning);
+    m_site->window->SaveConfig_BTN->click();
+    QCOMPARE(m_site->prompter.messages(), QStringList{kRetry});
+    QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Warning);
     QVERIFY(QFile::exists(ops::ModuleCopyPath()));
     QVERIFY(QFile::exists(ops::TransponderCopyPath()));
 }
@@ -429,17 +383,17 @@ void TestConfig::statisticsRecomputedOnPageShow() {
     start(moduleFile(3), transponderFile(5));
     loginAndOpenConfig();
     load();
-    m_window->Main_LV->setCurrentItem(deviceNode());
+    m_site->window->Main_LV->setCurrentItem(deviceNode());
     entry().Transponders.pop_back(); // as the editor's deletion does
-    m_window->Main_LV->setCurrentItem(entry().ConfigNode);
-    QCOMPARE(m_window->TransInfo_ST->text(),
+    m_site->window->Main_LV->setCurrentItem(entry().ConfigNode);
+    QCOMPARE(m_site->window->TransInfo_ST->text(),
              QStringLiteral("Transponder : 4 Einträge insgesamt. 996 Einträge verfügbar."));
-    m_window->ClearTables(entry());
-    m_window->Main_LV->setCurrentItem(deviceNode());
-    m_window->Main_LV->setCurrentItem(entry().ConfigNode);
-    QCOMPARE(m_window->ModulInfo_ST->text(), kNone);
-    QCOMPARE(m_window->TransInfo_ST->text(), kNone);
-    QVERIFY(!m_window->SaveConfig_BTN->isEnabled());
+    m_site->window->ClearTables(entry());
+    m_site->window->Main_LV->setCurrentItem(deviceNode());
+    m_site->window->Main_LV->setCurrentItem(entry().ConfigNode);
+    QCOMPARE(m_site->window->ModulInfo_ST->text(), kNone);
+    QCOMPARE(m_site->window->TransInfo_ST->text(), kNone);
+    QVERIFY(!m_site->window->SaveConfig_BTN->isEnabled());
 }
 
 void TestConfig::trailingPartialRecordReported() {
@@ -447,37 +401,37 @@ void TestConfig::trailingPartialRecordReported() {
     loginAndOpenConfig();
     load();
     QCOMPARE(entry().Modules.size(), std::size_t(2));
-    QCOMPARE(m_window->ModulInfo_ST->text(),
+    QCOMPARE(m_site->window->ModulInfo_ST->text(),
              QStringLiteral("Module : 2 Einträge insgesamt. 14 Einträge verfügbar."));
-    QCOMPARE(m_window->StatusBar1->currentMessage(),
+    QCOMPARE(m_site->window->StatusBar1->currentMessage(),
              QStringLiteral("\"module.dat\" enthielt 7 überzählige Bytes, die nicht gelesen wurden."));
-    QVERIFY(m_prompter->messages().isEmpty());
+    QVERIFY(m_site->prompter.messages().isEmpty());
 }
 
 void TestConfig::progressBarFillsAndEmpties() {
     start(moduleFile(16), transponderFile(1000));
     loginAndOpenConfig();
     QList<int> values;
-    connect(m_window->ProgressBar1, &QProgressBar::valueChanged, this, [&](int v) { values << v; });
+    connect(m_site->window->ProgressBar1, &QProgressBar::valueChanged, this, [&](int v) { values << v; });
     load();
     QVERIFY(values.contains(100));
     QCOMPARE(values.last(), 0);
-    QCOMPARE(m_window->ProgressBar1->value(), 0);
+    QCOMPARE(m_site->window->ProgressBar1->value(), 0);
 }
 
 void TestConfig::buttonsInTheForm() {
     start(moduleFile(1), transponderFile(1));
-    QCOMPARE(m_window->LoadConfig_BTN->text(), QStringLiteral("Konfiguration laden"));
-    QCOMPARE(m_window->SaveConfig_BTN->text(), QStringLiteral("Konfiguration speichern"));
-    QVERIFY(!m_window->SaveConfig_BTN->isEnabled());
-    QVERIFY(!m_window->StartAW_BTN->isEnabled());
-    QVERIFY(!m_window->StartAWE_BTN->isEnabled());
-    QCOMPARE(m_window->ModulInfo_ST->text(), kNone);
-    QCOMPARE(m_window->TransInfo_ST->text(), kNone);
-    QCOMPARE(m_window->FtpClient1->UserName(), QStringLiteral("kelvora"));
-    QCOMPARE(m_window->FtpClient1->PassWord(), QStringLiteral("pel47k2"));
-    QCOMPARE(m_window->FtpClient1->Timeout(), 15);
-    QCOMPARE(m_window->FtpClient1->Port(), device().ftpPort);
+    QCOMPARE(m_site->window->LoadConfig_BTN->text(), QStringLiteral("Konfiguration laden"));
+    QCOMPARE(m_site->window->SaveConfig_BTN->text(), QStringLiteral("Konfiguration speichern"));
+    QVERIFY(!m_site->window->SaveConfig_BTN->isEnabled());
+    QVERIFY(!m_site->window->StartAW_BTN->isEnabled());
+    QVERIFY(!m_site->window->StartAWE_BTN->isEnabled());
+    QCOMPARE(m_site->window->ModulInfo_ST->text(), kNone);
+    QCOMPARE(m_site->window->TransInfo_ST->text(), kNone);
+    QCOMPARE(m_site->window->FtpClient1->UserName(), QStringLiteral("kelvora"));
+    QCOMPARE(m_site->window->FtpClient1->PassWord(), QStringLiteral("pel47k2"));
+    QCOMPARE(m_site->window->FtpClient1->Timeout(), 15);
+    QCOMPARE(m_site->window->FtpClient1->Port(), device().ftpPort);
 }
 
 QTEST_MAIN(TestConfig)

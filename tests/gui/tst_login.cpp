@@ -5,7 +5,7 @@
 #include "sim/CommandService.h"
 #include "sim/DiscoveryService.h"
 #include "sim/SimController.h"
-#include "support/ScriptedPrompter.h"
+#include "support/SiteFixture.h"
 #include "support/TestSupport.h"
 #include "ui/main.h"
 #include "ui/password.h"
@@ -20,18 +20,6 @@
 #include <memory>
 
 namespace {
-
-std::function<int(QDialog&)> typeCredentials(const QString& user, const QString& password) {
-    return [user, password](QDialog& dialog) {
-        auto& login = static_cast<TPassword_Dlg&>(dialog);
-        // The dialog is empty whenever it shows, whatever was typed before.
-        if (!login.Username_ED->text().isEmpty() || !login.Password_ED->text().isEmpty())
-            return int(QDialog::Rejected);
-        login.Username_ED->setText(user);
-        login.Password_ED->setText(password);
-        return int(QDialog::Accepted);
-    };
-}
 
 std::function<int(QDialog&)> cancel() {
     return [](QDialog&) { return int(QDialog::Rejected); };
@@ -61,75 +49,35 @@ private Q_SLOTS:
 
 private:
     void start();
-    QTreeWidgetItem* deviceNode() const { return m_window->Main_LV->topLevelItem(0)->child(0); }
-    TDeviceEntry& entry() const { return *m_window->DeviceList.at(0); }
-    sim::CommandOptions& device() { return m_controller->config().command; }
-    void login();
+    QTreeWidgetItem* deviceNode() const { return m_site->deviceNode(); }
+    TDeviceEntry& entry() const { return m_site->entry(); }
+    sim::CommandOptions& device() { return m_site->controller->config().command; }
+    void login() { QVERIFY(m_site->login()); }
 
-    std::unique_ptr<TempSettings> m_settings;
-    std::unique_ptr<QTemporaryDir> m_appDir;
-    std::unique_ptr<sim::SimController> m_controller;
-    std::unique_ptr<sim::DiscoveryService> m_discovery;
-    std::unique_ptr<ScriptedPrompter> m_prompter;
-    std::unique_ptr<TMain_Dlg> m_window;
+    std::unique_ptr<SiteFixture> m_site;
 };
 
 void TestLogin::init() {
-    m_settings = std::make_unique<TempSettings>();
-    m_appDir = std::make_unique<QTemporaryDir>();
-    SetAppDir(m_appDir->path());
-    m_prompter = std::make_unique<ScriptedPrompter>();
-    sim::ControllerConfig config;
-    config.serial = 0x12AB3;
-    config.name = QStringLiteral("Lager Tor 2");
-    config.demoData = false;
-    config.commandPort = testsupport::freeTcpPort();
-    config.ftpPort = testsupport::freeTcpPort();
-    m_controller = std::make_unique<sim::SimController>(config);
-    m_discovery = std::make_unique<sim::DiscoveryService>();
-    m_discovery->addController(m_controller.get());
-    TKLVSocket::DefaultCycleMs = 20; // a silent controller costs 0.3 s instead of 1.5 s
+    m_site = std::make_unique<SiteFixture>(0x12AB3, QStringLiteral("Lager Tor 2"));
 }
 
 void TestLogin::cleanup() {
-    m_window.reset();
-    m_discovery.reset();
-    m_controller.reset();
-    m_prompter.reset();
-    m_settings.reset();
-    m_appDir.reset();
-    TKLVSocket::DefaultCycleMs = 100;
+    m_site.reset();
 }
 
 void TestLogin::start() {
     QString error;
-    QVERIFY2(m_controller->start(&error), qPrintable(error));
-    QVERIFY(m_discovery->listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
-    NetworkTargets targets;
-    targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
-    targets.discoveryPort = m_discovery->port();
-    targets.commandPort = m_controller->config().commandPort;
-    targets.ftpPort = m_controller->config().ftpPort;
-    SetTargets(targets);
-    m_window = std::make_unique<TMain_Dlg>(*m_prompter);
-    m_window->ChangeDelayMs = 0;
-    m_window->show();
-    QTRY_VERIFY(m_window->Main_LV->topLevelItemCount() == 1 && !m_window->Busy() &&
-                m_window->Main_LV->topLevelItem(0)->childCount() == 1);
-}
-
-void TestLogin::login() {
-    m_prompter->dialogAnswers.push_back(typeCredentials(QStringLiteral("admin"), QStringLiteral("admin")));
-    deviceNode()->setExpanded(true);
-    QVERIFY(entry().LoggedIn);
+    QVERIFY2(m_site->startController(&error), qPrintable(error));
+    QVERIFY(m_site->openWindow());
 }
 
 void TestLogin::firstExpansionAsksOnce() {
     start();
-    m_prompter->dialogAnswers.push_back(typeCredentials(QStringLiteral("admin"), QStringLiteral("admin")));
+    m_site->prompter.dialogAnswers.push_back(
+        TypeCredentials(QStringLiteral("admin"), QStringLiteral("admin")));
     deviceNode()->setExpanded(true);
-    QCOMPARE(m_prompter->dialogsRun, 1);
-    QCOMPARE(m_prompter->shown.at(0).text, QStringLiteral("Passwort eingeben"));
+    QCOMPARE(m_site->prompter.dialogsRun, 1);
+    QCOMPARE(m_site->prompter.shown.at(0).text, QStringLiteral("Passwort eingeben"));
     QVERIFY(deviceNode()->isExpanded());
     QVERIFY(!deviceNode()->child(3)->isExpanded()); // not recursively
     QVERIFY(entry().LoggedIn);
@@ -139,24 +87,24 @@ void TestLogin::firstExpansionAsksOnce() {
     QCOMPARE(entry().Info.Serial(), 0x12AB3u);
     QCOMPARE(entry().UserName, QStringLiteral("admin"));
     QCOMPARE(entry().Password, QStringLiteral("admin"));
-    QCOMPARE(m_prompter->messages(), QStringList());
+    QCOMPARE(m_site->prompter.messages(), QStringList());
     // The session is closed again: the controller takes the next connection at once.
-    QTRY_VERIFY(!m_controller->commandService()->hasClient());
+    QTRY_VERIFY(!m_site->controller->commandService()->hasClient());
 
     deviceNode()->setExpanded(false);
     deviceNode()->setExpanded(true);
     QVERIFY(deviceNode()->isExpanded());
-    QCOMPARE(m_prompter->dialogsRun, 1);
+    QCOMPARE(m_site->prompter.dialogsRun, 1);
 }
 
 void TestLogin::cancelLeavesNodeCollapsed() {
     start();
-    m_prompter->dialogAnswers.push_back(cancel());
+    m_site->prompter.dialogAnswers.push_back(cancel());
     deviceNode()->setExpanded(true);
     QVERIFY(!deviceNode()->isExpanded());
     QVERIFY(!entry().LoggedIn);
-    QVERIFY(m_prompter->messages().isEmpty());
-    QVERIFY(!m_controller->events().join(QLatin1Char('\n')).contains(QLatin1String("login")));
+    QVERIFY(m_site->prompter.messages().isEmpty());
+    QVERIFY(!m_site->controller->events().join(QLatin1Char('\n')).contains(QLatin1String("login")));
     // It can be expanded again.
     login();
     QVERIFY(deviceNode()->isExpanded());
@@ -164,26 +112,27 @@ void TestLogin::cancelLeavesNodeCollapsed() {
 
 void TestLogin::wrongPasswordShowsConnectionFailure() {
     start();
-    m_prompter->dialogAnswers.push_back(typeCredentials(QStringLiteral("admin"), QStringLiteral("falsch")));
+    m_site->prompter.dialogAnswers.push_back(
+        TypeCredentials(QStringLiteral("admin"), QStringLiteral("falsch")));
     deviceNode()->setExpanded(true);
     QVERIFY(!deviceNode()->isExpanded());
     QVERIFY(!entry().LoggedIn);
     QVERIFY(!entry().InfoValid);
     QVERIFY(entry().UserName.isEmpty());
-    QCOMPARE(m_prompter->messages(), QStringList{ops::kConnectionFailedText});
-    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Error);
+    QCOMPARE(m_site->prompter.messages(), QStringList{ops::kConnectionFailedText});
+    QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Error);
     QVERIFY(ops::kConnectionFailedText.contains(QStringLiteral(":\r\r- Benutzername")));
     QVERIFY(!ops::kConnectionFailedText.contains(QLatin1Char('\n')));
     // The next try shows an empty dialog again and succeeds.
     login();
-    QTRY_VERIFY(!m_controller->commandService()->hasClient());
+    QTRY_VERIFY(!m_site->controller->commandService()->hasClient());
 }
 
 void TestLogin::storedCredentialsCutToTen() {
     device().userName = QStringLiteral("Administrator");
     device().password = QStringLiteral("Passwort12345");
     start();
-    m_prompter->dialogAnswers.push_back(typeCredentials(device().userName, device().password));
+    m_site->prompter.dialogAnswers.push_back(TypeCredentials(device().userName, device().password));
     deviceNode()->setExpanded(true);
     QVERIFY(entry().LoggedIn);
     QCOMPARE(entry().UserName, QStringLiteral("Administra"));
@@ -192,14 +141,14 @@ void TestLogin::storedCredentialsCutToTen() {
 
 void TestLogin::rootExpansionAsksForCurrentDevice() {
     start();
-    QTreeWidgetItem* root = m_window->Main_LV->topLevelItem(0);
-    m_window->Main_LV->setCurrentItem(deviceNode()); // current, not logged in
+    QTreeWidgetItem* root = m_site->window->Main_LV->topLevelItem(0);
+    m_site->window->Main_LV->setCurrentItem(deviceNode()); // current, not logged in
     root->setExpanded(false);
-    m_prompter->dialogAnswers.push_back(cancel());
+    m_site->prompter.dialogAnswers.push_back(cancel());
     root->setExpanded(true);
-    QCOMPARE(m_prompter->dialogsRun, 1);
+    QCOMPARE(m_site->prompter.dialogsRun, 1);
     QVERIFY(root->isExpanded());
-    QCOMPARE(m_window->Main_NB->currentIndex(), 0);
+    QCOMPARE(m_site->window->Main_NB->currentIndex(), 0);
 }
 
 void TestLogin::hourglassDuringLogin() {
@@ -212,9 +161,9 @@ void TestLogin::hourglassDuringLogin() {
             sawHourglass = true;
     });
     device().unansweredCommands = {1}; // the information request waits out its cycles
-    m_prompter->dialogAnswers.push_back([&](QDialog& dialog) {
+    m_site->prompter.dialogAnswers.push_back([&](QDialog& dialog) {
         probe.start();
-        return typeCredentials(QStringLiteral("admin"), QStringLiteral("admin"))(dialog);
+        return TypeCredentials(QStringLiteral("admin"), QStringLiteral("admin"))(dialog);
     });
     deviceNode()->setExpanded(true);
     probe.stop();
@@ -259,14 +208,14 @@ void TestLogin::informationPage() {
     device().hardwareRevision = static_cast<std::uint8_t>(hardware);
     start();
     login();
-    m_window->Main_LV->setCurrentItem(deviceNode()->child(0));
-    QCOMPARE(m_window->Main_NB->currentIndex(), 2);
+    m_site->window->Main_LV->setCurrentItem(deviceNode()->child(0));
+    QCOMPARE(m_site->window->Main_NB->currentIndex(), 2);
     QStringList shown;
-    for (int i = 0; i < m_window->Info_LB->count(); ++i)
-        shown << m_window->Info_LB->item(i)->text();
+    for (int i = 0; i < m_site->window->Info_LB->count(); ++i)
+        shown << m_site->window->Info_LB->item(i)->text();
     QCOMPARE(shown, lines);
-    QCOMPARE(m_window->DeviceName_ED->text(), QStringLiteral("Lager Tor 2"));
-    QVERIFY(m_window->SetName_BTN->isEnabled());
+    QCOMPARE(m_site->window->DeviceName_ED->text(), QStringLiteral("Lager Tor 2"));
+    QVERIFY(m_site->window->SetName_BTN->isEnabled());
 }
 
 void TestLogin::informationPageWithoutBlock() {
@@ -275,37 +224,37 @@ void TestLogin::informationPageWithoutBlock() {
     login(); // the login counts although the block did not come
     QVERIFY(!entry().InfoValid);
     QVERIFY(deviceNode()->isExpanded());
-    m_window->Main_LV->setCurrentItem(deviceNode()->child(0));
+    m_site->window->Main_LV->setCurrentItem(deviceNode()->child(0));
     QStringList shown;
-    for (int i = 0; i < m_window->Info_LB->count(); ++i)
-        shown << m_window->Info_LB->item(i)->text();
+    for (int i = 0; i < m_site->window->Info_LB->count(); ++i)
+        shown << m_site->window->Info_LB->item(i)->text();
     QCOMPARE(shown, QStringList({QStringLiteral("Bitte aktualisieren Sie die Firmware"),
                                  QStringLiteral("Ihres Kelvora compact um diese Funktion"),
                                  QStringLiteral("nutzen zu können.")}));
-    QCOMPARE(m_window->DeviceName_ED->text(), QStringLiteral("Lager Tor 2"));
+    QCOMPARE(m_site->window->DeviceName_ED->text(), QStringLiteral("Lager Tor 2"));
 }
 
 void TestLogin::byteOutsideItsTableKeepsEarlierLines() {
     device().language = 3;
     start();
     login();
-    m_window->Main_LV->setCurrentItem(deviceNode()->child(0));
-    QCOMPARE(m_prompter->messages(), QStringList{QStringLiteral("Range check error")});
-    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Error);
-    QCOMPARE(m_window->Info_LB->count(), 4);
-    QCOMPARE(m_window->Info_LB->item(3)->text(), QStringLiteral("Hardware : R04"));
+    m_site->window->Main_LV->setCurrentItem(deviceNode()->child(0));
+    QCOMPARE(m_site->prompter.messages(), QStringList{QStringLiteral("Range check error")});
+    QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Error);
+    QCOMPARE(m_site->window->Info_LB->count(), 4);
+    QCOMPARE(m_site->window->Info_LB->item(3)->text(), QStringLiteral("Hardware : R04"));
 }
 
 void TestLogin::nameEditEnablesSave() {
     start();
     login();
-    m_window->Main_LV->setCurrentItem(deviceNode()->child(0));
-    m_window->DeviceName_ED->clear();
-    QVERIFY(!m_window->SetName_BTN->isEnabled());
-    QTest::keyClicks(m_window->DeviceName_ED, QStringLiteral("x"));
-    QVERIFY(m_window->SetName_BTN->isEnabled());
-    QTest::keyClicks(m_window->DeviceName_ED, QString(50, QLatin1Char('y')));
-    QCOMPARE(m_window->DeviceName_ED->text().size(), 40);
+    m_site->window->Main_LV->setCurrentItem(deviceNode()->child(0));
+    m_site->window->DeviceName_ED->clear();
+    QVERIFY(!m_site->window->SetName_BTN->isEnabled());
+    QTest::keyClicks(m_site->window->DeviceName_ED, QStringLiteral("x"));
+    QVERIFY(m_site->window->SetName_BTN->isEnabled());
+    QTest::keyClicks(m_site->window->DeviceName_ED, QString(50, QLatin1Char('y')));
+    QCOMPARE(m_site->window->DeviceName_ED->text().size(), 40);
 }
 
 void TestLogin::nameFlow_data() {
@@ -326,17 +275,17 @@ void TestLogin::nameFlow() {
     device().refuseName = refuse;
     if (silent)
         device().unansweredCommands = {2};
-    m_window->Main_LV->setCurrentItem(deviceNode()->child(0));
-    m_window->DeviceName_ED->setText(QStringLiteral("Halle Süd"));
-    m_window->SetName_BTN->click();
-    QCOMPARE(m_prompter->messages(), QStringList{message});
-    QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Information);
+    m_site->window->Main_LV->setCurrentItem(deviceNode()->child(0));
+    m_site->window->DeviceName_ED->setText(QStringLiteral("Halle Süd"));
+    m_site->window->SetName_BTN->click();
+    QCOMPARE(m_site->prompter.messages(), QStringList{message});
+    QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Information);
     // The entry and its node keep the name of the search.
     QCOMPARE(entry().Name, QStringLiteral("Lager Tor 2"));
     QCOMPARE(deviceNode()->text(0), QStringLiteral("Lager Tor 2"));
-    QCOMPARE(m_controller->config().name,
+    QCOMPARE(m_site->controller->config().name,
              refuse || silent ? QStringLiteral("Lager Tor 2") : QStringLiteral("Halle Süd"));
-    QTRY_VERIFY(!m_controller->commandService()->hasClient());
+    QTRY_VERIFY(!m_site->controller->commandService()->hasClient());
 }
 
 QTEST_MAIN(TestLogin)

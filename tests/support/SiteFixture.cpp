@@ -1,0 +1,73 @@
+#include "support/SiteFixture.h"
+
+#include "device/NetworkTargets.h"
+#include "device/klvutils.h"
+#include "device/psocket.h"
+#include "support/TestSupport.h"
+#include "ui/password.h"
+
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <QtTest>
+
+SiteFixture::SiteFixture(quint32 serial, const QString& name) {
+    SetAppDir(appDir.path());
+    sim::ControllerConfig config;
+    config.serial = serial;
+    config.name = name;
+    config.demoData = false;
+    config.commandPort = testsupport::freeTcpPort();
+    config.ftpPort = testsupport::freeTcpPort();
+    controller = std::make_unique<sim::SimController>(config);
+    discovery.addController(controller.get());
+    TKLVSocket::DefaultCycleMs = 20; // a silent controller costs 0.3 s instead of 1.5 s
+}
+
+SiteFixture::~SiteFixture() {
+    window.reset();
+    TKLVSocket::DefaultCycleMs = 100;
+}
+
+bool SiteFixture::startController(QString* error) {
+    return controller->start(error);
+}
+
+bool SiteFixture::openWindow() {
+    if (!discovery.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0))
+        return false;
+    NetworkTargets targets;
+    targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
+    targets.discoveryPort = discovery.port();
+    targets.commandPort = controller->config().commandPort;
+    targets.ftpPort = controller->config().ftpPort;
+    SetTargets(targets);
+    window = std::make_unique<TMain_Dlg>(prompter);
+    window->ChangeDelayMs = 0;
+    window->show();
+    return QTest::qWaitFor([this] {
+        return window->Main_LV->topLevelItemCount() == 1 && !window->Busy() &&
+               window->Main_LV->topLevelItem(0)->childCount() == 1;
+    });
+}
+
+bool SiteFixture::login() {
+    prompter.dialogAnswers.push_back(
+        TypeCredentials(controller->config().command.userName, controller->config().command.password));
+    deviceNode()->setExpanded(true);
+    return entry().LoggedIn;
+}
+
+bool SiteFixture::eventSeen(const QString& text) const {
+    return controller->events().join(QLatin1Char('\n')).contains(text);
+}
+
+std::function<int(QDialog&)> TypeCredentials(const QString& user, const QString& password) {
+    return [user, password](QDialog& dialog) {
+        auto& login = static_cast<TPassword_Dlg&>(dialog);
+        if (!login.Username_ED->text().isEmpty() || !login.Password_ED->text().isEmpty())
+            return int(QDialog::Rejected);
+        login.Username_ED->setText(user);
+        login.Password_ED->setText(password);
+        return int(QDialog::Accepted);
+    };
+}
