@@ -65,7 +65,7 @@ void rectangle(QPainter& p, int l, int t, int r, int b, const QColor& pen, const
 }
 
 // Text whose cell (advance width by font height, top-left at (x, y)) is painted in the background colour
-// first, as the opaque text output of the original canvas did.
+// first, as opaque text output on a Windows canvas is.
 void opaqueText(QPainter& p, const QPaintDevice* device, int x, int y, const QString& text, const QFont& font,
                 const QColor& foreground, const QColor& background) {
     if (text.isEmpty()) {
@@ -401,7 +401,7 @@ void TKLVCTimeBar::paintScrollButtons(QPainter& p) {
     }
 }
 
-// The drag rectangle inverts what lies under it, as the dotted "not" pen of the original did: with a solid
+// The drag rectangle inverts what lies under it, like a dotted "not" pen on a Windows canvas: with a solid
 // brush the whole rectangle, otherwise the dots of its outline and the brush's pattern inside.
 void TKLVCTimeBar::paintDragRect(QPainter& p) {
     const int l = std::min(m_dragRect.anchorX, m_dragRect.movingX);

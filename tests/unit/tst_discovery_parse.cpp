@@ -39,10 +39,10 @@ void TestDiscoveryParse::parseDeviceReply_data() {
         << "1.2.3.1"
         << "A";
     QTest::newRow("long fields cut") << QStringLiteral(
-                                            "ABC 1 1234567890123456789 255.255.255.255.255 0.0.0.0 ") +
+                                            "ABC 1 1234567890123456789 255.255.255.0.0.0 0.0.0.0 ") +
                                             QString(50, QLatin1Char('N'))
                                      << 0xABC << true << "123456789012345"
-                                     << "255.255.255.255"
+                                     << "255.255.255.0.0"
                                      << "0.0.0.0" << QString(40, QLatin1Char('N'));
     QTest::newRow("nothing after the flag") << "ABC 1" << 0xABC << true << ""
                                             << ""
