@@ -294,7 +294,8 @@ void TMain_Dlg::Main_LVExpanding(QTreeWidgetItem* node) {
         node->setExpanded(false);
         m_expansionApproved = false;
     }
-    if (CurrentDevice && !CurrentDevice->LoggedIn)
+    // A login is an exchange of its own: not while another command waits for a controller.
+    if (CurrentDevice && !CurrentDevice->LoggedIn && !Busy())
         LoginCurrentDevice(node);
 }
 

@@ -156,9 +156,16 @@ void TestLogin::hourglassDuringLogin() {
     bool sawHourglass = false;
     QTimer probe;
     probe.setInterval(5);
+    bool expandedDuringLogin = false;
     connect(&probe, &QTimer::timeout, this, [&] {
         if (QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor)
             sawHourglass = true;
+        if (m_site->window->Busy() && !expandedDuringLogin) {
+            // Expanding again while the login waits starts no second login.
+            expandedDuringLogin = true;
+            deviceNode()->setExpanded(false);
+            deviceNode()->setExpanded(true);
+        }
     });
     device().unansweredCommands = {1}; // the information request waits out its cycles
     m_site->prompter.dialogAnswers.push_back([&](QDialog& dialog) {
@@ -168,6 +175,9 @@ void TestLogin::hourglassDuringLogin() {
     deviceNode()->setExpanded(true);
     probe.stop();
     QVERIFY(sawHourglass);
+    QVERIFY(expandedDuringLogin);
+    QCOMPARE(m_site->prompter.dialogsRun, 1);
+    QVERIFY(entry().LoggedIn);
     QVERIFY(QApplication::overrideCursor() == nullptr);
 }
 
