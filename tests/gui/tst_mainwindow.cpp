@@ -219,7 +219,8 @@ void TestMainWindow::manualAddReplacesAllEntries() {
     QCOMPARE(entry.Serial, 0x1F);
     QCOMPARE(entry.DHCP, false);
     QCOMPARE(entry.IPAddress, QStringLiteral("10.0.0.7"));
-    QCOMPARE(entry.SubnetMask, QStringLiteral("255.255.255.255"));
+    QCOMPARE(entry.SubnetMask,
+             QStringLiteral("255.255.255.255")); // the mask a manual entry gets, not a target
     QCOMPARE(entry.Gateway, QStringLiteral("0.0.0.0"));
     QCOMPARE(entry.Name, QStringLiteral("Manuell"));
     QVERIFY(!entry.LoggedIn);
