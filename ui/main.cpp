@@ -290,13 +290,17 @@ void TMain_Dlg::Main_LVExpanding(QTreeWidgetItem* node) {
     const bool allowed = (CurrentDevice && CurrentDevice->LoggedIn) || node == Main_LV->topLevelItem(0);
     if (!allowed) {
         // Refused for now; the login below may open it.
-        m_expansionApproved = true;
-        node->setExpanded(false);
-        m_expansionApproved = false;
+        setExpandedQuietly(node, false);
     }
     // A login is an exchange of its own: not while another command waits for a controller.
     if (CurrentDevice && !CurrentDevice->LoggedIn && !Busy())
         LoginCurrentDevice(node);
+}
+
+void TMain_Dlg::setExpandedQuietly(QTreeWidgetItem* node, bool expanded) {
+    m_expansionApproved = true;
+    node->setExpanded(expanded);
+    m_expansionApproved = false;
 }
 
 void TMain_Dlg::Main_LVMouseDown(Qt::MouseButton button, const QPoint& pos) {

@@ -147,6 +147,8 @@ private:
     // Runs a handler under the general error handler.
     void guarded(const std::function<void()>& handler);
     void discardDevices();
+    // Opens or closes a node without running the expanding handler (the program's own expansions).
+    void setExpandedQuietly(QTreeWidgetItem* node, bool expanded);
     void addDeviceNodes(TDeviceEntry* entry);
     void FillIPConfigPage();
     void FillGeneralPage();

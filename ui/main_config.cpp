@@ -183,9 +183,7 @@ void TMain_Dlg::LoadConfig_BTNClick() {
         removeTableNodes(device);
         LoadFiles(device);
         // Opening the node shows the new table nodes; it is not a user's expansion.
-        m_expansionApproved = true;
-        device.ConfigNode->setExpanded(true);
-        m_expansionApproved = false;
+        setExpandedQuietly(device.ConfigNode, true);
         SaveConfig_BTN->setEnabled(true);
     }
     session.finish();

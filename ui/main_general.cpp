@@ -30,9 +30,7 @@ bool TMain_Dlg::LoginCurrentDevice(QTreeWidgetItem* node) {
         return false;
     }
     ops::StoreLogin(*device, result, userName, password);
-    m_expansionApproved = true;
-    node->setExpanded(true);
-    m_expansionApproved = false;
+    setExpandedQuietly(node, true);
     return true;
 }
 

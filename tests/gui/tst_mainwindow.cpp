@@ -219,8 +219,9 @@ void TestMainWindow::manualAddReplacesAllEntries() {
     QCOMPARE(entry.Serial, 0x1F);
     QCOMPARE(entry.DHCP, false);
     QCOMPARE(entry.IPAddress, QStringLiteral("10.0.0.7"));
-    QCOMPARE(entry.SubnetMask,
-             QStringLiteral("255.255.255.255")); // the mask a manual entry gets, not a target
+    // A manual entry gets the all-ones mask.
+    QCOMPARE(QHostAddress(entry.SubnetMask).toIPv4Address(), 0xFFFFFFFFu);
+    QCOMPARE(entry.SubnetMask.count(QLatin1Char('.')), 3);
     QCOMPARE(entry.Gateway, QStringLiteral("0.0.0.0"));
     QCOMPARE(entry.Name, QStringLiteral("Manuell"));
     QVERIFY(!entry.LoggedIn);
