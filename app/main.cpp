@@ -2,7 +2,7 @@
 
 #include "ui/main.h"
 #include "device/NetworkTargets.h"
-#include "device/klvutils.h"
+#include "device/ProgramFolder.h"
 #include "ui/ErrorHandler.h"
 #include "ui/Prompter.h"
 #include "ui/Translation.h"

@@ -2,7 +2,7 @@
 // silent (it should stay near zero: the wait sleeps in the event loop), and how many replies per
 // second the framing and dispatch get through.
 
-#include "device/psocket.h"
+#include "device/CommandSocket.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

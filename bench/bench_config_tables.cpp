@@ -4,10 +4,11 @@
 
 #include "data/DeviceEntry.h"
 #include "device/NetworkTargets.h"
-#include "device/klvutils.h"
+#include "device/ProgramFolder.h"
 #include "net/FtpClient.h"
 #include "ops/ConfigTables.h"
-#include "ops/FileSession.h"
+#include "ops/FileOperation.h"
+#include "ops/FtpLink.h"
 #include "ops/Login.h"
 #include "sim/SimController.h"
 
@@ -61,8 +62,8 @@ int main(int argc, char** argv) {
     const ops::LoginResult login =
         ops::LoginDevice(entry.IPAddress, QStringLiteral("admin"), QStringLiteral("admin"));
     ops::StoreLogin(entry, login, QStringLiteral("admin"), QStringLiteral("admin"));
-    TFtpClient ftp;
-    ftp.SetPort(config.ftpPort);
+    ops::FtpLink link;
+    TFtpClient& ftp = link.client();
 
     QElapsedTimer requestClock;
     requestClock.start();
@@ -76,11 +77,11 @@ int main(int argc, char** argv) {
         QElapsedTimer clock;
         clock.start();
         {
-            ops::FileSession session(entry);
+            ops::FileOperation session(entry, link);
             session.open();
             const qint64 opened = clock.elapsed();
             ops::ClearTables(entry);
-            if (ops::DownloadTables(ftp, entry.IPAddress) != Outcome::Ok) {
+            if (ops::DownloadTables(session) != ops::Outcome::Ok) {
                 out << "load failed" << Qt::endl;
                 return 1;
             }
@@ -97,9 +98,9 @@ int main(int argc, char** argv) {
         loads.push_back(clock.nsecsElapsed() / 1e6);
         clock.restart();
         {
-            ops::FileSession session(entry);
+            ops::FileOperation session(entry, link);
             session.open();
-            if (ops::UploadTables(ftp, entry) != Outcome::Ok) {
+            if (ops::UploadTables(session, entry) != ops::Outcome::Ok) {
                 out << "save failed" << Qt::endl;
                 return 1;
             }

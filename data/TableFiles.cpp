@@ -31,8 +31,7 @@ bool readRecords(const QString& path, RecordList<Record>& records, TableFileInfo
     return true;
 }
 
-template <typename Record>
-bool writeRecords(const QString& path, const RecordList<Record>& records) {
+template <typename Record> bool writeRecords(const QString& path, const RecordList<Record>& records) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;

@@ -10,12 +10,11 @@
 #include <memory>
 #include <vector>
 
-template <typename Record>
-using RecordList = std::vector<std::unique_ptr<Record>>;
+template <typename Record> using RecordList = std::vector<std::unique_ptr<Record>>;
 
 struct TableFileInfo {
     bool opened = false;
-    qsizetype records = 0;   // complete records in the file
+    qsizetype records = 0;    // complete records in the file
     qsizetype extraBytes = 0; // a trailing partial record, not read
 };
 
@@ -24,7 +23,8 @@ TableFileInfo InspectTableFile(const QString& path, qsizetype recordSize);
 
 // Appends every complete record of the file to the list; false when the file can't be opened.
 bool ReadTableFile(const QString& path, RecordList<TModuleEntry>& records, TableFileInfo* info = nullptr);
-bool ReadTableFile(const QString& path, RecordList<TTransponderEntry>& records, TableFileInfo* info = nullptr);
+bool ReadTableFile(const QString& path, RecordList<TTransponderEntry>& records,
+                   TableFileInfo* info = nullptr);
 
 // Creates or truncates the file and writes every record in list order; false on any write error.
 bool WriteTableFile(const QString& path, const RecordList<TModuleEntry>& records);

@@ -3,7 +3,7 @@
 // The command session of one operation: created for a controller entry with the credentials stored at
 // its login, and disconnected and freed when the holder goes out of scope, on every path.
 
-#include "device/psocket.h"
+#include "device/CommandSocket.h"
 
 #include <QString>
 
@@ -25,7 +25,6 @@ public:
     bool login() { return m_socket->Login(); }
 
     TKLVSocket& socket() { return *m_socket; }
-    TKLVSocket* operator->() { return m_socket.get(); }
 
 private:
     std::unique_ptr<TKLVSocket> m_socket;

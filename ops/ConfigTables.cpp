@@ -1,28 +1,12 @@
 #include "ops/ConfigTables.h"
 
 #include "data/DeviceEntry.h"
-#include "device/klvutils.h"
-#include "net/FtpClient.h"
+#include "device/ProgramFolder.h"
+#include "ops/FileOperation.h"
 
 #include <QFile>
 
 namespace ops {
-namespace {
-
-// The controller's FTP server expects the login again after Connect; its answers do not matter.
-void relogin(TFtpClient& ftp) {
-    ftp.User();
-    ftp.Pass();
-}
-
-bool transfer(TFtpClient& ftp, bool download, const QString& localFile, const QString& hostFile) {
-    ftp.SetLocalFileName(localFile);
-    ftp.SetHostFileName(hostFile);
-    ftp.SetHostDirName(QStringLiteral("/"));
-    return download ? ftp.Get() : ftp.Put();
-}
-
-} // namespace
 
 QString ModuleCopyPath() {
     return AppDir() + QStringLiteral("module_cfg.dat");
@@ -39,15 +23,12 @@ void ClearTables(TDeviceEntry& entry) {
         entry.Transponders.pop_back();
 }
 
-Outcome DownloadTables(TFtpClient& ftp, const QString& host) {
-    ftp.SetHostName(host);
-    if (!ftp.Connect())
+Outcome DownloadTables(FileOperation& operation) {
+    if (operation.connect() != Outcome::Ok)
         return Outcome::FtpConnectFailed;
-    relogin(ftp);
-    ftp.SetBinary(true);
-    const bool ok = transfer(ftp, true, ModuleCopyPath(), QStringLiteral("module.dat")) &&
-                    transfer(ftp, true, TransponderCopyPath(), QStringLiteral("trans.dat"));
-    ftp.Quit();
+    const bool ok = operation.get(QStringLiteral("module.dat"), ModuleCopyPath()) &&
+                    operation.get(QStringLiteral("trans.dat"), TransponderCopyPath());
+    operation.quit();
     return ok ? Outcome::Ok : Outcome::TransferFailed;
 }
 
@@ -60,22 +41,25 @@ TablesRead ReadTables(TDeviceEntry& entry) {
     return read;
 }
 
-Outcome UploadTables(TFtpClient& ftp, const TDeviceEntry& entry) {
+Outcome UploadTables(FileOperation& operation, const TDeviceEntry& entry) {
     if (!WriteTableFile(ModuleCopyPath(), entry.Modules) ||
         !WriteTableFile(TransponderCopyPath(), entry.Transponders))
         return Outcome::LocalFileFailed;
-    ftp.SetHostName(entry.IPAddress);
-    if (!ftp.Connect())
+    if (operation.connect() != Outcome::Ok)
         return Outcome::FtpConnectFailed;
-    relogin(ftp);
-    const bool ok = transfer(ftp, false, ModuleCopyPath(), QStringLiteral("module.dat")) &&
-                    transfer(ftp, false, TransponderCopyPath(), QStringLiteral("trans.dat"));
-    ftp.Quit();
+    const bool ok = operation.put(ModuleCopyPath(), QStringLiteral("module.dat")) &&
+                    operation.put(TransponderCopyPath(), QStringLiteral("trans.dat"));
+    operation.quit();
     if (!ok)
         return Outcome::TransferFailed;
     QFile::remove(ModuleCopyPath());
     QFile::remove(TransponderCopyPath());
     return Outcome::Ok;
+}
+
+void ActivateTables(FileOperation& operation) {
+    operation.session().socket().ActivateConfig(0);
+    operation.session().socket().ActivateConfig(1);
 }
 
 } // namespace ops

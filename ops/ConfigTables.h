@@ -9,10 +9,11 @@
 
 #include <QString>
 
-class TFtpClient;
 struct TDeviceEntry;
 
 namespace ops {
+
+class FileOperation;
 
 // The local working copies in the program folder.
 QString ModuleCopyPath();
@@ -21,9 +22,9 @@ QString TransponderCopyPath();
 // Frees every record of both tables, the last first.
 void ClearTables(TDeviceEntry& entry);
 
-// Connect, log in once more, then "module.dat" and "trans.dat" into the working copies, and Quit
-// whatever happened: Ok, FtpConnectFailed or TransferFailed.
-Outcome DownloadTables(TFtpClient& ftp, const QString& host);
+// Connect, then "module.dat" and "trans.dat" into the working copies, and Quit whatever happened:
+// Ok, FtpConnectFailed or TransferFailed.
+Outcome DownloadTables(FileOperation& operation);
 
 struct TablesRead {
     TableFileInfo modules;
@@ -36,6 +37,10 @@ TablesRead ReadTables(TDeviceEntry& entry);
 // Writes both working copies from the entry's tables in list order, uploads them as "module.dat" and
 // "trans.dat" and Quits whatever happened; the copies are deleted only after success. Ok,
 // LocalFileFailed, FtpConnectFailed or TransferFailed.
-Outcome UploadTables(TFtpClient& ftp, const TDeviceEntry& entry);
+Outcome UploadTables(FileOperation& operation, const TDeviceEntry& entry);
+
+// Switches the controller to the uploaded tables: phase 0 prepares, phase 1 activates. The controller's
+// answers are not evaluated.
+void ActivateTables(FileOperation& operation);
 
 } // namespace ops

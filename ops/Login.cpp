@@ -12,7 +12,7 @@ LoginResult LoginDevice(const QString& address, const QString& userName, const Q
         return result;
     result.loggedIn = true;
     TDeviceInfo info{};
-    result.infoValid = session->ReadDeviceInfo(&info);
+    result.infoValid = session.socket().ReadDeviceInfo(&info);
     if (result.infoValid)
         result.info = info;
     return result;
@@ -33,7 +33,7 @@ Outcome WriteDeviceName(const TDeviceEntry& entry, const QString& name) {
     CommandSession session(entry);
     if (!session.login())
         return Outcome::LoginFailed;
-    return session->WriteDeviceName(name) ? Outcome::Ok : Outcome::CommandFailed;
+    return session.socket().WriteDeviceName(name) ? Outcome::Ok : Outcome::CommandFailed;
 }
 
 } // namespace ops

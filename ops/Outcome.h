@@ -1,7 +1,9 @@
 #pragma once
 
+namespace ops {
+
 // What one operation on a controller came to. The operations never show a message; the window turns
-// each outcome into its message box.
+// each outcome into its message box, with a switch that names every value.
 enum class Outcome {
     Ok,
     LoginFailed,
@@ -11,3 +13,5 @@ enum class Outcome {
     LocalFileFailed,
     CommandFailed,
 };
+
+} // namespace ops

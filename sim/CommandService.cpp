@@ -1,6 +1,6 @@
 #include "sim/CommandService.h"
 
-#include "device/klvutils.h"
+#include "device/Cp1252.h"
 #include "sim/SimController.h"
 
 #include <QFile>

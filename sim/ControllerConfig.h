@@ -25,7 +25,7 @@ struct ControllerConfig {
     QString name = QStringLiteral("Kelvora compact");
     std::uint16_t commandPort = 1010;
     std::uint16_t ftpPort = 21;
-    QString dataDir; // module.dat, trans.dat, kelvora.log, firmware/; a temporary folder when empty
+    QString dataDir;      // module.dat, trans.dat, kelvora.log, firmware/; a temporary folder when empty
     bool demoData = true; // fill an empty data folder with demo tables and logbook
     CommandOptions command;
     FtpOptions ftp;

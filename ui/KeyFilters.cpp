@@ -1,7 +1,5 @@
 #include "ui/KeyFilters.h"
 
-#include "device/klvutils.h"
-
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -33,6 +31,17 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return false;
+}
+
+QChar FilterHexKey(QChar typed) {
+    if (typed.unicode() == 0x08)
+        return typed;
+    const char16_t u = typed.unicode();
+    const QChar upper = (u >= 'a' && u <= 'z') ? QChar(u - 'a' + 'A') : typed;
+    const char16_t v = upper.unicode();
+    if ((v >= '0' && v <= '9') || (v >= 'A' && v <= 'F'))
+        return upper;
+    return QChar();
 }
 
 void InstallHexKeyFilter(QLineEdit* edit) {

@@ -23,6 +23,10 @@ private:
     std::function<QChar(QChar)> m_filter;
 };
 
+// The hexadecimal entry filter of code, address and serial fields: the typed character in upper
+// case when it is backspace or a hex digit, a null QChar when it is to be dropped.
+QChar FilterHexKey(QChar typed);
+
 // Hexadecimal digits, upper-cased (code, module address and serial fields).
 void InstallHexKeyFilter(QLineEdit* edit);
 // Digits and points (IP address fields).

@@ -1,7 +1,7 @@
 #include "ui/main.h"
 
-#include "device/klvutils.h"
-#include "device/uipctools.h"
+#include "device/Conversions.h"
+#include "device/Discovery.h"
 #include "ui/ErrorHandler.h"
 #include "ui/ImageList.h"
 #include "ui/Prompter.h"

@@ -28,7 +28,10 @@ class QStatusBar;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TFtpClient;
+namespace ops {
+class FileOperation;
+class FtpLink;
+} // namespace ops
 class TIPCInfo;
 class TManual_Dlg;
 class TPassword_Dlg;
@@ -45,7 +48,7 @@ public:
     TDefaultRestrictions DefaultRestrictions{};
     std::unique_ptr<TIPCInfo> IPCInfo;
     // The one FTP client every file operation borrows.
-    TFtpClient* FtpClient1 = nullptr;
+    ops::FtpLink* FtpLink1 = nullptr;
     // The module and transponder shown in the editors.
     TModuleEntry* CurrentModule = nullptr;
     TTransponderEntry* CurrentTransponder = nullptr;
@@ -156,8 +159,8 @@ private:
     void setupFtpClient();
     void removeTableNodes(TDeviceEntry& entry);
     void showStatistics(const TDeviceEntry& entry);
-    bool LoadFiles(TDeviceEntry& device);
-    bool SaveFiles(TDeviceEntry& device);
+    bool LoadFiles(ops::FileOperation& operation, TDeviceEntry& device);
+    bool SaveFiles(ops::FileOperation& operation, TDeviceEntry& device);
     // Asks for the credentials of CurrentDevice and logs in; opens the node on success.
     bool LoginCurrentDevice(QTreeWidgetItem* node);
     void updateCommandStates();

@@ -1,11 +1,10 @@
 // The page "Konfiguration": loading, saving and activating a controller's module and transponder tables.
 
 #include "data/DeviceEntry.h"
-#include "device/NetworkTargets.h"
-#include "device/klvutils.h"
-#include "net/FtpClient.h"
+#include "device/Conversions.h"
 #include "ops/ConfigTables.h"
-#include "ops/FileSession.h"
+#include "ops/FileOperation.h"
+#include "ops/FtpLink.h"
 #include "ui/ImageList.h"
 #include "ui/Prompter.h"
 #include "ui/WaitCursor.h"
@@ -59,16 +58,9 @@ int TMain_Dlg::TransponderCapacity(const TDeviceEntry& entry) {
 }
 
 void TMain_Dlg::setupFtpClient() {
-    FtpClient1 = new TFtpClient(this);
-    FtpClient1->setObjectName(QStringLiteral("FtpClient1"));
-    FtpClient1->SetPort(Targets().ftpPort);
-    FtpClient1->SetUserName(QStringLiteral("kelvora"));
-    FtpClient1->SetPassWord(QStringLiteral("pel47k2"));
-    FtpClient1->SetTimeout(15);
-    FtpClient1->SetLocalAddr(QStringLiteral("0.0.0.0"));
-    FtpClient1->SetBinary(true);
-    connect(FtpClient1, &TFtpClient::OnProgress, this, &TMain_Dlg::FtpClient1Progress);
-    connect(FtpClient1, &TFtpClient::OnRequestDone, this, &TMain_Dlg::FtpClient1RequestDone);
+    FtpLink1 = new ops::FtpLink(this);
+    connect(FtpLink1, &ops::FtpLink::progress, this, &TMain_Dlg::FtpClient1Progress);
+    connect(FtpLink1, &ops::FtpLink::requestDone, this, &TMain_Dlg::FtpClient1RequestDone);
 }
 
 void TMain_Dlg::FtpClient1Progress(qint64 bytes) {
@@ -115,11 +107,11 @@ void TMain_Dlg::FillConfigurationPage() {
     }
 }
 
-bool TMain_Dlg::LoadFiles(TDeviceEntry& device) {
-    switch (ops::DownloadTables(*FtpClient1, device.IPAddress)) {
-    case Outcome::Ok:
+bool TMain_Dlg::LoadFiles(ops::FileOperation& operation, TDeviceEntry& device) {
+    switch (ops::DownloadTables(operation)) {
+    case ops::Outcome::Ok:
         break;
-    case Outcome::FtpConnectFailed:
+    case ops::Outcome::FtpConnectFailed:
         m_prompter.message(this, kRetryText, MsgIcon::Warning);
         return false;
     default:
@@ -166,8 +158,8 @@ void TMain_Dlg::LoadConfig_BTNClick() {
         return;
     TDeviceEntry& device = *CurrentDevice;
     BusyScope busy(*this);
-    ops::FileSession session(device);
-    if (session.open() == Outcome::FileAccessRefused) {
+    ops::FileOperation operation(device, *FtpLink1);
+    if (operation.open() == ops::Outcome::FileAccessRefused) {
         m_prompter.message(this, kLoadAccessText, MsgIcon::Information);
         return;
     }
@@ -181,19 +173,19 @@ void TMain_Dlg::LoadConfig_BTNClick() {
         StatusBar1->clearMessage();
         ClearTables(device);
         removeTableNodes(device);
-        LoadFiles(device);
+        LoadFiles(operation, device);
         // Opening the node shows the new table nodes; it is not a user's expansion.
         setExpandedQuietly(device.ConfigNode, true);
         SaveConfig_BTN->setEnabled(true);
     }
-    session.finish();
+    operation.finish();
 }
 
-bool TMain_Dlg::SaveFiles(TDeviceEntry& device) {
-    switch (ops::UploadTables(*FtpClient1, device)) {
-    case Outcome::Ok:
+bool TMain_Dlg::SaveFiles(ops::FileOperation& operation, TDeviceEntry& device) {
+    switch (ops::UploadTables(operation, device)) {
+    case ops::Outcome::Ok:
         return true;
-    case Outcome::FtpConnectFailed:
+    case ops::Outcome::FtpConnectFailed:
         m_prompter.message(this, kRetryText, MsgIcon::Warning);
         return false;
     default:
@@ -207,8 +199,8 @@ void TMain_Dlg::SaveConfig_BTNClick() {
         return;
     TDeviceEntry& device = *CurrentDevice;
     BusyScope busy(*this);
-    ops::FileSession session(device);
-    if (session.open() == Outcome::FileAccessRefused) {
+    ops::FileOperation operation(device, *FtpLink1);
+    if (operation.open() == ops::Outcome::FileAccessRefused) {
         m_prompter.message(this, kSaveAccessText, MsgIcon::Information);
         return;
     }
@@ -216,15 +208,14 @@ void TMain_Dlg::SaveConfig_BTNClick() {
     {
         SaveConfig_BTN->setEnabled(false);
         const auto enableAfterwards = qScopeGuard([this] { SaveConfig_BTN->setEnabled(true); });
-        saved = SaveFiles(device);
+        saved = SaveFiles(operation, device);
     }
     if (!saved)
         return;
     if (m_prompter.question(this, kActivateQuestion, MsgIcon::Information)) {
         WaitCursor hourglass;
-        session.session()->ActivateConfig(0);
-        session.session()->ActivateConfig(1);
+        ops::ActivateTables(operation);
     }
-    session.finish();
+    operation.finish();
     m_prompter.message(this, kDoneText, MsgIcon::Information);
 }

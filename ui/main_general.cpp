@@ -51,17 +51,17 @@ void TMain_Dlg::DeviceName_EDChange() {
 void TMain_Dlg::SetName_BTNClick() {
     if (!CurrentDevice || Busy())
         return;
-    Outcome outcome;
+    ops::Outcome outcome;
     {
         BusyScope busy(*this);
         WaitCursor hourglass;
         outcome = ops::WriteDeviceName(*CurrentDevice, DeviceName_ED->text());
     }
     switch (outcome) {
-    case Outcome::Ok:
+    case ops::Outcome::Ok:
         m_prompter.message(this, ops::kNameSavedText, MsgIcon::Information);
         break;
-    case Outcome::LoginFailed:
+    case ops::Outcome::LoginFailed:
         m_prompter.message(this, ops::kConnectionFailedText, MsgIcon::Error);
         break;
     default:

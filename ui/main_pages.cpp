@@ -1,6 +1,6 @@
 // The pages of the main window's notebook: header panels and the controls of each page.
 
-#include "device/uipctools.h"
+#include "device/Discovery.h"
 #include "ui/ImageList.h"
 #include "ui/Prompter.h"
 #include "ui/main.h"

@@ -1,6 +1,5 @@
+#include "device/CommandSocket.h"
 #include "device/NetworkTargets.h"
-#include "device/klvutils.h"
-#include "device/psocket.h"
 #include "net/FtpClient.h"
 #include "ops/ConfigTables.h"
 #include "sim/CommandService.h"
@@ -119,6 +118,9 @@ private:
         return testsupport::readFile(m_site->controller->dataFile(name));
     }
     bool eventSeen(const QString& text) const { return m_site->eventSeen(text); }
+    TFtpClient* ftpClient() const {
+        return m_site->window->findChild<TFtpClient*>(QStringLiteral("FtpClient1"));
+    }
 
     std::unique_ptr<SiteFixture> m_site;
 };
@@ -356,7 +358,7 @@ void TestConfig::uploadFailureKeepsLocalFiles() {
     start(moduleFile(2), transponderFile(2));
     loginAndOpenConfig();
     load();
-    m_site->window->FtpClient1->SetTimeoutMs(300);
+    ftpClient()->SetTimeoutMs(300);
     device().ftp.stallAfterBytes = 10;
     m_site->window->SaveConfig_BTN->click();
     QCOMPARE(m_site->prompter.messages(), QStringList{kSaveFailed});
@@ -428,10 +430,10 @@ void TestConfig::buttonsInTheForm() {
     QVERIFY(!m_site->window->StartAWE_BTN->isEnabled());
     QCOMPARE(m_site->window->ModulInfo_ST->text(), kNone);
     QCOMPARE(m_site->window->TransInfo_ST->text(), kNone);
-    QCOMPARE(m_site->window->FtpClient1->UserName(), QStringLiteral("kelvora"));
-    QCOMPARE(m_site->window->FtpClient1->PassWord(), QStringLiteral("pel47k2"));
-    QCOMPARE(m_site->window->FtpClient1->Timeout(), 15);
-    QCOMPARE(m_site->window->FtpClient1->Port(), device().ftpPort);
+    QCOMPARE(ftpClient()->UserName(), QStringLiteral("kelvora"));
+    QCOMPARE(ftpClient()->PassWord(), QStringLiteral("pel47k2"));
+    QCOMPARE(ftpClient()->Timeout(), 15);
+    QCOMPARE(ftpClient()->Port(), device().ftpPort);
 }
 
 QTEST_MAIN(TestConfig)

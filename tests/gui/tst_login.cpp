@@ -1,6 +1,5 @@
+#include "device/CommandSocket.h"
 #include "device/NetworkTargets.h"
-#include "device/klvutils.h"
-#include "device/psocket.h"
 #include "ops/Messages.h"
 #include "sim/CommandService.h"
 #include "sim/DiscoveryService.h"

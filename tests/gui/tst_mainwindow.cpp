@@ -1,5 +1,5 @@
 #include "device/NetworkTargets.h"
-#include "device/klvutils.h"
+#include "device/ProgramFolder.h"
 #include "sim/DiscoveryService.h"
 #include "sim/SimController.h"
 #include "support/ScriptedPrompter.h"

@@ -3,8 +3,8 @@
 
 #include "data/DeviceEntry.h"
 #include "data/DeviceInfoText.h"
+#include "device/CommandSocket.h"
 #include "device/NetworkTargets.h"
-#include "device/psocket.h"
 #include "ops/CommandSession.h"
 #include "ops/Login.h"
 #include "sim/CommandService.h"
@@ -269,16 +269,16 @@ void tst_CommandSessionSim::faults() {
         QVERIFY(ok);
         clock.start();
         if (command == QLatin1String("fileAccess"))
-            ok = session->RequestFileAccess();
+            ok = session.socket().RequestFileAccess();
         else if (command == QLatin1String("deviceInfo")) {
             TDeviceInfo info{};
-            ok = session->ReadDeviceInfo(&info);
+            ok = session.socket().ReadDeviceInfo(&info);
         } else if (command == QLatin1String("logInfo"))
-            ok = session->ReadLogInfo();
+            ok = session.socket().ReadLogInfo();
         else if (command == QLatin1String("name"))
-            ok = session->WriteDeviceName(QStringLiteral("Neu"));
+            ok = session.socket().WriteDeviceName(QStringLiteral("Neu"));
         else if (command == QLatin1String("moduleStatus"))
-            ok = session->ReadModuleStatus();
+            ok = session.socket().ReadModuleStatus();
     }
     const qint64 elapsed = clock.elapsed();
     QCOMPARE(ok, result);
@@ -362,14 +362,14 @@ void tst_CommandSessionSim::codeReadNotifications() {
         QString code;
     };
     QList<Report> reports;
-    session->OnCodeRead = [&](TKLVSocket* sender, const QString& reader, quint16 address,
-                              const QString& code) {
+    session.socket().OnCodeRead = [&](TKLVSocket* sender, const QString& reader, quint16 address,
+                                      const QString& code) {
         QCOMPARE(sender, &session.socket());
         reports.append({reader, address, code});
     };
-    session->KeepAliveIntervalMs = 40;
+    session.socket().KeepAliveIntervalMs = 40;
     QVERIFY(session.login());
-    session->StartKeepAlive();
+    session.socket().StartKeepAlive();
     QTRY_VERIFY_WITH_TIMEOUT(reports.size() >= 3, 5000);
     QCOMPARE(reports.at(0).reader, QStringLiteral("Haupteingang"));
     QCOMPARE(int(reports.at(0).address), 1);
@@ -378,7 +378,7 @@ void tst_CommandSessionSim::codeReadNotifications() {
     QCOMPARE(int(reports.at(1).address), 2);
     QCOMPARE(reports.at(1).code, QStringLiteral("12345"));
     QCOMPARE(reports.at(2).code, QStringLiteral("123456"));
-    QVERIFY(!session->ErrorFlag);
+    QVERIFY(!session.socket().ErrorFlag);
 }
 
 void tst_CommandSessionSim::secondConnectionRefused() {
@@ -393,7 +393,7 @@ void tst_CommandSessionSim::secondConnectionRefused() {
         QVERIFY(controller().events().contains(QStringLiteral("connection refused: busy")));
     }
     TDeviceInfo info{};
-    QVERIFY((*first)->ReadDeviceInfo(&info)); // the first session is untouched
+    QVERIFY(first->socket().ReadDeviceInfo(&info)); // the first session is untouched
     first.reset();
     QTRY_VERIFY_WITH_TIMEOUT(!controller().commandService()->hasClient(), 5000);
     ops::CommandSession third(entryFor());
@@ -428,7 +428,7 @@ void tst_CommandSessionSim::storedCredentialsAreCut() {
     QVERIFY(entry.LoggedIn);
     QTRY_VERIFY_WITH_TIMEOUT(!controller().commandService()->hasClient(), 5000);
     // Every later session sends the stored, shortened credentials.
-    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("X")), Outcome::LoginFailed);
+    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("X")), ops::Outcome::LoginFailed);
     QVERIFY(controller().events().contains(QStringLiteral("login refused administra")));
 
     TDeviceEntry untouched;
@@ -439,23 +439,23 @@ void tst_CommandSessionSim::storedCredentialsAreCut() {
 
 void tst_CommandSessionSim::writeDeviceNameOutcomes() {
     const TDeviceEntry entry = entryFor();
-    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Tiefgarage")), Outcome::Ok);
+    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Tiefgarage")), ops::Outcome::Ok);
     QCOMPARE(controller().config().name, QStringLiteral("Tiefgarage"));
     QVERIFY(controller().events().contains(QStringLiteral("name Tiefgarage")));
 
     QTRY_VERIFY_WITH_TIMEOUT(!controller().commandService()->hasClient(), 5000);
     options().refuseName = true;
-    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Serverraum")), Outcome::CommandFailed);
+    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Serverraum")), ops::Outcome::CommandFailed);
     QCOMPARE(controller().config().name, QStringLiteral("Tiefgarage"));
 
     QTRY_VERIFY_WITH_TIMEOUT(!controller().commandService()->hasClient(), 5000);
     options().refuseName = false;
     options().unansweredCommands = {2};
     TKLVSocket::DefaultCycleMs = 10;
-    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Serverraum")), Outcome::CommandFailed);
+    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Serverraum")), ops::Outcome::CommandFailed);
 
     m_sim.reset(); // nobody listens any more
-    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Serverraum")), Outcome::LoginFailed);
+    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Serverraum")), ops::Outcome::LoginFailed);
 }
 
 void tst_CommandSessionSim::connectionDroppedDuringWait_data() {
@@ -476,14 +476,14 @@ void tst_CommandSessionSim::connectionDroppedDuringWait() {
     TDeviceInfo info{};
     bool ok = true;
     try {
-        ok = session->ReadDeviceInfo(&info);
+        ok = session.socket().ReadDeviceInfo(&info);
     } catch (...) {
         QFAIL("the dropped connection escaped as an exception");
     }
     QVERIFY(!ok);
-    QVERIFY(session->ErrorFlag);
+    QVERIFY(session.socket().ErrorFlag);
     QVERIFY2(clock.elapsed() < 1200, "the dropped connection was not noticed before the time-out");
-    QVERIFY(!session->RequestFileAccess()); // a send on the dropped connection fails at once
+    QVERIFY(!session.socket().RequestFileAccess()); // a send on the dropped connection fails at once
 }
 
 void tst_CommandSessionSim::commandLine_data() {

@@ -1,5 +1,5 @@
+#include "device/Discovery.h"
 #include "device/NetworkTargets.h"
-#include "device/uipctools.h"
 #include "sim/DiscoveryService.h"
 #include "sim/SimController.h"
 

@@ -1,8 +1,8 @@
 #include "support/SiteFixture.h"
 
+#include "device/CommandSocket.h"
 #include "device/NetworkTargets.h"
-#include "device/klvutils.h"
-#include "device/psocket.h"
+#include "device/ProgramFolder.h"
 #include "support/TestSupport.h"
 #include "ui/password.h"
 

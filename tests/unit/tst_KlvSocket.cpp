@@ -1,7 +1,7 @@
 // The command session against a scripted peer on loopback: the exact request bytes, the reply
 // dispatch, the poll-cycle time-outs, the keep-alive and socket failures.
 
-#include "device/psocket.h"
+#include "device/CommandSocket.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>

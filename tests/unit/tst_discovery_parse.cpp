@@ -1,5 +1,5 @@
-#include "device/klvutils.h"
-#include "device/uipctools.h"
+#include "device/Conversions.h"
+#include "device/Discovery.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 #include "data/Records.h"
 #include "data/TableFiles.h"
-#include "device/klvutils.h"
+#include "device/Conversions.h"
 #include "support/TestSupport.h"
 
 #include <QTemporaryDir>

@@ -1,33 +1,9 @@
-#include "device/klvutils.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
+#include "device/Conversions.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
-
-QString g_appDir;
-
-// Windows-1252 0x80..0x9F; the five undefined positions map to the C1 code points as Windows does.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-char toAnsiChar(char16_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<char>(c);
-    for (int i = 0; i < 32; ++i) {
-        if (kCp1252High[i] == c)
-            return static_cast<char>(0x80 + i);
-    }
-    return '?';
-}
 
 int hexValue(QChar c) {
     const char16_t u = c.unicode();
@@ -113,68 +89,6 @@ void CutStr(QString& S, int Index, int Count, QString& Part) {
     }
     Part = S.mid(start, Count);
     S.remove(start, Part.size());
-}
-
-const QString& AppDir() {
-    return g_appDir;
-}
-
-void SetAppDir(const QString& dir) {
-    QString path = QDir::fromNativeSeparators(dir);
-    if (!path.endsWith(QLatin1Char('/')))
-        path += QLatin1Char('/');
-    QDir().mkpath(path);
-    g_appDir = path;
-}
-
-void InitAppDir() {
-    // The program's own folder where the user may write there (a portable install on Windows);
-    // otherwise the per-user application data folder.
-    const QString programDir = QCoreApplication::applicationDirPath();
-#ifdef Q_OS_WIN
-    const QFileInfo info(programDir);
-    if (info.isDir() && info.isWritable()) {
-        SetAppDir(programDir);
-        return;
-    }
-#endif
-    QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    if (dataDir.isEmpty())
-        dataDir = QDir::homePath() + QStringLiteral("/.kelvora-admin");
-    SetAppDir(dataDir);
-}
-
-void ClearAppDir() {
-    g_appDir.clear();
-}
-
-QChar FilterHexKey(QChar typed) {
-    if (typed.unicode() == 0x08)
-        return typed;
-    const char16_t u = typed.unicode();
-    const QChar upper = (u >= 'a' && u <= 'z') ? QChar(u - 'a' + 'A') : typed;
-    const char16_t v = upper.unicode();
-    if ((v >= '0' && v <= '9') || (v >= 'A' && v <= 'F'))
-        return upper;
-    return QChar();
-}
-
-QByteArray ToAnsi(const QString& text) {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (QChar c : text)
-        bytes.append(toAnsiChar(c.unicode()));
-    return bytes;
-}
-
-QString FromAnsi(const char* data, qsizetype length) {
-    QString text;
-    text.reserve(length);
-    for (qsizetype i = 0; i < length; ++i) {
-        const auto b = static_cast<unsigned char>(data[i]);
-        text.append(QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b)));
-    }
-    return text;
 }
 
 void StrToChars(const QString& text, std::uint8_t* field, int size) {

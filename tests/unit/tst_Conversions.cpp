@@ -1,5 +1,7 @@
-#include "device/klvutils.h"
+#include "device/Conversions.h"
+#include "device/ProgramFolder.h"
 #include "support/TestSupport.h"
+#include "ui/KeyFilters.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -280,4 +282,4 @@ void TestKlvUtils::appDirIsWritableAndEndsWithSeparator() {
 }
 
 QTEST_GUILESS_MAIN(TestKlvUtils)
-#include "tst_klvutils.moc"
+#include "tst_Conversions.moc"

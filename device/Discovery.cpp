@@ -1,7 +1,7 @@
-#include "device/uipctools.h"
+#include "device/Discovery.h"
 
+#include "device/Conversions.h"
 #include "device/NetworkTargets.h"
-#include "device/klvutils.h"
 #include "net/EventWait.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "device/psocket.h"
+#include "device/CommandSocket.h"
 
-#include "device/klvutils.h"
+#include "device/Conversions.h"
 #include "net/EventWait.h"
 
 #include <QHostAddress>

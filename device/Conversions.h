@@ -1,15 +1,15 @@
 #pragma once
 
-// Conversions between the controller's fixed byte fields and the texts the tool shows and edits, the
-// program folder that holds local copies of controller files, and the workstation code page.
+// Conversions between the controller's fixed byte fields and the texts the tool shows and edits.
 
-#include <QByteArray>
-#include <QChar>
+#include "device/Cp1252.h"
+
 #include <QString>
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 
 // IfTrue when Flag holds, else IfFalse.
 QString ChooseStr(bool Flag, const QString& IfTrue, const QString& IfFalse);
@@ -33,30 +33,11 @@ QString CodeToStr(const std::uint8_t* Code, int High);
 // Cuts Count characters from S starting at the 1-based Index into Part.
 void CutStr(QString& S, int Index, int Count, QString& Part);
 
-// The folder the local copies of controller files live in, ending with a separator ('/').
-const QString& AppDir();
-// Chooses and creates the folder once at start (see klvutils.cpp); SetAppDir overrides it (tests).
-void InitAppDir();
-void SetAppDir(const QString& dir);
-void ClearAppDir();
-
-// The hexadecimal entry filter of code, address and serial fields: the typed character in upper
-// case when it is backspace or a hex digit, a null QChar when it is to be dropped.
-QChar FilterHexKey(QChar typed);
-
-// The workstation code page of all texts on the wire and in the files: Windows-1252.
-QByteArray ToAnsi(const QString& text);
-QString FromAnsi(const char* data, qsizetype length);
-inline QString FromAnsi(const QByteArray& bytes) {
-    return FromAnsi(bytes.constData(), bytes.size());
-}
-
 // Writes text into a fixed field of `size` bytes: the characters, then one NUL if there is room.
 // Bytes after the NUL are left as they are. Text longer than the field is cut.
 void StrToChars(const QString& text, std::uint8_t* field, int size);
 
 // The runtime's conversion error (a text that is not a number), with its English message.
-#include <stdexcept>
 class EConvertError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

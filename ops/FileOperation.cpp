@@ -1,0 +1,76 @@
+#include "ops/FileOperation.h"
+
+#include "data/DeviceEntry.h"
+#include "net/EventWait.h"
+#include "net/FtpAccountOverride.h"
+#include "net/FtpClient.h"
+#include "ops/FtpLink.h"
+
+namespace ops {
+
+FileOperation::FileOperation(const TDeviceEntry& entry, FtpLink& ftp, Account account)
+    : m_entry(entry), m_ftp(ftp.client()), m_session(entry) {
+    if (account == Account::Update)
+        m_account = std::make_unique<FtpAccountOverride>(m_ftp);
+}
+
+FileOperation::~FileOperation() {
+    try {
+        quit();
+    } catch (...) {
+        // Being left on an error path already; the session and the account are released below.
+    }
+    m_account.reset();
+}
+
+Outcome FileOperation::open(LoginRule rule) {
+    if (!m_session.login() && rule == LoginRule::Require)
+        return Outcome::LoginFailed;
+    m_session.socket().StartKeepAlive();
+    if (FirmwareAtLeast(m_entry, 32) && !m_session.socket().RequestFileAccess())
+        return Outcome::FileAccessRefused;
+    return Outcome::Ok;
+}
+
+Outcome FileOperation::connect() {
+    m_ftp.SetHostName(m_entry.IPAddress);
+    if (!m_ftp.Connect())
+        return Outcome::FtpConnectFailed;
+    m_connected = true;
+    m_ftp.User();
+    m_ftp.Pass();
+    return Outcome::Ok;
+}
+
+bool FileOperation::get(const QString& hostFile, const QString& localFile) {
+    m_ftp.SetLocalFileName(localFile);
+    m_ftp.SetHostFileName(hostFile);
+    m_ftp.SetHostDirName(QStringLiteral("/"));
+    return m_ftp.Get();
+}
+
+bool FileOperation::put(const QString& localFile, const QString& hostFile) {
+    m_ftp.SetLocalFileName(localFile);
+    m_ftp.SetHostFileName(hostFile);
+    m_ftp.SetHostDirName(QStringLiteral("/"));
+    return m_ftp.Put();
+}
+
+bool FileOperation::cwd(const QString& dir) {
+    m_ftp.SetHostDirName(dir);
+    return m_ftp.Cwd();
+}
+
+void FileOperation::quit() {
+    if (!m_connected)
+        return;
+    m_connected = false;
+    m_ftp.Quit();
+}
+
+void FileOperation::finish(int pauseMs) {
+    net::pause(pauseMs);
+    m_session.socket().Disconnect();
+}
+
+} // namespace ops

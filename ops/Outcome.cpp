@@ -1,1 +1,0 @@
-#include "ops/Outcome.h"
