@@ -1,0 +1,72 @@
+#pragma once
+
+// What a page of the main window needs of the window it sits in. The window is the frame: it owns the
+// device list, the tree, the one FTP link, the progress and status bars and the busy guard; each page
+// holds its own controls and handlers and reaches the rest only through this interface (tests give a
+// page a host of their own).
+
+#include <QString>
+
+#include <functional>
+#include <utility>
+
+class Prompter;
+class QProgressBar;
+struct TDeviceEntry;
+
+namespace ops {
+class DeviceList;
+class FtpLink;
+} // namespace ops
+
+// While one of these lives, the window counts as busy: the search, the manual add, closing the window
+// and every other command that would start a second exchange wait their turn. Released on every path.
+class CommandScope {
+public:
+    CommandScope() = default;
+    explicit CommandScope(std::function<void()> release) : m_release(std::move(release)) {}
+    CommandScope(CommandScope&& other) noexcept : m_release(std::exchange(other.m_release, nullptr)) {}
+    CommandScope& operator=(CommandScope&& other) noexcept {
+        if (this != &other) {
+            end();
+            m_release = std::exchange(other.m_release, nullptr);
+        }
+        return *this;
+    }
+    ~CommandScope() { end(); }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+    void end() {
+        if (auto release = std::exchange(m_release, nullptr))
+            release();
+    }
+
+private:
+    std::function<void()> m_release;
+};
+
+class PageHost {
+public:
+    virtual ~PageHost() = default;
+
+    virtual Prompter& prompter() = 0;
+    virtual ops::FtpLink& ftpLink() = 0;
+    virtual ops::DeviceList& deviceList() = 0;
+    // The controller of the node of kind 1 to 7 last selected or clicked; null when there is none.
+    virtual TDeviceEntry* currentDevice() const = 0;
+
+    // True while a command waits for a controller.
+    virtual bool busy() const = 0;
+    // Marks the window busy until the scope ends.
+    virtual CommandScope beginCommand() = 0;
+
+    // A note in the status bar (empty text clears it).
+    virtual void showStatus(const QString& text) = 0;
+    // The file-transfer progress bar at the bottom of the window.
+    virtual QProgressBar* progressBar() = 0;
+
+    // The tables of an entry were replaced (loaded) or its record nodes must be rebuilt: the window
+    // rebuilds the "Module" and "Transponder" nodes from the entry's tables.
+    virtual void tablesReplaced(TDeviceEntry& entry) = 0;
+};
