@@ -1,0 +1,38 @@
+#pragma once
+
+#include "ops/DeviceList.h"
+#include "ops/FtpLink.h"
+#include "support/ScriptedPrompter.h"
+#include "ui/pages/PageHost.h"
+
+#include <QProgressBar>
+#include <QStringList>
+
+#include <memory>
+
+// A window stand-in for testing one page by itself: scripted message boxes, its own device list and
+// FTP link, a progress bar, and a record of everything the page asked of the window.
+class TestPageHost : public PageHost {
+public:
+    TestPageHost();
+
+    Prompter& prompter() override { return scripted; }
+    ops::FtpLink& ftpLink() override { return *ftp; }
+    ops::DeviceList& deviceList() override { return devices; }
+    TDeviceEntry* currentDevice() const override { return current; }
+    bool busy() const override { return busyCount > 0; }
+    CommandScope beginCommand() override;
+    void showStatus(const QString& text) override { statusTexts << text; }
+    QProgressBar* progressBar() override { return &progress; }
+    void tablesReplaced(TDeviceEntry& entry) override { replaced.push_back(&entry); }
+
+    ScriptedPrompter scripted;
+    ops::DeviceList devices;
+    std::unique_ptr<ops::FtpLink> ftp;
+    TDeviceEntry* current = nullptr;
+    int busyCount = 0;
+    int commandsBegun = 0;
+    QStringList statusTexts;
+    QProgressBar progress;
+    std::vector<TDeviceEntry*> replaced;
+};
