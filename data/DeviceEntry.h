@@ -12,8 +12,6 @@
 #include <memory>
 #include <vector>
 
-class QTreeWidgetItem; // the window's tree nodes; the entry only remembers which ones are its own
-
 struct TDeviceEntry {
     std::int32_t Serial = 0;
     bool DHCP = false;
@@ -24,9 +22,6 @@ struct TDeviceEntry {
     bool LoggedIn = false;
     QString UserName; // at most 10 characters
     QString Password; // at most 10 characters
-    QTreeWidgetItem* ConfigNode = nullptr;
-    QTreeWidgetItem* ModuleFolderNode = nullptr;
-    QTreeWidgetItem* TransponderFolderNode = nullptr;
     // Records are allocated one by one so that tree nodes and editors can point at them while the
     // tables grow and shrink.
     RecordList<TTransponderEntry> Transponders;
