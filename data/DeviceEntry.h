@@ -30,6 +30,14 @@ struct TDeviceEntry {
     TDeviceInfo Info{};
 };
 
+// The controller's capacities: from its information block when valid, else 16 and 1000.
+inline int ModuleCapacity(const TDeviceEntry& entry) {
+    return entry.InfoValid ? entry.Info.MaxModules() : 16;
+}
+inline int TransponderCapacity(const TDeviceEntry& entry) {
+    return entry.InfoValid ? entry.Info.MaxTransponders() : 1000;
+}
+
 inline bool FirmwareAtLeast(const TDeviceEntry& entry, int n) {
     return FirmwareAtLeast(entry.InfoValid, entry.Info, n);
 }

@@ -3,7 +3,8 @@
 #include "ui/ImageList.h"
 #include "ui_PasswordDialog.h"
 
-TPassword_Dlg::TPassword_Dlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::PasswordDialog>()) {
+TPassword_Dlg::TPassword_Dlg(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::PasswordDialog>()) {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);

@@ -5,6 +5,8 @@
 // holds its own controls and handlers and reaches the rest only through this interface (tests give a
 // page a host of their own).
 
+#include "ui/ErrorHandler.h"
+
 #include <QString>
 
 #include <functional>
@@ -12,6 +14,7 @@
 
 class Prompter;
 class QProgressBar;
+class QWidget;
 class QUrl;
 struct TDeviceEntry;
 
@@ -77,3 +80,13 @@ public:
     // Lets the desktop open an address (the browser for the web interface and the links).
     virtual void openUrl(const QUrl& url) = 0;
 };
+
+namespace pages {
+
+// Runs a page's handler under the general error handler: an exception becomes one message box with its
+// text, the handler stops there, and the program goes on.
+template <typename Handler> void Run(PageHost& host, QWidget* page, Handler&& handler) {
+    RunGuarded(host.prompter(), page, std::forward<Handler>(handler));
+}
+
+} // namespace pages
