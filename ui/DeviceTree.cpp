@@ -9,9 +9,7 @@
 namespace {
 
 TDeviceNode* makeNode(const QString& caption, int image, const TNodeData& data) {
-    auto* node = new TDeviceNode(caption, data);
-    node->setIcon(0, images::icon(image));
-    return node;
+    return new TDeviceNode(caption, data, image);
 }
 
 // Names are 20-byte fields; the node shows the characters before the first NUL.

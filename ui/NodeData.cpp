@@ -1,5 +1,13 @@
 #include "ui/NodeData.h"
 
+#include "ui/ImageList.h"
+
+QVariant TDeviceNode::data(int column, int role) const {
+    if (column == 0 && role == Qt::DecorationRole)
+        return images::icon(m_image);
+    return QTreeWidgetItem::data(column, role);
+}
+
 namespace nodes {
 
 const TNodeData* Data(const QTreeWidgetItem* node) {

@@ -30,15 +30,21 @@ struct TNodeData {
     TTransponderEntry* Transponder = nullptr; // kind 71
 };
 
-// A tree node with its TNodeData.
+// A tree node with its TNodeData. Its picture is the shared image of its kind, handed out when the view
+// asks for it rather than stored in every node (a table of ten thousand transponders stays light).
 class TDeviceNode : public QTreeWidgetItem {
 public:
     static constexpr int NodeType = QTreeWidgetItem::UserType + 1;
 
-    TDeviceNode(const QString& caption, const TNodeData& data)
-        : QTreeWidgetItem(QStringList{caption}, NodeType), Data(data) {}
+    TDeviceNode(const QString& caption, const TNodeData& data, int image)
+        : QTreeWidgetItem(QStringList{caption}, NodeType), Data(data), m_image(image) {}
+
+    QVariant data(int column, int role) const override;
 
     TNodeData Data;
+
+private:
+    int m_image;
 };
 
 namespace nodes {

@@ -295,7 +295,8 @@ void TestMainWindow::moduleNodeKeepsCurrentDevice() {
     // A module node as the table load makes it: it refers to its record, not to a device.
     TDeviceEntry* first = &m_window->deviceList().at(0);
     first->Modules.push_back(std::make_unique<TModuleEntry>());
-    auto* module = new TDeviceNode(QStringLiteral("Modul"), {nkModule, first, first->Modules.back().get()});
+    auto* module =
+        new TDeviceNode(QStringLiteral("Modul"), {nkModule, first, first->Modules.back().get()}, 6);
     QTreeWidgetItem* config = m_window->deviceTree().configNode(*first);
     config->addChild(module);
     first->LoggedIn = true;
