@@ -6,6 +6,7 @@
 
 #include <QDate>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -47,8 +48,19 @@ QString transponderCode(const TLogRecord& r) {
     return CodeToStr(r.TransponderCode, 10);
 }
 
-QString twoDigits(int value) {
-    return QString::number(value).rightJustified(2, QLatin1Char('0'));
+// "%0.2d<sep>%0.2d<sep>%0.2d": at least two digits each (a byte above 99 keeps its three).
+QString threeFields(int a, int b, int c, char separator) {
+    char text[12];
+    int n = 0;
+    for (const int value : {a, b, c}) {
+        if (n > 0)
+            text[n++] = separator;
+        if (value >= 100)
+            text[n++] = static_cast<char>('0' + value / 100);
+        text[n++] = static_cast<char>('0' + value / 10 % 10);
+        text[n++] = static_cast<char>('0' + value % 10);
+    }
+    return QString::fromLatin1(text, n);
 }
 
 QString hex(std::uint16_t value) {
@@ -122,10 +134,8 @@ bool InTables(const TLogRecord& record) {
 
 RowTexts RowTextsOf(const TLogRecord& r) {
     RowTexts row;
-    row[colDate] =
-        twoDigits(r.Day) + QLatin1Char('.') + twoDigits(r.Month) + QLatin1Char('.') + twoDigits(r.Year);
-    row[colTime] =
-        twoDigits(r.Hour) + QLatin1Char(':') + twoDigits(r.Minute) + QLatin1Char(':') + twoDigits(r.Second);
+    row[colDate] = threeFields(r.Day, r.Month, r.Year, '.');
+    row[colTime] = threeFields(r.Hour, r.Minute, r.Second, ':');
     row[colType] = TypeText(r.Type);
     row[colStatus] = StatusText(r.Type, r.Status);
     row[colModuleName] = moduleName(r);
@@ -257,25 +267,34 @@ int TimeSortKey(const QString& text) {
     return v[0] * 3600 + v[1] * 60 + v[2];
 }
 
-QByteArray TextSortKey(const QString& text) {
-    QByteArray key = ToAnsi(text);
-    for (char& c : key) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+namespace {
+
+// The character's Windows-1252 byte, ASCII letters upper-cased.
+int textOrder(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= 'a' && u <= 'z')
+        return u - 'a' + 'A';
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return u;
+    return static_cast<unsigned char>(ToAnsi(QString(c)).at(0));
+}
+
+} // namespace
+
+int CompareTexts(const QString& a, const QString& b) {
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const int difference = textOrder(a.at(i)) - textOrder(b.at(i));
+        if (difference != 0)
+            return difference;
     }
-    return key;
+    return compareValues(a.size(), b.size());
 }
 
-SortKeys SortKeysOf(const RowTexts& row) {
-    SortKeys keys;
-    keys.date = DateSortKey(row[colDate]);
-    keys.time = TimeSortKey(row[colTime]);
-    for (int c = colType; c < kColumnCount; ++c)
-        keys.texts[static_cast<std::size_t>(c - colType)] = TextSortKey(row[static_cast<std::size_t>(c)]);
-    return keys;
-}
+SortRow::SortRow(const RowTexts& row)
+    : texts(row), date(DateSortKey(row[colDate])), time(TimeSortKey(row[colTime])) {}
 
-int CompareRows(int column, const SortKeys& a, const SortKeys& b) {
+int CompareRows(int column, const SortRow& a, const SortRow& b) {
     switch (column) {
     case colDate:
         return compareValues(b.date, a.date); // newest first
@@ -284,8 +303,8 @@ int CompareRows(int column, const SortKeys& a, const SortKeys& b) {
     default:
         if (column < colType || column >= kColumnCount)
             return 0;
-        const auto i = static_cast<std::size_t>(column - colType);
-        return compareValues(a.texts[i], b.texts[i]);
+        return CompareTexts(a.texts[static_cast<std::size_t>(column)],
+                            b.texts[static_cast<std::size_t>(column)]);
     }
 }
 

@@ -163,21 +163,24 @@ inline bool ExportComplete(LogEnd end) {
 
 // ---- sorting ----
 
-// Sort keys of one row, computed once so that sorting a full ring costs only comparisons.
-struct SortKeys {
-    qint64 date = 0;                                // Julian day; the minimum for a text that is no date
-    int time = 0;                                   // seconds of the day; -1 for a text that is no time
-    std::array<QByteArray, kColumnCount - 2> texts; // columns 2 to 7, ASCII letters upper-cased
+// A list row with the keys its "Datum" and "Zeit" columns sort by, computed once so that sorting a full
+// ring costs only comparisons.
+struct SortRow {
+    SortRow() = default;
+    explicit SortRow(const RowTexts& row);
+    RowTexts texts;
+    qint64 date = 0; // Julian day; the minimum for a text that is no valid date
+    int time = 0;    // seconds of the day; -1 for a text that is no valid time
 };
-SortKeys SortKeysOf(const RowTexts& row);
 
 qint64 DateSortKey(const QString& text);
 int TimeSortKey(const QString& text);
-QByteArray TextSortKey(const QString& text);
+// The text columns' order: Windows-1252 byte order with ASCII letters compared upper-cased.
+int CompareTexts(const QString& a, const QString& b);
 
 // Negative when row a comes before row b in the column's order, 0 when equal: "Datum" newest first
-// (texts that are no valid date as the oldest), "Zeit" earliest first, the text columns ascending,
-// case-insensitive for ASCII letters. Any column number is accepted; never throws.
-int CompareRows(int column, const SortKeys& a, const SortKeys& b);
+// (texts that are no valid date as the oldest), "Zeit" earliest first (no valid time as the earliest),
+// the text columns ascending by CompareTexts. Any column number is accepted; never throws.
+int CompareRows(int column, const SortRow& a, const SortRow& b);
 
 } // namespace logbook

@@ -181,7 +181,7 @@ struct LogEntry {
 static_assert(sizeof(LogEntry) == 63);
 
 // A full ring that has wrapped: the oldest of the 1500 entries lies at slot kDemoRingPosition, the
-// newest just before it. Three weeks of a working site: logins at the doors from early morning to the
+// newest just before it. Five weeks of a working site: logins at the doors from early morning to the
 // evening, now and then a refusal or a tamper alarm, and at the very end an entry of type 0.
 constexpr int kDemoRingSlots = 1500;
 constexpr int kDemoRingPosition = 437;

@@ -312,7 +312,7 @@ void TestLogbook::compareRows() {
     const auto keysOf = [column](const QString& text) {
         RowTexts row;
         row[static_cast<std::size_t>(qBound(0, column, kColumnCount - 1))] = text;
-        return SortKeysOf(row);
+        return SortRow(row);
     };
     for (const char* locale : {"de_DE", "en_US", "ar_EG", "C"}) {
         QLocale::setDefault(QLocale(QString::fromLatin1(locale)));

@@ -58,8 +58,7 @@ class LogItem final : public QTreeWidgetItem {
 public:
     static constexpr int Type = QTreeWidgetItem::UserType + 3;
 
-    explicit LogItem(const logbook::RowTexts& texts)
-        : QTreeWidgetItem(Type), m_keys(logbook::SortKeysOf(texts)) {
+    explicit LogItem(const logbook::RowTexts& texts) : QTreeWidgetItem(Type), m_row(texts) {
         for (int c = 0; c < logbook::kColumnCount; ++c)
             setText(c, texts[static_cast<std::size_t>(c)]);
     }
@@ -69,11 +68,11 @@ public:
             return QTreeWidgetItem::operator<(other);
         const QTreeWidget* tree = treeWidget();
         const int column = tree ? tree->sortColumn() : 0;
-        return logbook::CompareRows(column, m_keys, static_cast<const LogItem&>(other).m_keys) < 0;
+        return logbook::CompareRows(column, m_row, static_cast<const LogItem&>(other).m_row) < 0;
     }
 
 private:
-    logbook::SortKeys m_keys;
+    logbook::SortRow m_row;
 };
 
 // The list repaints once after a batch of changes, on every path.
