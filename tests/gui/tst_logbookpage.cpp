@@ -235,6 +235,10 @@ void TestLogbookPage::readMessages_data() {
         << "5 Einträge im Logbuch" << false;
     QTest::newRow("slot beyond the copy")
         << "seek" << kSeekError << 200 << "300 Einträge im Logbuch" << false;
+    QTest::newRow("copy folder unusable")
+        << "folder"
+        << "Die Kopie des Logbuchs kann im Ordner \"%1\" nicht gespeichert werden." << 0
+        << "300 Einträge im Logbuch" << false;
     QTest::newRow("1.38, copy shorter than the count") << "short"
                                                        << "" << 200 << "300 Einträge im Logbuch" << true;
 }
@@ -258,6 +262,11 @@ void TestLogbookPage::readMessages() {
         device().command.logCount = 0;
     if (fault == QLatin1String("106"))
         device().command.unansweredCommands = {106};
+    if (fault == QLatin1String("folder")) {
+        QVERIFY(testsupport::writeFile(m_dir->filePath(QStringLiteral("Datei")), "kein Ordner"));
+        ops::SetLogbookFolder(m_dir->filePath(QStringLiteral("Datei/Logbuch")));
+        message = message.arg(QDir::toNativeSeparators(ops::LogbookFolder()));
+    }
     if (fault == QLatin1String("seek") || fault == QLatin1String("short")) {
         writeLog(logFile(200));
         device().command.logCount = 300;
