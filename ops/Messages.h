@@ -16,6 +16,10 @@ inline const QString kConnectionFailedText = QStringLiteral(
     "- Ein zweites Programm hat bereits eine Verbindung aufgebaut.\r"
     "   Kelvora compact unterstützt maximal eine TCP/IP-Verbindung.");
 
+// The controller refused file access for a download (loading the tables, reading the logbook).
+inline const QString kLoadAccessRefusedText =
+    QStringLiteral("Die Konfiguration kann nicht geladen werden. Bitte versuchen Sie den Vorgang erneut.");
+
 inline const QString kNameSavedText = QStringLiteral(
     "Der Name wurde erfolgreich gespeichert. Bitte beachten Sie das die Änderung erst nach einem "
     "Neustart von Kelvora compact wirksam wird.");

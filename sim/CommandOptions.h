@@ -47,7 +47,7 @@ struct CommandOptions {
     std::uint16_t maxLogEntries = 1500;
     std::uint8_t hardwareRevision = 4;
 
-    // Logbook state of command 106; -1: from the records in kelvora.log (ring not wrapped).
+    // Logbook state of command 106; -1: the controller's own ring state (see LogbookRing.h).
     int logCount = -1;
     int logPosition = -1;
 

@@ -1,10 +1,10 @@
 #include "sim/CommandService.h"
 
 #include "device/Cp1252.h"
+#include "sim/LogbookRing.h"
 #include "sim/SimController.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QTcpSocket>
 
 #include <sys/socket.h>
@@ -14,8 +14,6 @@ namespace {
 
 constexpr int kRequestSize = 1024;
 constexpr int kReplySize = 1024;
-constexpr int kLogRecordSize = 63;
-constexpr int kLogRingSize = 1500;
 constexpr int kBusyGraceMs = 50;
 
 // Layout lengths of the replies, as the controller fills them.
@@ -232,9 +230,9 @@ void CommandService::handle(const QByteArray& request) {
         break;
     }
     case 106: {
-        const int records = logRecords();
-        const int count = options.logCount >= 0 ? options.logCount : records;
-        const int position = options.logPosition >= 0 ? options.logPosition : records % kLogRingSize;
+        const RingState ring = readRingState(m_controller);
+        const int count = options.logCount >= 0 ? options.logCount : ring.count;
+        const int position = options.logPosition >= 0 ? options.logPosition : ring.position;
         QByteArray reply = layout(106, kLogInfoReplyLength);
         putWord(reply, 2, static_cast<quint16>(position));
         putWord(reply, 4, static_cast<quint16>(count));
@@ -307,18 +305,12 @@ void CommandService::deleteLog() {
     QFile log(m_controller.dataFile(QStringLiteral("kelvora.log")));
     if (log.exists() && log.open(QIODevice::WriteOnly | QIODevice::Truncate))
         log.close();
+    clearRingState(m_controller);
     if (options.logCount >= 0)
         options.logCount = 0;
     if (options.logPosition >= 0)
         options.logPosition = 0;
     m_controller.logEvent(QStringLiteral("log deleted"));
-}
-
-int CommandService::logRecords() const {
-    const QFileInfo info(m_controller.dataFile(QStringLiteral("kelvora.log")));
-    if (!info.exists())
-        return 0;
-    return static_cast<int>(qMin<qint64>(info.size() / kLogRecordSize, kLogRingSize));
 }
 
 void CommandService::pushCodeRead() {

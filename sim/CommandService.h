@@ -54,7 +54,6 @@ private:
     void sendReply(QByteArray layout);
     void enqueue(Chunk chunk);
     void writeQueued();
-    int logRecords() const;
 
     SimController& m_controller;
     QTcpServer m_server;

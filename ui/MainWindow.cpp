@@ -15,6 +15,7 @@
 #include "ui/pages/ConfigurationPage.h"
 #include "ui/pages/GeneralPage.h"
 #include "ui/pages/InformationPage.h"
+#include "ui/pages/LogbookPage.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/StartPage.h"
 
@@ -178,11 +179,8 @@ void TMain_Dlg::buildPages() {
     m_pages->addWidget(m_informationPage);
     m_generalPage = new TGeneralPage(*this, m_pages);
     m_pages->addWidget(m_generalPage);
-    addPlaceholderPage(
-        QStringLiteral("Logbuch"), QStringLiteral("Logbuch auslesen"),
-        QStringLiteral("Hier können Sie das Logbuch Ihres Kelvora compact auslesen. Für den automatischen\r\n"
-                       "Export des Logbuchs bieten wir Ihnen ein eigenes Programm an."),
-        images::Logbook);
+    m_logbookPage = new TLogbookPage(*this, m_pages);
+    m_pages->addWidget(m_logbookPage);
     addPlaceholderPage(QStringLiteral("Software"), QStringLiteral("Software Update"),
                        QStringLiteral("Mit Hilfe dieser Funktionen können Sie ein Update der Firmware von "
                                       "Kelvora\r\ncompact durchführen. Ihr Gerät halten Sie damit immer auf "
@@ -342,6 +340,8 @@ void TMain_Dlg::fillPage(QTreeWidgetItem* node, TNodeKind kind) {
         m_currentTransponder = nodes::Transponder(node);
         return;
     case nkLogbook:
+        m_logbookPage->fill(*owner);
+        return;
     case nkFirmware:
     case nkModuleFolder:
     case nkTransponderFolder:

@@ -27,6 +27,7 @@ class QTreeWidgetItem;
 class TConfigurationPage;
 class TGeneralPage;
 class TInformationPage;
+class TLogbookPage;
 class TManual_Dlg;
 class TPassword_Dlg;
 class TStartPage;
@@ -115,6 +116,7 @@ private:
     TStartPage* m_startPage = nullptr;
     TInformationPage* m_informationPage = nullptr;
     TGeneralPage* m_generalPage = nullptr;
+    TLogbookPage* m_logbookPage = nullptr;
     TConfigurationPage* m_configurationPage = nullptr;
 
     // The dialogs live as long as the window and are reused.
