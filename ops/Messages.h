@@ -26,3 +26,14 @@ inline const QString kNameNotSupportedText =
                    "Bitte installieren Sie das neueste Update von unserer Internetseite.");
 
 } // namespace ops
+
+namespace ops {
+
+// File access refused before the configuration leaves the controller (load, backup) or reaches it
+// (save, restore).
+inline const QString kLoadAccessRefusedText =
+    QStringLiteral("Die Konfiguration kann nicht geladen werden. Bitte versuchen Sie den Vorgang erneut.");
+inline const QString kSaveAccessRefusedText = QStringLiteral(
+    "Die Konfiguration kann nicht gespeichert werden. Bitte versuchen Sie den Vorgang erneut.");
+
+} // namespace ops
