@@ -25,10 +25,6 @@ inline const QString kNameNotSupportedText =
     QStringLiteral("Diese Funktion wird von der aktuellen Firmware Ihres Kelvora compact nicht unterstützt. "
                    "Bitte installieren Sie das neueste Update von unserer Internetseite.");
 
-} // namespace ops
-
-namespace ops {
-
 // File access refused before the configuration leaves the controller (load, backup) or reaches it
 // (save, restore).
 inline const QString kLoadAccessRefusedText =
