@@ -3,6 +3,7 @@
 
 #include "net/FtpClient.h"
 #include "ops/Messages.h"
+#include "sim/DiscoveryService.h"
 #include "support/PageSite.h"
 #include "support/TestSupport.h"
 #include "ui/pages/PageFrame.h"
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QUdpSocket>
 #include <QtTest>
 
 #include <functional>
@@ -46,6 +48,14 @@ QStringList ftpLines(const QStringList& events) {
 const QStringList kLogins = {QStringLiteral("ftp USER ftp"), QStringLiteral("ftp PASS ***"),
                              QStringLiteral("ftp USER ftp"), QStringLiteral("ftp PASS ***")};
 const QStringList kFolders = {QStringLiteral("ftp CWD b:"), QStringLiteral("ftp CWD /firmware/")};
+
+// Whether the controller answers a search within a short while.
+bool answersSearch(sim::DiscoveryService& discovery) {
+    QUdpSocket socket;
+    socket.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0);
+    socket.writeDatagram(QByteArray("0 1 "), QHostAddress(QStringLiteral("127.0.0.1")), discovery.port());
+    return QTest::qWaitFor([&] { return socket.hasPendingDatagrams(); }, 300);
+}
 
 bool refused(quint16 port) {
     QTcpSocket socket;
@@ -234,9 +244,13 @@ void TestUpdate::upload() {
 }
 
 void TestUpdate::restart() {
-    m_site->device().command.restartDowntimeMs = 1000;
+    m_site->device().command.restartDowntimeMs = 3000; // ample for the checks below on a busy machine
     QString error;
     QVERIFY2(m_site->start(&error), qPrintable(error));
+    sim::DiscoveryService discovery;
+    discovery.addController(m_site->controller.get());
+    QVERIFY(discovery.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    QVERIFY(answersSearch(discovery));
     m_page = std::make_unique<TUpdatePage>(m_site->host(), nullptr);
 
     click(QStringLiteral("Reboot_BTN"));
@@ -253,13 +267,15 @@ void TestUpdate::restart() {
     QCOMPARE(events.value(command + 1), QStringLiteral("restart"));
     QVERIFY(events.lastIndexOf(QStringLiteral("disconnected")) > command);
 
-    // While it restarts, the controller takes no connection of either kind.
+    // While it restarts, the controller takes no connection of either kind and answers no search.
     QVERIFY(refused(m_site->device().commandPort));
     QVERIFY(refused(m_site->device().ftpPort));
+    QVERIFY(!answersSearch(discovery));
     QVERIFY(!m_site->eventSeen(QStringLiteral("restarted")));
     QTRY_VERIFY_WITH_TIMEOUT(m_site->eventSeen(QStringLiteral("restarted")), 10000);
     QVERIFY(!refused(m_site->device().commandPort));
     QVERIFY(!refused(m_site->device().ftpPort));
+    QVERIFY(answersSearch(discovery));
 }
 
 void TestUpdate::restartWithoutLogin() {
