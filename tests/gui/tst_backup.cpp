@@ -100,7 +100,6 @@ void TestBackup::backup_data() {
     QTest::newRow("empty folder") << QStringLiteral("Sicherung") << false << false;
     QTest::newRow("over an earlier backup") << QStringLiteral("Sicherung") << true << false;
     QTest::newRow("trailing separator") << QStringLiteral("Sicherung") << true << true;
-    QTest::newRow("spaces in the path") << QStringLiteral("Meine Sicherung vom 1. März") << false << false;
 }
 
 void TestBackup::backup() {
@@ -152,14 +151,9 @@ void TestBackup::failedBackupKeepsEarlierPair_data() {
     QTest::newRow("second download stalls")
         << Setup([](sim::ControllerConfig& c) { c.ftp.stallAfterBytes = 1000; }) << QStringList{kBackupFailed}
         << false;
-    QTest::newRow("first download refused")
-        << Setup([](sim::ControllerConfig& c) { c.ftp.missingFiles = {QStringLiteral("module.dat")}; })
-        << QStringList{kBackupFailed} << true;
     QTest::newRow("file access refused")
         << Setup([](sim::ControllerConfig& c) { c.command.refuseFileAccess = true; })
         << QStringList{kLoadAccess} << false;
-    QTest::newRow("FTP login refused: no message")
-        << Setup([](sim::ControllerConfig& c) { c.ftp.refuseLogin = true; }) << QStringList() << false;
 }
 
 void TestBackup::failedBackupKeepsEarlierPair() {
@@ -213,18 +207,8 @@ void TestBackup::restore_data() {
     const QByteArray absent("-");
     QTest::newRow("a backup") << kOldModules << kOldTransponders << none << kRestoreDone << true << true
                               << true;
-    QTest::newRow("empty tables") << QByteArray("") << QByteArray("") << none << kRestoreDone << true << true
-                                  << true;
     QTest::newRow("trans.dat missing")
         << kOldModules << absent << none << kMissing << false << false << false;
-    QTest::newRow("module.dat missing")
-        << absent << kOldTransponders << none << kMissing << false << false << false;
-    QTest::newRow("module.dat cut off")
-        << kOldModules.left(119) << kOldTransponders << none
-        << QStringLiteral("Die Datei \"module.dat\" in diesem Verzeichnis ist beschädigt oder keine Kelvora "
-                          "compact Konfigurationsdatei: Ihre Größe von 119 Bytes ist kein Vielfaches der "
-                          "Eintragsgröße von 40 Bytes. Bitte wählen Sie ein anderes Verzeichnis aus.")
-        << false << false << false;
     QTest::newRow("trans.dat cut off")
         << kOldModules << kOldTransponders.left(100) << none
         << QStringLiteral("Die Datei \"trans.dat\" in diesem Verzeichnis ist beschädigt oder keine Kelvora "
@@ -246,10 +230,6 @@ void TestBackup::restore_data() {
         << kOldModules << kOldTransponders
         << Setup([](sim::ControllerConfig& c) { c.command.refuseFileAccess = true; }) << kSaveAccess << true
         << false << false;
-    QTest::newRow("FTP login refused: no message")
-        << kOldModules << kOldTransponders
-        << Setup([](sim::ControllerConfig& c) { c.ftp.refuseLogin = true; }) << QString() << true << false
-        << false;
 }
 
 void TestBackup::restore() {

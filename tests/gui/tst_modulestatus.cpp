@@ -2,14 +2,10 @@
 // status block and the module table, and a list that survives a failed read.
 
 #include "data/Records.h"
-#include "device/Conversions.h"
 #include "ops/Messages.h"
 #include "support/PageSite.h"
 #include "ui/pages/ModuleStatusPage.h"
-#include "ui/pages/PageFrame.h"
 
-#include <QHeaderView>
-#include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -50,7 +46,6 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void pageLayout();
     void rows_data();
     void rows();
     void failedReadKeepsList_data();
@@ -89,29 +84,6 @@ void TestModuleStatus::start() {
     m_page = std::make_unique<TModuleStatusPage>(m_site->host(), nullptr);
 }
 
-void TestModuleStatus::pageLayout() {
-    start();
-    QCOMPARE(m_page->objectName(), QStringLiteral("ModulNode"));
-    QCOMPARE(pages::PageTitle(m_page.get())->text(), QStringLiteral("Module"));
-    QCOMPARE(m_page->findChild<QLabel*>(QStringLiteral("ModulNode_Description"))->text(),
-             QStringLiteral("Die Konfiguration von Transponderlesemodulen - oder Geräten können Sie hier\n"
-                            "durchführen."));
-    auto* caption = m_page->findChild<QLabel*>(QStringLiteral("Status_ST"));
-    QCOMPARE(caption->text(), QStringLiteral("Status der Lesemodule"));
-    QVERIFY(caption->font().bold());
-    QCOMPARE(m_page->findChild<QPushButton*>(QStringLiteral("Start_BTN"))->text(),
-             QStringLiteral("Anzeigen"));
-    QTreeWidgetItem* header = list()->headerItem();
-    QCOMPARE(QStringList({header->text(0), header->text(1), header->text(2)}),
-             QStringList({QStringLiteral("Name"), QStringLiteral("Adresse"), QStringLiteral("Status")}));
-    QCOMPARE(list()->header()->sectionSize(0), 120);
-    QCOMPARE(list()->header()->sectionSize(2), 280);
-    QVERIFY(!list()->header()->sectionsClickable());
-    QCOMPARE(list()->editTriggers(), QAbstractItemView::NoEditTriggers);
-    QCOMPARE(list()->selectionBehavior(), QAbstractItemView::SelectRows);
-    QVERIFY(!list()->isSortingEnabled());
-}
-
 void TestModuleStatus::rows_data() {
     QTest::addColumn<Block>("block");
     QTest::addColumn<Table>("table");
@@ -127,10 +99,6 @@ void TestModuleStatus::rows_data() {
                        row(QStringLiteral("Tür Hof"), QStringLiteral("0x5"),
                            kReady + QStringLiteral("Sabotage EIN, Tür geschlossen"), 13),
                        row(QStringLiteral("Keller"), QStringLiteral("0x12"), kCheck, 12)};
-    QTest::newRow("address 0x0005 with ready, sabotage, door 1, 0, 1")
-        << Block{{0x0005, 1, 0, 1}} << site
-        << QStringList{row(QStringLiteral("Tür Hof"), QStringLiteral("0x5"),
-                           QStringLiteral("Modul betriebsbereit, Sabotage AUS, Tür offen"), 13)};
     QTest::newRow("silent module: nothing about sabotage or door")
         << Block{{0x12, 0, 1, 1}} << site
         << QStringList{row(QStringLiteral("Keller"), QStringLiteral("0x12"), kCheck, 12)};

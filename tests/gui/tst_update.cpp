@@ -6,12 +6,9 @@
 #include "sim/DiscoveryService.h"
 #include "support/PageSite.h"
 #include "support/TestSupport.h"
-#include "ui/pages/PageFrame.h"
 #include "ui/pages/UpdatePage.h"
 
 #include <QDir>
-#include <QGroupBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -75,7 +72,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void pageLayout();
+    void onlineUpdate();
     void upload_data();
     void upload();
     void restart();
@@ -100,38 +97,11 @@ void TestUpdate::cleanup() {
     m_site.reset();
 }
 
-void TestUpdate::pageLayout() {
+// "Onlineupdate" is there but disabled; its handler only says so and contacts nobody.
+void TestUpdate::onlineUpdate() {
     QString error;
     QVERIFY2(m_site->start(&error), qPrintable(error));
     m_page = std::make_unique<TUpdatePage>(m_site->host(), nullptr);
-    QCOMPARE(m_page->objectName(), QStringLiteral("Software"));
-    QCOMPARE(pages::PageTitle(m_page.get())->text(), QStringLiteral("Software Update"));
-    const auto text = [this](const char* name) {
-        return m_page->findChild<QLabel*>(QString::fromLatin1(name))->text();
-    };
-    QCOMPARE(text("Software_Description"),
-             QStringLiteral("Mit Hilfe dieser Funktionen können Sie ein Update der Firmware von Kelvora\n"
-                            "compact durchführen. Ihr Gerät halten Sie damit immer auf dem neuesten Stand."));
-    QCOMPARE(text("Firmware_ST").section(QLatin1Char('\n'), 1),
-             QStringLiteral("Online wird das aktuelle Update automatisch von unserem Internet-Server "
-                            "heruntergeladen."));
-    QCOMPARE(
-        text("Reboot_ST"),
-        QStringLiteral("Nachdem Sie die Firmware von Kelvora compact aktualisiert haben, müssen Sie das\n"
-                       "Gerät neu starten. Ein Neustart des Gerätes dauert ca. 10 Sekunden."));
-    QVERIFY(text("BIOS_ST").endsWith(QLatin1String("wenn Sie das Update als HEX-Datei vorliegen haben.")));
-    QStringList groups;
-    for (const char* name : {"Firmware_GB", "Reboot_GB", "BIOS_GB"})
-        groups << m_page->findChild<QGroupBox*>(QString::fromLatin1(name))->title();
-    QCOMPARE(groups, QStringList({QStringLiteral("Firmware Update"), QStringLiteral("Neu starten"),
-                                  QStringLiteral("BIOS Update")}));
-    QStringList buttons;
-    for (const char* name : {"StartFirmware_BTN", "OnlineFirmware_BTN", "Reboot_BTN", "StartBIOS_BTN"})
-        buttons << m_page->findChild<QPushButton*>(QString::fromLatin1(name))->text();
-    QCOMPARE(buttons, QStringList({QStringLiteral("Starten"), QStringLiteral("Onlineupdate"),
-                                   QStringLiteral("Neu starten"), QStringLiteral("Starten")}));
-
-    // "Onlineupdate" is there but disabled; its handler only says so and contacts nobody.
     QVERIFY(!m_page->findChild<QPushButton*>(QStringLiteral("OnlineFirmware_BTN"))->isEnabled());
     m_page->OnlineFirmware_BTNClick();
     QCOMPARE(prompter().messages(),
@@ -143,69 +113,44 @@ void TestUpdate::pageLayout() {
 void TestUpdate::upload_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("fileName"); // the file on disk
-    QTest::addColumn<QString>("typed");    // what the dialog returns; empty: the file's path
     QTest::addColumn<Setup>("fault");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QStringList>("wire"); // the FTP commands the controller saw, PORT left out
     const Setup none = [](PageSite&) {};
     const QString firmware = QStringLiteral("StartFirmware_BTN");
     const QString stor = QStringLiteral("ftp STOR ");
-    QTest::newRow("firmware image") << firmware << QStringLiteral("kc_v140.klv") << QString() << none << kDone
+    QTest::newRow("firmware image") << firmware << QStringLiteral("kc_v140.klv") << none << kDone
                                     << kLogins + kFolders +
                                            QStringList{stor + "kc_v140.klv",
                                                        QStringLiteral("ftp stored kc_v140.klv 2000"),
                                                        QStringLiteral("ftp QUIT")};
     QTest::newRow("BIOS image, the other button")
-        << QStringLiteral("StartBIOS_BTN") << QStringLiteral("bios.hex") << QString() << none << kDone
-        << kLogins + kFolders +
-               QStringList{stor + "bios.hex", QStringLiteral("ftp stored bios.hex 2000"),
-                           QStringLiteral("ftp QUIT")};
-    QTest::newRow("typed without extension")
-        << firmware << QStringLiteral("kc_update.KLV") << QStringLiteral("kc_update") << none << kDone
-        << kLogins + kFolders +
-               QStringList{stor + "kc_update.KLV", QStringLiteral("ftp stored kc_update.KLV 2000"),
-                           QStringLiteral("ftp QUIT")};
-    QTest::newRow("umlaut in the name")
-        << firmware << QStringLiteral("Büro.hex") << QString() << none << kDone
-        << kLogins + kFolders +
-               QStringList{stor + QStringLiteral("Büro.hex"), QStringLiteral("ftp stored Büro.hex 2000"),
-                           QStringLiteral("ftp QUIT")};
-    QTest::newRow("information block not valid: no file access asked")
-        << firmware << QStringLiteral("bios.hex") << QString() << Setup([](PageSite& site) {
-               site.entry.InfoValid = false;
-               site.device().command.refuseFileAccess = true;
-           })
-        << kDone
+        << QStringLiteral("StartBIOS_BTN") << QStringLiteral("bios.hex") << none << kDone
         << kLogins + kFolders +
                QStringList{stor + "bios.hex", QStringLiteral("ftp stored bios.hex 2000"),
                            QStringLiteral("ftp QUIT")};
     QTest::newRow("file access refused")
-        << firmware << QStringLiteral("bios.hex") << QString()
+        << firmware << QStringLiteral("bios.hex")
         << Setup([](PageSite& site) { site.device().command.refuseFileAccess = true; }) << kAccessRefused
         << QStringList();
-    QTest::newRow("FTP login refused")
-        << firmware << QStringLiteral("bios.hex") << QString()
-        << Setup([](PageSite& site) { site.device().ftp.refuseLogin = true; }) << kFtpFailed
-        << QStringList{QStringLiteral("ftp USER ftp"), QStringLiteral("ftp PASS ***")};
+    QTest::newRow("FTP login refused") << firmware << QStringLiteral("bios.hex") << Setup([](PageSite& site) {
+        site.device().ftp.refuseLogin = true;
+    }) << kFtpFailed << QStringList{QStringLiteral("ftp USER ftp"), QStringLiteral("ftp PASS ***")};
     QTest::newRow("no folder /firmware/")
-        << firmware << QStringLiteral("bios.hex") << QString() << Setup([](PageSite& site) {
+        << firmware << QStringLiteral("bios.hex") << Setup([](PageSite& site) {
                QDir(site.controller->dataFile(QStringLiteral("firmware"))).removeRecursively();
            })
         << kFailed << kLogins + kFolders + QStringList{QStringLiteral("ftp QUIT")};
-    QTest::newRow("upload stalls") << firmware << QStringLiteral("bios.hex") << QString()
-                                   << Setup([](PageSite& site) { site.device().ftp.stallAfterBytes = 100; })
-                                   << kFailed << kLogins + kFolders + QStringList{stor + "bios.hex"};
     QTest::newRow("name outside Windows-1252")
-        << firmware << QStringLiteral("Ωmega.hex") << QString() << none << kFailed << QStringList();
+        << firmware << QStringLiteral("Ωmega.hex") << none << kFailed << QStringList();
     // Windows-1252 has the euro sign, but the FTP line is Latin-1: it would arrive as '?'.
     QTest::newRow("euro sign in the name")
-        << firmware << QStringLiteral("kc€.hex") << QString() << none << kFailed << QStringList();
+        << firmware << QStringLiteral("kc€.hex") << none << kFailed << QStringList();
 }
 
 void TestUpdate::upload() {
     QFETCH(QString, button);
     QFETCH(QString, fileName);
-    QFETCH(QString, typed);
     QFETCH(Setup, fault);
     QFETCH(QString, message);
     QFETCH(QStringList, wire);
@@ -217,7 +162,7 @@ void TestUpdate::upload() {
     m_site->host().ftpLink().setTimeoutMs(300);
     fault(*m_site);
     m_page = std::make_unique<TUpdatePage>(m_site->host(), nullptr);
-    prompter().fileAnswers.push_back(typed.isEmpty() ? path : m_dir.filePath(typed));
+    prompter().fileAnswers.push_back(path);
 
     click(button);
 
@@ -227,10 +172,8 @@ void TestUpdate::upload() {
     QCOMPARE(prompter().shown.back().icon, message == kFtpFailed ? MsgIcon::Error : MsgIcon::Information);
     const QStringList events = m_site->newEvents();
     QCOMPARE(ftpLines(events), wire);
-    if (!wire.isEmpty() && m_site->entry.InfoValid)
+    if (!wire.isEmpty())
         QVERIFY(events.indexOf(QStringLiteral("command 4 value 1")) < events.indexOf(wire.front()));
-    if (!m_site->entry.InfoValid)
-        QVERIFY(!events.contains(QStringLiteral("command 4 value 1")));
     if (wire.isEmpty() && message != kAccessRefused)
         QVERIFY2(events.isEmpty(), qPrintable(events.join(QLatin1Char('|'))));
     QCOMPARE(m_site->stored(QStringLiteral("firmware/") + fileName), message == kDone ? image : QByteArray());
