@@ -16,10 +16,6 @@ inline const QString kConnectionFailedText = QStringLiteral(
     "- Ein zweites Programm hat bereits eine Verbindung aufgebaut.\r"
     "   Kelvora compact unterstützt maximal eine TCP/IP-Verbindung.");
 
-// The controller refused file access for a download (loading the tables, reading the logbook).
-inline const QString kLoadAccessRefusedText =
-    QStringLiteral("Die Konfiguration kann nicht geladen werden. Bitte versuchen Sie den Vorgang erneut.");
-
 inline const QString kNameSavedText = QStringLiteral(
     "Der Name wurde erfolgreich gespeichert. Bitte beachten Sie das die Änderung erst nach einem "
     "Neustart von Kelvora compact wirksam wird.");
@@ -28,5 +24,12 @@ inline const QString kNameSavedText = QStringLiteral(
 inline const QString kNameNotSupportedText =
     QStringLiteral("Diese Funktion wird von der aktuellen Firmware Ihres Kelvora compact nicht unterstützt. "
                    "Bitte installieren Sie das neueste Update von unserer Internetseite.");
+
+// File access refused before the configuration or the logbook leaves the controller (load, logbook,
+// backup) or before the configuration reaches it (save, restore).
+inline const QString kLoadAccessRefusedText =
+    QStringLiteral("Die Konfiguration kann nicht geladen werden. Bitte versuchen Sie den Vorgang erneut.");
+inline const QString kSaveAccessRefusedText = QStringLiteral(
+    "Die Konfiguration kann nicht gespeichert werden. Bitte versuchen Sie den Vorgang erneut.");
 
 } // namespace ops

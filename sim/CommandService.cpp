@@ -9,6 +9,8 @@
 
 #include <sys/socket.h>
 
+#include <utility>
+
 namespace sim {
 namespace {
 
@@ -148,6 +150,22 @@ void CommandService::dropConnection(bool reset) {
     clientGone();
 }
 
+void CommandService::suspend() {
+    m_server.close();
+    for (const QPointer<QTcpSocket>& socket : std::as_const(m_waiting)) {
+        if (socket) {
+            socket->abort();
+            socket->deleteLater();
+        }
+    }
+    m_waiting.clear();
+    dropConnection(false);
+}
+
+bool CommandService::resume(QString* error) {
+    return m_server.isListening() || listen(error);
+}
+
 void CommandService::readRequests() {
     if (!m_client)
         return;
@@ -172,8 +190,7 @@ void CommandService::handle(const QByteArray& request) {
     if (!m_loggedIn)
         return;
     if (code == 999) {
-        m_controller.logEvent(QStringLiteral("restart"));
-        m_client->disconnectFromHost();
+        m_controller.restart();
         return;
     }
     if (options.unknownReplyCode != 0) {

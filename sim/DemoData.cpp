@@ -88,6 +88,10 @@ void setHours(std::uint8_t* mask, int from, int to) {
         mask[h / 8] |= static_cast<std::uint8_t>(1u << (h % 8));
 }
 
+std::uint16_t demoModuleAddress(int i) {
+    return static_cast<std::uint16_t>(0x0100 + i * 3 + (i % 4));
+}
+
 QByteArray demoModules() {
     QByteArray file;
     for (int i = 0; i < 16; ++i) {
@@ -96,7 +100,7 @@ QByteArray demoModules() {
         putName(m.Name, kModuleNames[i]);
         if (i == 3) // bytes behind the name's zero that only the controller knows about
             std::memcpy(m.Name + 12, "\x07\x08\x09", 3);
-        m.setModAddr(static_cast<std::uint16_t>(0x0100 + i * 3 + (i % 4)));
+        m.setModAddr(demoModuleAddress(i));
         m.setUnnamed(1);
         m.setRelaisTime(static_cast<std::uint16_t>(10 + (i % 5) * 10));
         m.setLEDTime(static_cast<std::uint16_t>(5 + (i % 3) * 5));
@@ -256,6 +260,26 @@ bool writeIfMissing(const QString& path, const QByteArray& bytes) {
 }
 
 } // namespace
+
+QList<ModuleStatusEntry> demoModuleStatus(int variant) {
+    // Module 4 shares its address with module 3 in the demo table; the bus has it once.
+    const int modules[] = {0, 1, 2, 3, 5, 6, 7, 8};
+    constexpr int kCount = static_cast<int>(std::size(modules));
+    QList<ModuleStatusEntry> block;
+    for (int slot = 0; slot < kCount; ++slot) {
+        ModuleStatusEntry entry{demoModuleAddress(modules[slot]), 1, 0, 0};
+        const int shifted = (slot - variant % kCount + kCount) % kCount;
+        if (shifted == 1)
+            entry.doorOpen = 1;
+        else if (shifted == 3)
+            entry.sabotage = 1;
+        else if (shifted == 5)
+            entry.ready = 0;
+        block.append(entry);
+    }
+    block.append({0x0020, 1, 0, 0});
+    return block;
+}
 
 void writeDemoData(SimController& controller) {
     const QByteArray transponders = demoTransponders();

@@ -18,8 +18,6 @@ namespace {
 
 const QString kRetryText =
     QStringLiteral("Es ist ein Fehler aufgetreten. Bitte versuchen Sie den Vorgang erneut.");
-const QString kSaveAccessText = QStringLiteral(
-    "Die Konfiguration kann nicht gespeichert werden. Bitte versuchen Sie den Vorgang erneut.");
 const QString kLoadFailedText =
     QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht geladen werden.");
 const QString kSaveFailedText =
@@ -158,7 +156,7 @@ void TConfigurationPage::SaveConfig_BTNClick() {
     const CommandScope command = m_host.beginCommand();
     ops::FileOperation operation(device, m_host.ftpLink());
     if (operation.open() == ops::Outcome::FileAccessRefused) {
-        m_host.prompter().message(this, kSaveAccessText, MsgIcon::Information);
+        m_host.prompter().message(this, ops::kSaveAccessRefusedText, MsgIcon::Information);
         return;
     }
     bool saved = false;
