@@ -3,8 +3,8 @@
 #include "ui/dialogs/ManualDialog.h"
 #include "ui/dialogs/PasswordDialog.h"
 
-#include <QDialogButtonBox>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -142,25 +142,45 @@ void TestDialogs::filtersHoldForEveryInputRoute_data() {
     QTest::addColumn<QString>("route");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("serial: Alt+g") << "Serial_ED" << "alt" << "g"
+    QTest::newRow("serial: Alt+g") << "Serial_ED"
+                                   << "alt"
+                                   << "g"
                                    << "";
-    QTest::newRow("serial: AltGr+b") << "Serial_ED" << "altgr" << "b"
+    QTest::newRow("serial: AltGr+b") << "Serial_ED"
+                                     << "altgr"
+                                     << "b"
                                      << "B";
-    QTest::newRow("serial: input method gb") << "Serial_ED" << "ime" << "gb"
+    QTest::newRow("serial: input method gb") << "Serial_ED"
+                                             << "ime"
+                                             << "gb"
                                              << "";
-    QTest::newRow("serial: input method ab") << "Serial_ED" << "ime" << "ab"
+    QTest::newRow("serial: input method ab") << "Serial_ED"
+                                             << "ime"
+                                             << "ab"
                                              << "AB";
-    QTest::newRow("serial: pasted x1") << "Serial_ED" << "paste" << "x1"
+    QTest::newRow("serial: pasted x1") << "Serial_ED"
+                                       << "paste"
+                                       << "x1"
                                        << "";
-    QTest::newRow("serial: pasted 1f") << "Serial_ED" << "paste" << "1f"
+    QTest::newRow("serial: pasted 1f") << "Serial_ED"
+                                       << "paste"
+                                       << "1f"
                                        << "1F";
-    QTest::newRow("address: Alt+x") << "IPAddr_ED" << "alt" << "x"
+    QTest::newRow("address: Alt+x") << "IPAddr_ED"
+                                    << "alt"
+                                    << "x"
                                     << "";
-    QTest::newRow("address: input method x,") << "IPAddr_ED" << "ime" << "x,"
+    QTest::newRow("address: input method x,") << "IPAddr_ED"
+                                              << "ime"
+                                              << "x,"
                                               << "";
-    QTest::newRow("address: pasted 10.0.0.1") << "IPAddr_ED" << "paste" << "10.0.0.1"
+    QTest::newRow("address: pasted 10.0.0.1") << "IPAddr_ED"
+                                              << "paste"
+                                              << "10.0.0.1"
                                               << "10.0.0.1";
-    QTest::newRow("address: pasted 10,0") << "IPAddr_ED" << "paste" << "10,0"
+    QTest::newRow("address: pasted 10,0") << "IPAddr_ED"
+                                          << "paste"
+                                          << "10,0"
                                           << "";
 }
 
