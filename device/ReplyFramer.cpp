@@ -79,6 +79,15 @@ std::vector<QByteArray> ReplyFramer::feed(const QByteArray& bytes) {
         m_pos = 0;
     }
     const qsizetype readStart = m_buffer.size();
+    if (bytes.size() >= 2 && pending() >= 2 && waitingForRest()) {
+        // The device sends a reply in one piece: a read that begins like a reply ends the one before,
+        // which was shorter than its layout.
+        const std::uint16_t next = GetLE16(reinterpret_cast<const std::uint8_t*>(bytes.constData()));
+        if (next != 0 && layoutLength(next) > 0) {
+            replies.push_back(m_buffer.mid(m_pos));
+            startRest(pending());
+        }
+    }
     m_buffer.append(bytes);
 
     for (;;) {

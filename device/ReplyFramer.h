@@ -12,8 +12,9 @@
 //   info, 14 name and file access, 98 module status, 6 log info, 2 for 107 and 108, 45 code read). The
 //   reply is handed out as soon as its layout is complete, cut to the layout, so no flag waits for padding.
 // - Fewer bytes than the layout stay buffered until the rest arrives. If nothing more comes (the caller
-//   calls flush() after a quiet spell), the reply is handed out as it arrived: a reply shorter than its
-//   layout. Its missing fields are not there; the reader takes them as zero.
+//   calls flush() after a quiet spell), or the next read begins with a known code other than 0, the
+//   reply is handed out as it arrived: a reply shorter than its layout. Its missing fields are not there;
+//   the reader takes them as zero.
 // - After the layout come the reply's remaining bytes (padding, or fields the tool does not read). The
 //   next reply begins
 //     1. 1024 bytes after the start of this one (no reply is longer), or
@@ -24,8 +25,9 @@
 // - A reply with a code the tool does not know is handed out as its two code bytes (it fails the command
 //   that waits); the bytes after it are skipped by the same rules.
 //
-// Padding that happens to hold a known code, or a reply cut short whose rest arrives after the quiet
-// spell, is framed wrongly; the controllers pad with zeros and send each reply in one piece.
+// Framed wrongly are: padding that happens to hold a known code; a reply split inside its layout whose
+// rest arrives after the quiet spell or begins like a known code; a reply shorter than its layout that
+// arrives in one read with the next. The controllers pad with zeros and send each reply in one piece.
 
 #include <QByteArray>
 

@@ -122,6 +122,8 @@ void tst_ReplyFramer::framing_data() {
     QTest::newRow("shorter than its layout: handed out as it came after a quiet spell")
         << Chunks{sized(1, 64), sized(100, 64), kQuiet, sized(106, 64)}
         << Chunks{layout(1), layout(100).left(64), layout(106)} << 0 << false;
+    QTest::newRow("shorter than its layout, ended by the next read beginning like a reply")
+        << Chunks{sized(100, 64), sized(1, 64)} << Chunks{layout(100).left(64), layout(1)} << 0 << false;
     QTest::newRow("shorter than its layout, the rest before the quiet spell")
         << Chunks{status.left(60), status.mid(60, 100), kQuiet} << Chunks{layout(100)} << 0 << false;
     QTest::newRow("one byte alone is dropped after a quiet spell")
