@@ -33,6 +33,9 @@ struct TDeviceEntry {
     RecordList<TModuleEntry> Modules;
     bool InfoValid = false;
     TDeviceInfo Info{};
+    // Set by every edit of the tables in the window, cleared by a successful load or save: discarding
+    // the entry asks first while it is set.
+    bool Changed = false;
 };
 
 inline bool FirmwareAtLeast(const TDeviceEntry& entry, int n) {
