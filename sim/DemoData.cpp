@@ -86,7 +86,10 @@ void setHours(std::uint8_t* mask, int from, int to) {
         mask[h / 8] |= static_cast<std::uint8_t>(1u << (h % 8));
 }
 
-QByteArray demoModules() {
+// Readers being set up after the first sixteen; the last one was just added and has no address yet.
+const char* const kExtraModuleNames[4] = {"Zufahrt Nord", "Zufahrt Ost", "Paketraum", "Neues Modul"};
+
+QByteArray demoModules(int count) {
     QByteArray file;
     for (int i = 0; i < 16; ++i) {
         TModuleEntry m;
@@ -104,6 +107,17 @@ QByteArray demoModules() {
         m.setMaxEinTime(i == 5 ? 60000 : 0);
         m.setNachlaufEnabled(i == 8 ? 1 : 0);
         m.setNachlaufTime(i == 8 ? 3000 : 0);
+        file.append(reinterpret_cast<const char*>(&m), sizeof m);
+    }
+    for (int i = 16; i < count && i < 20; ++i) {
+        TModuleEntry m;
+        std::memset(&m, 0, sizeof m);
+        putName(m.Name, kExtraModuleNames[i - 16]);
+        const bool fresh = i == 19;
+        m.setModAddr(fresh ? 0 : static_cast<std::uint16_t>(0x0200 + i));
+        m.setUnnamed(1);
+        m.setRelaisTime(20);
+        m.setLEDTime(10);
         file.append(reinterpret_cast<const char*>(&m), sizeof m);
     }
     return file;
@@ -175,7 +189,8 @@ void writeIfMissing(const QString& path, const QByteArray& bytes) {
 } // namespace
 
 void writeDemoData(SimController& controller) {
-    writeIfMissing(controller.dataFile(QStringLiteral("module.dat")), demoModules());
+    writeIfMissing(controller.dataFile(QStringLiteral("module.dat")),
+                   demoModules(controller.config().demoModules));
     writeIfMissing(controller.dataFile(QStringLiteral("trans.dat")), demoTransponders());
 }
 
