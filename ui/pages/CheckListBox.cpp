@@ -1,7 +1,29 @@
 #include "ui/pages/CheckListBox.h"
 
-#include <QFontMetrics>
+#include <QApplication>
 #include <QResizeEvent>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Every row as high as a check box with some air; the plain item height would clip the box.
+int rowHeight(const QWidget* list) {
+    const int indicator = list->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, list);
+    return qMax(list->fontMetrics().height(), indicator) + 6;
+}
+
+class RowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(qMax(size.height(), rowHeight(option.widget)));
+        return size;
+    }
+};
+
+} // namespace
 
 TCheckListBox::TCheckListBox(QWidget* parent) : QListWidget(parent) {
     setFlow(QListView::TopToBottom);
@@ -9,6 +31,7 @@ TCheckListBox::TCheckListBox(QWidget* parent) : QListWidget(parent) {
     setResizeMode(QListView::Adjust);
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setItemDelegate(new RowDelegate(this));
     updateGrid();
 }
 
@@ -23,8 +46,7 @@ void TCheckListBox::resizeEvent(QResizeEvent* event) {
 }
 
 void TCheckListBox::updateGrid() {
-    const int width = qMax(1, viewport()->width() / m_columns);
-    const int height = fontMetrics().height() + 6;
-    if (gridSize() != QSize(width, height))
-        setGridSize(QSize(width, height));
+    const QSize grid(qMax(1, viewport()->width() / m_columns), rowHeight(this));
+    if (gridSize() != grid)
+        setGridSize(grid);
 }
