@@ -1,9 +1,9 @@
 // kelvora-admin: the Kelvora compact Administrator.
 
-#include "ui/main.h"
 #include "device/NetworkTargets.h"
 #include "device/ProgramFolder.h"
 #include "ui/ErrorHandler.h"
+#include "ui/MainWindow.h"
 #include "ui/Prompter.h"
 #include "ui/Translation.h"
 

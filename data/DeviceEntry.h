@@ -12,8 +12,6 @@
 #include <memory>
 #include <vector>
 
-class QTreeWidgetItem; // the window's tree nodes; the entry only remembers which ones are its own
-
 struct TDeviceEntry {
     std::int32_t Serial = 0;
     bool DHCP = false;
@@ -24,9 +22,6 @@ struct TDeviceEntry {
     bool LoggedIn = false;
     QString UserName; // at most 10 characters
     QString Password; // at most 10 characters
-    QTreeWidgetItem* ConfigNode = nullptr;
-    QTreeWidgetItem* ModuleFolderNode = nullptr;
-    QTreeWidgetItem* TransponderFolderNode = nullptr;
     // Records are allocated one by one so that tree nodes and editors can point at them while the
     // tables grow and shrink.
     RecordList<TTransponderEntry> Transponders;
@@ -37,6 +32,14 @@ struct TDeviceEntry {
     // the entry asks first while it is set.
     bool Changed = false;
 };
+
+// The controller's capacities: from its information block when valid, else 16 and 1000.
+inline int ModuleCapacity(const TDeviceEntry& entry) {
+    return entry.InfoValid ? entry.Info.MaxModules() : 16;
+}
+inline int TransponderCapacity(const TDeviceEntry& entry) {
+    return entry.InfoValid ? entry.Info.MaxTransponders() : 1000;
+}
 
 inline bool FirmwareAtLeast(const TDeviceEntry& entry, int n) {
     return FirmwareAtLeast(entry.InfoValid, entry.Info, n);

@@ -41,11 +41,13 @@ bool IsAnsiRepresentable(const QString& text) {
 }
 
 QString FromAnsi(const char* data, qsizetype length) {
-    QString text;
-    text.reserve(length);
+    if (length <= 0)
+        return QString();
+    QString text(length, Qt::Uninitialized);
+    QChar* out = text.data();
     for (qsizetype i = 0; i < length; ++i) {
         const auto b = static_cast<unsigned char>(data[i]);
-        text.append(QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b)));
+        out[i] = QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b));
     }
     return text;
 }

@@ -161,10 +161,17 @@ QPixmap pixmap(int index, int size) {
 }
 
 QIcon icon(int index) {
-    QIcon result;
-    result.addPixmap(pixmap(index, 16));
-    result.addPixmap(pixmap(index, 32));
-    return result;
+    // Drawn once per image and shared by every node that shows it (QIcon is implicitly shared), so a
+    // tree of ten thousand transponders holds two pixmaps, not twenty thousand.
+    static QIcon cache[Count];
+    if (index < 0 || index >= Count)
+        return QIcon();
+    QIcon& cached = cache[index];
+    if (cached.isNull()) {
+        cached.addPixmap(pixmap(index, 16));
+        cached.addPixmap(pixmap(index, 32));
+    }
+    return cached;
 }
 
 QIcon exitIcon() {

@@ -1,39 +1,44 @@
 #include "ui/NodeData.h"
 
+#include "ui/ImageList.h"
+
+QVariant TDeviceNode::data(int column, int role) const {
+    if (column == 0 && role == Qt::DecorationRole)
+        return images::icon(m_image);
+    return QTreeWidgetItem::data(column, role);
+}
+
 namespace nodes {
-namespace {
 
-void* Ref(const QTreeWidgetItem* node) {
-    return node ? reinterpret_cast<void*>(node->data(0, kRefRole).value<quintptr>()) : nullptr;
-}
-
-} // namespace
-
-void SetNodeData(QTreeWidgetItem* node, TNodeKind kind, void* ref) {
-    node->setData(0, kKindRole, static_cast<int>(kind));
-    node->setData(0, kRefRole, QVariant::fromValue(reinterpret_cast<quintptr>(ref)));
-}
-
-bool HasData(const QTreeWidgetItem* node) {
-    return node && node->data(0, kKindRole).isValid();
+const TNodeData* Data(const QTreeWidgetItem* node) {
+    if (!node || node->type() != TDeviceNode::NodeType)
+        return nullptr;
+    return &static_cast<const TDeviceNode*>(node)->Data;
 }
 
 TNodeKind Kind(const QTreeWidgetItem* node) {
-    return HasData(node) ? static_cast<TNodeKind>(node->data(0, kKindRole).toInt()) : nkNone;
+    const TNodeData* data = Data(node);
+    return data ? data->Kind : nkNone;
 }
 
 TDeviceEntry* Device(const QTreeWidgetItem* node) {
-    const TNodeKind kind = Kind(node);
-    return (kind >= nkDevice && kind <= nkTransponderFolder) ? static_cast<TDeviceEntry*>(Ref(node))
-                                                             : nullptr;
+    const TNodeData* data = Data(node);
+    return (data && data->Kind >= nkDevice && data->Kind <= nkTransponderFolder) ? data->Device : nullptr;
+}
+
+TDeviceEntry* Owner(const QTreeWidgetItem* node) {
+    const TNodeData* data = Data(node);
+    return data ? data->Device : nullptr;
 }
 
 TModuleEntry* Module(const QTreeWidgetItem* node) {
-    return Kind(node) == nkModule ? static_cast<TModuleEntry*>(Ref(node)) : nullptr;
+    const TNodeData* data = Data(node);
+    return (data && data->Kind == nkModule) ? data->Module : nullptr;
 }
 
 TTransponderEntry* Transponder(const QTreeWidgetItem* node) {
-    return Kind(node) == nkTransponder ? static_cast<TTransponderEntry*>(Ref(node)) : nullptr;
+    const TNodeData* data = Data(node);
+    return (data && data->Kind == nkTransponder) ? data->Transponder : nullptr;
 }
 
 int PageOf(TNodeKind kind) {
@@ -44,9 +49,16 @@ int PageOf(TNodeKind kind) {
         return 9;
     case nkNone:
         return 0;
-    default:
+    case nkDevice:
+    case nkGeneral:
+    case nkLogbook:
+    case nkFirmware:
+    case nkConfiguration:
+    case nkModuleFolder:
+    case nkTransponderFolder:
         return static_cast<int>(kind);
     }
+    return 0;
 }
 
 } // namespace nodes

@@ -81,7 +81,7 @@ bool SaveDefaultRestrictions(const TDefaultRestrictions& block) {
     return userStore.status() == QSettings::NoError;
 }
 
-void SaveWindowPlacement(const QWidget& window) {
+void SaveWindowPlacement(const QWidget& window, int treeWidth) {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kPlacementApplication);
     const int showCmd = window.isMinimized() ? 2 : (window.isMaximized() ? 3 : 1);
     store.setValue(QStringLiteral("Flags"), 0);
@@ -91,7 +91,16 @@ void SaveWindowPlacement(const QWidget& window) {
                    QStringLiteral("%1,%2,%3,%4").arg(-1).arg(-1).arg(-1).arg(-1));
     store.setValue(QStringLiteral("NormPos"),
                    rectText(window.normalGeometry().isValid() ? window.normalGeometry() : window.geometry()));
+    if (treeWidth > 0)
+        store.setValue(QStringLiteral("TreeWidth"), treeWidth);
     store.sync();
+}
+
+int RestoreTreeWidth() {
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kPlacementApplication);
+    bool ok = false;
+    const int width = store.value(QStringLiteral("TreeWidth")).toInt(&ok);
+    return ok && width > 0 ? width : 0;
 }
 
 bool RestoreWindowPlacement(QWidget& window) {

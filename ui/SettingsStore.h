@@ -20,7 +20,9 @@ bool SaveDefaultRestrictions(const TDefaultRestrictions& block);
 // The decoding rule of the stored value, by itself.
 TDefaultRestrictions DefaultRestrictionsFromValue(const class QVariant& value);
 
-void SaveWindowPlacement(const QWidget& window);
+// The tree's width is kept beside the window position (value "TreeWidth"; 0 when none).
+void SaveWindowPlacement(const QWidget& window, int treeWidth = 0);
+int RestoreTreeWidth();
 // False when nothing usable was stored (the caller then centres the window).
 bool RestoreWindowPlacement(QWidget& window);
 

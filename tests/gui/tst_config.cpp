@@ -7,8 +7,9 @@
 #include "sim/SimController.h"
 #include "support/SiteFixture.h"
 #include "support/TestSupport.h"
-#include "ui/main.h"
-#include "ui/password.h"
+#include "support/WidgetLookup.h"
+#include "ui/MainWindow.h"
+#include "ui/dialogs/PasswordDialog.h"
 
 #include <QFile>
 #include <QLabel>
@@ -109,7 +110,7 @@ private Q_SLOTS:
 private:
     void start(const QByteArray& modules, const QByteArray& transponders);
     void loginAndOpenConfig();
-    void load() { m_site->window->LoadConfig_BTN->click(); }
+    void load() { Child<QPushButton>(*m_site->window, QStringLiteral("LoadConfig_BTN"))->click(); }
     void saveAnswering(bool activate);
     QTreeWidgetItem* deviceNode() const { return m_site->deviceNode(); }
     TDeviceEntry& entry() const { return m_site->entry(); }
@@ -118,6 +119,7 @@ private:
         return testsupport::readFile(m_site->controller->dataFile(name));
     }
     bool eventSeen(const QString& text) const { return m_site->eventSeen(text); }
+    const TDeviceTree& tree() const { return m_site->window->deviceTree(); }
     TFtpClient* ftpClient() const {
         return m_site->window->findChild<TFtpClient*>(QStringLiteral("FtpClient1"));
     }
@@ -143,13 +145,13 @@ void TestConfig::start(const QByteArray& modules, const QByteArray& transponders
 
 void TestConfig::loginAndOpenConfig() {
     QVERIFY(m_site->login());
-    m_site->window->Main_LV->setCurrentItem(entry().ConfigNode);
-    QCOMPARE(m_site->window->Main_NB->currentIndex(), 5);
+    Main_LV(*m_site->window)->setCurrentItem(tree().configNode(entry()));
+    QCOMPARE(Main_NB(*m_site->window)->currentIndex(), 5);
 }
 
 void TestConfig::saveAnswering(bool activate) {
     m_site->prompter.questionAnswers.push_back(activate);
-    m_site->window->SaveConfig_BTN->click();
+    Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->click();
 }
 
 void TestConfig::roundTripIsByteIdentical_data() {
@@ -172,8 +174,8 @@ void TestConfig::roundTripIsByteIdentical() {
     QCOMPARE(int(entry().Transponders.size()), transponders);
     QVERIFY(!QFile::exists(ops::ModuleCopyPath()));
     QVERIFY(!QFile::exists(ops::TransponderCopyPath()));
-    QVERIFY(entry().ConfigNode->isExpanded());
-    QVERIFY(m_site->window->SaveConfig_BTN->isEnabled());
+    QVERIFY(tree().configNode(entry())->isExpanded());
+    QVERIFY(Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->isEnabled());
 
     // Let the controller's files change so that the comparison proves an upload.
     QVERIFY(testsupport::writeFile(m_site->controller->dataFile(QStringLiteral("module.dat")), "x"));
@@ -193,20 +195,20 @@ void TestConfig::emptyFilesWithoutInfo() {
     start(QByteArray(""), QByteArray(""));
     loginAndOpenConfig();
     QVERIFY(!entry().InfoValid);
-    QCOMPARE(m_site->window->ModulInfo_ST->text(), kNone);
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("ModulInfo_ST"))->text(), kNone);
     load();
     QVERIFY(m_site->prompter.messages().isEmpty());
-    QCOMPARE(childCaptions(entry().ConfigNode),
+    QCOMPARE(childCaptions(tree().configNode(entry())),
              QStringList({QStringLiteral("Module"), QStringLiteral("Transponder")}));
-    QCOMPARE(entry().ModuleFolderNode->childCount(), 0);
-    QCOMPARE(entry().TransponderFolderNode->childCount(), 0);
-    QCOMPARE(nodes::Kind(entry().ModuleFolderNode), nkModuleFolder);
-    QCOMPARE(nodes::Kind(entry().TransponderFolderNode), nkTransponderFolder);
-    QCOMPARE(m_site->window->ModulInfo_ST->text(),
+    QCOMPARE(tree().moduleFolder(entry())->childCount(), 0);
+    QCOMPARE(tree().transponderFolder(entry())->childCount(), 0);
+    QCOMPARE(nodes::Kind(tree().moduleFolder(entry())), nkModuleFolder);
+    QCOMPARE(nodes::Kind(tree().transponderFolder(entry())), nkTransponderFolder);
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("ModulInfo_ST"))->text(),
              QStringLiteral("Module : 0 Einträge insgesamt. 16 Einträge verfügbar."));
-    QCOMPARE(m_site->window->TransInfo_ST->text(),
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("TransInfo_ST"))->text(),
              QStringLiteral("Transponder : 0 Einträge insgesamt. 1000 Einträge verfügbar."));
-    QVERIFY(m_site->window->SaveConfig_BTN->isEnabled());
+    QVERIFY(Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->isEnabled());
     // Without a valid block no file access is asked for.
     QVERIFY(!eventSeen(QStringLiteral("command 4 ")));
 
@@ -223,9 +225,9 @@ void TestConfig::capacitiesFromInfo() {
     start(moduleFile(40), transponderFile(3));
     loginAndOpenConfig();
     load();
-    QCOMPARE(m_site->window->ModulInfo_ST->text(),
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("ModulInfo_ST"))->text(),
              QStringLiteral("Module : 40 Einträge insgesamt. 10 Einträge verfügbar."));
-    QCOMPARE(m_site->window->TransInfo_ST->text(),
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("TransInfo_ST"))->text(),
              QStringLiteral("Transponder : 3 Einträge insgesamt. 1997 Einträge verfügbar."));
 }
 
@@ -233,7 +235,7 @@ void TestConfig::negativeAvailableNotClipped() {
     start(moduleFile(20), transponderFile(0));
     loginAndOpenConfig();
     load();
-    QCOMPARE(m_site->window->ModulInfo_ST->text(),
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("ModulInfo_ST"))->text(),
              QStringLiteral("Module : 20 Einträge insgesamt. -4 Einträge verfügbar."));
 }
 
@@ -244,11 +246,12 @@ void TestConfig::namesWithAndWithoutZero() {
     start(modules, transponderFile(1));
     loginAndOpenConfig();
     load();
-    QCOMPARE(childCaptions(entry().ModuleFolderNode),
+    QCOMPARE(childCaptions(tree().moduleFolder(entry())),
              QStringList({QStringLiteral("ABCDEFGHIJKLMNOPQRST"), QStringLiteral("Tor 1")}));
-    QCOMPARE(childCaptions(entry().TransponderFolderNode), QStringList{QStringLiteral("Person 0")});
-    QCOMPARE(nodes::Module(entry().ModuleFolderNode->child(1)), entry().Modules.at(1).get());
-    QCOMPARE(nodes::Transponder(entry().TransponderFolderNode->child(0)), entry().Transponders.at(0).get());
+    QCOMPARE(childCaptions(tree().transponderFolder(entry())), QStringList{QStringLiteral("Person 0")});
+    QCOMPARE(nodes::Module(tree().moduleFolder(entry())->child(1)), entry().Modules.at(1).get());
+    QCOMPARE(nodes::Transponder(tree().transponderFolder(entry())->child(0)),
+             entry().Transponders.at(0).get());
 }
 
 void TestConfig::failedDownloadLeavesNoTables() {
@@ -262,11 +265,11 @@ void TestConfig::failedDownloadLeavesNoTables() {
     QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Error);
     QVERIFY(entry().Modules.empty());
     QVERIFY(entry().Transponders.empty());
-    QVERIFY(entry().ModuleFolderNode == nullptr);
-    QVERIFY(entry().TransponderFolderNode == nullptr);
-    QCOMPARE(entry().ConfigNode->childCount(), 0);
-    QVERIFY(m_site->window->SaveConfig_BTN->isEnabled());
-    QVERIFY(m_site->window->LoadConfig_BTN->isEnabled());
+    QVERIFY(tree().moduleFolder(entry()) == nullptr);
+    QVERIFY(tree().transponderFolder(entry()) == nullptr);
+    QCOMPARE(tree().configNode(entry())->childCount(), 0);
+    QVERIFY(Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->isEnabled());
+    QVERIFY(Child<QPushButton>(*m_site->window, QStringLiteral("LoadConfig_BTN"))->isEnabled());
     // The copy downloaded before the failure stays; the failed one never appears.
     QVERIFY(QFile::exists(ops::ModuleCopyPath()));
     QVERIFY(!QFile::exists(ops::TransponderCopyPath()));
@@ -279,9 +282,9 @@ void TestConfig::ftpConnectFailureWarns() {
     load();
     QCOMPARE(m_site->prompter.messages(), QStringList{kRetry});
     QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Warning);
-    QVERIFY(entry().ModuleFolderNode == nullptr);
-    QVERIFY(m_site->window->StartAW_BTN->isEnabled());
-    QVERIFY(m_site->window->StartAWE_BTN->isEnabled());
+    QVERIFY(tree().moduleFolder(entry()) == nullptr);
+    QVERIFY(Child<QPushButton>(*m_site->window, QStringLiteral("StartAW_BTN"))->isEnabled());
+    QVERIFY(Child<QPushButton>(*m_site->window, QStringLiteral("StartAWE_BTN"))->isEnabled());
 }
 
 void TestConfig::fileAccessRefusedKeepsTables_data() {
@@ -299,13 +302,13 @@ void TestConfig::fileAccessRefusedKeepsTables() {
     device().command.refuseFileAccess = true;
     QVERIFY(testsupport::writeFile(m_site->controller->dataFile(QStringLiteral("module.dat")), "old"));
     if (saving)
-        m_site->window->SaveConfig_BTN->click();
+        Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->click();
     else
         load();
     QCOMPARE(m_site->prompter.messages(), QStringList{saving ? kSaveAccess : kLoadAccess});
     QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Information);
     QCOMPARE(entry().Modules.size(), std::size_t(2));
-    QCOMPARE(childCaptions(entry().ModuleFolderNode).size(), 2);
+    QCOMPARE(childCaptions(tree().moduleFolder(entry())).size(), 2);
     QCOMPARE(stored(QStringLiteral("module.dat")), QByteArray("old"));
     QTRY_VERIFY(!m_site->controller->commandService()->hasClient());
 }
@@ -351,7 +354,7 @@ void TestConfig::activationOnYes() {
         QVERIFY(phase0 >= 0 && phase1 > phase0);
     }
     QVERIFY(QApplication::overrideCursor() == nullptr);
-    QVERIFY(m_site->window->SaveConfig_BTN->isEnabled());
+    QVERIFY(Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->isEnabled());
 }
 
 void TestConfig::uploadFailureKeepsLocalFiles() {
@@ -360,12 +363,12 @@ void TestConfig::uploadFailureKeepsLocalFiles() {
     load();
     ftpClient()->SetTimeoutMs(300);
     device().ftp.stallAfterBytes = 10;
-    m_site->window->SaveConfig_BTN->click();
+    Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->click();
     QCOMPARE(m_site->prompter.messages(), QStringList{kSaveFailed});
     QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Error);
     QCOMPARE(testsupport::readFile(ops::ModuleCopyPath()), moduleFile(2));
     QCOMPARE(testsupport::readFile(ops::TransponderCopyPath()), transponderFile(2));
-    QVERIFY(m_site->window->SaveConfig_BTN->isEnabled());
+    QVERIFY(Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->isEnabled());
     QVERIFY(!eventSeen(QStringLiteral("activate")));
 }
 
@@ -374,7 +377,7 @@ void TestConfig::uploadConnectFailureKeepsLocalFiles() {
     loginAndOpenConfig();
     load();
     device().ftp.refuseLogin = true;
-    m_site->window->SaveConfig_BTN->click();
+    Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->click();
     QCOMPARE(m_site->prompter.messages(), QStringList{kRetry});
     QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Warning);
     QVERIFY(QFile::exists(ops::ModuleCopyPath()));
@@ -385,17 +388,18 @@ void TestConfig::statisticsRecomputedOnPageShow() {
     start(moduleFile(3), transponderFile(5));
     loginAndOpenConfig();
     load();
-    m_site->window->Main_LV->setCurrentItem(deviceNode());
+    Main_LV(*m_site->window)->setCurrentItem(deviceNode());
     entry().Transponders.pop_back(); // as the editor's deletion does
-    m_site->window->Main_LV->setCurrentItem(entry().ConfigNode);
-    QCOMPARE(m_site->window->TransInfo_ST->text(),
+    Main_LV(*m_site->window)->setCurrentItem(tree().configNode(entry()));
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("TransInfo_ST"))->text(),
              QStringLiteral("Transponder : 4 Einträge insgesamt. 996 Einträge verfügbar."));
-    m_site->window->ClearTables(entry());
-    m_site->window->Main_LV->setCurrentItem(deviceNode());
-    m_site->window->Main_LV->setCurrentItem(entry().ConfigNode);
-    QCOMPARE(m_site->window->ModulInfo_ST->text(), kNone);
-    QCOMPARE(m_site->window->TransInfo_ST->text(), kNone);
-    QVERIFY(!m_site->window->SaveConfig_BTN->isEnabled());
+    m_site->window->tablesCleared(entry());
+    ops::ClearTables(entry());
+    Main_LV(*m_site->window)->setCurrentItem(deviceNode());
+    Main_LV(*m_site->window)->setCurrentItem(tree().configNode(entry()));
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("ModulInfo_ST"))->text(), kNone);
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("TransInfo_ST"))->text(), kNone);
+    QVERIFY(!Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->isEnabled());
 }
 
 void TestConfig::trailingPartialRecordReported() {
@@ -403,9 +407,9 @@ void TestConfig::trailingPartialRecordReported() {
     loginAndOpenConfig();
     load();
     QCOMPARE(entry().Modules.size(), std::size_t(2));
-    QCOMPARE(m_site->window->ModulInfo_ST->text(),
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("ModulInfo_ST"))->text(),
              QStringLiteral("Module : 2 Einträge insgesamt. 14 Einträge verfügbar."));
-    QCOMPARE(m_site->window->StatusBar1->currentMessage(),
+    QCOMPARE(Child<QStatusBar>(*m_site->window, QStringLiteral("StatusBar1"))->currentMessage(),
              QStringLiteral("\"module.dat\" enthielt 7 überzählige Bytes, die nicht gelesen wurden."));
     QVERIFY(m_site->prompter.messages().isEmpty());
 }
@@ -414,22 +418,25 @@ void TestConfig::progressBarFillsAndEmpties() {
     start(moduleFile(16), transponderFile(1000));
     loginAndOpenConfig();
     QList<int> values;
-    connect(m_site->window->ProgressBar1, &QProgressBar::valueChanged, this, [&](int v) { values << v; });
+    connect(Child<QProgressBar>(*m_site->window, QStringLiteral("ProgressBar1")), &QProgressBar::valueChanged,
+            this, [&](int v) { values << v; });
     load();
     QVERIFY(values.contains(100));
     QCOMPARE(values.last(), 0);
-    QCOMPARE(m_site->window->ProgressBar1->value(), 0);
+    QCOMPARE(Child<QProgressBar>(*m_site->window, QStringLiteral("ProgressBar1"))->value(), 0);
 }
 
 void TestConfig::buttonsInTheForm() {
     start(moduleFile(1), transponderFile(1));
-    QCOMPARE(m_site->window->LoadConfig_BTN->text(), QStringLiteral("Konfiguration laden"));
-    QCOMPARE(m_site->window->SaveConfig_BTN->text(), QStringLiteral("Konfiguration speichern"));
-    QVERIFY(!m_site->window->SaveConfig_BTN->isEnabled());
-    QVERIFY(!m_site->window->StartAW_BTN->isEnabled());
-    QVERIFY(!m_site->window->StartAWE_BTN->isEnabled());
-    QCOMPARE(m_site->window->ModulInfo_ST->text(), kNone);
-    QCOMPARE(m_site->window->TransInfo_ST->text(), kNone);
+    QCOMPARE(Child<QPushButton>(*m_site->window, QStringLiteral("LoadConfig_BTN"))->text(),
+             QStringLiteral("Konfiguration laden"));
+    QCOMPARE(Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->text(),
+             QStringLiteral("Konfiguration speichern"));
+    QVERIFY(!Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->isEnabled());
+    QVERIFY(!Child<QPushButton>(*m_site->window, QStringLiteral("StartAW_BTN"))->isEnabled());
+    QVERIFY(!Child<QPushButton>(*m_site->window, QStringLiteral("StartAWE_BTN"))->isEnabled());
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("ModulInfo_ST"))->text(), kNone);
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("TransInfo_ST"))->text(), kNone);
     QCOMPARE(ftpClient()->UserName(), QStringLiteral("kelvora"));
     QCOMPARE(ftpClient()->PassWord(), QStringLiteral("pel47k2"));
     QCOMPARE(ftpClient()->Timeout(), 15);

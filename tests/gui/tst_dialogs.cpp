@@ -1,6 +1,7 @@
+#include "support/WidgetLookup.h"
 #include "ui/Translation.h"
-#include "ui/manuell.h"
-#include "ui/password.h"
+#include "ui/dialogs/ManualDialog.h"
+#include "ui/dialogs/PasswordDialog.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -30,38 +31,44 @@ private Q_SLOTS:
 void TestDialogs::passwordDialogLayout() {
     TPassword_Dlg dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Passwort eingeben"));
-    QCOMPARE(dialog.size(), QSize(309, 138));
-    QCOMPARE(dialog.Label1->text(), QStringLiteral("Benutzername :"));
-    QCOMPARE(dialog.Label2->text(), QStringLiteral("Passwort :"));
-    QCOMPARE(dialog.Username_ED->maxLength(), 20);
-    QCOMPARE(dialog.Password_ED->maxLength(), 20);
-    QCOMPARE(dialog.Password_ED->echoMode(), QLineEdit::Password);
-    QCOMPARE(dialog.OKBtn->text(), QStringLiteral("OK"));
-    QCOMPARE(dialog.CancelBtn->text(), QStringLiteral("Abbrechen"));
-    QVERIFY(dialog.OKBtn->isDefault());
+    // Laid out, not placed: the dialog takes the size its contents need and cannot be resized.
+    dialog.show();
+    QCOMPARE(dialog.size(), dialog.sizeHint());
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QCOMPARE(Child<QLabel>(dialog, QStringLiteral("Label1"))->text(), QStringLiteral("Benutzername :"));
+    QCOMPARE(Child<QLabel>(dialog, QStringLiteral("Label2"))->text(), QStringLiteral("Passwort :"));
+    QCOMPARE(Child<QLineEdit>(dialog, QStringLiteral("Username_ED"))->maxLength(), 20);
+    QCOMPARE(Child<QLineEdit>(dialog, QStringLiteral("Password_ED"))->maxLength(), 20);
+    QCOMPARE(Child<QLineEdit>(dialog, QStringLiteral("Password_ED"))->echoMode(), QLineEdit::Password);
+    QCOMPARE(Child<QPushButton>(dialog, QStringLiteral("OKBtn"))->text(), QStringLiteral("OK"));
+    QCOMPARE(Child<QPushButton>(dialog, QStringLiteral("CancelBtn"))->text(), QStringLiteral("Abbrechen"));
+    QVERIFY(Child<QPushButton>(dialog, QStringLiteral("OKBtn"))->isDefault());
 
     TManual_Dlg manual;
     QCOMPARE(manual.windowTitle(), QStringLiteral("Kelvora compact manuell hinzufügen"));
-    QCOMPARE(manual.size(), QSize(268, 144));
-    QCOMPARE(manual.Label1->text(), QStringLiteral("Seriennummer :"));
-    QCOMPARE(manual.Label2->text(), QStringLiteral("IP-Adresse :"));
-    QCOMPARE(manual.Serial_ED->maxLength(), 6);
-    QCOMPARE(manual.IPAddr_ED->maxLength(), 15);
-    QVERIFY(!manual.OKBtn->isEnabled());
-    QVERIFY(manual.OKBtn->isDefault());
+    manual.show();
+    QCOMPARE(manual.size(), manual.sizeHint());
+    QCOMPARE(manual.minimumSize(), manual.maximumSize());
+    QCOMPARE(Child<QLabel>(manual, QStringLiteral("Label1"))->text(), QStringLiteral("Seriennummer :"));
+    QCOMPARE(Child<QLabel>(manual, QStringLiteral("Label2"))->text(), QStringLiteral("IP-Adresse :"));
+    QCOMPARE(Child<QLineEdit>(manual, QStringLiteral("Serial_ED"))->maxLength(), 6);
+    QCOMPARE(Child<QLineEdit>(manual, QStringLiteral("IPAddr_ED"))->maxLength(), 15);
+    QVERIFY(!Child<QPushButton>(manual, QStringLiteral("OKBtn"))->isEnabled());
+    QVERIFY(Child<QPushButton>(manual, QStringLiteral("OKBtn"))->isDefault());
 }
 
 void TestDialogs::passwordDialogEmptyAtEveryShowing() {
     TPassword_Dlg dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QTest::keyClicks(dialog.Username_ED, QStringLiteral("admin"));
-    QTest::keyClicks(dialog.Password_ED, QStringLiteral("geheim"));
+    QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("Username_ED")), QStringLiteral("admin"));
+    QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("Password_ED")), QStringLiteral("geheim"));
     dialog.hide();
     dialog.show();
-    QVERIFY(dialog.Username_ED->text().isEmpty());
-    QVERIFY(dialog.Password_ED->text().isEmpty());
-    QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(dialog.Username_ED));
+    QVERIFY(Child<QLineEdit>(dialog, QStringLiteral("Username_ED"))->text().isEmpty());
+    QVERIFY(Child<QLineEdit>(dialog, QStringLiteral("Password_ED"))->text().isEmpty());
+    QCOMPARE(dialog.focusWidget(),
+             static_cast<QWidget*>(Child<QLineEdit>(dialog, QStringLiteral("Username_ED"))));
 }
 
 void TestDialogs::passwordEnterAndEscape_data() {
@@ -76,8 +83,8 @@ void TestDialogs::passwordEnterAndEscape() {
     QFETCH(int, result);
     TPassword_Dlg dialog;
     QTimer::singleShot(0, &dialog, [&] {
-        QTest::keyClicks(dialog.Username_ED, QStringLiteral("admin"));
-        QTest::keyClick(dialog.Username_ED, static_cast<Qt::Key>(key));
+        QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("Username_ED")), QStringLiteral("admin"));
+        QTest::keyClick(Child<QLineEdit>(dialog, QStringLiteral("Username_ED")), static_cast<Qt::Key>(key));
     });
     QCOMPARE(dialog.exec(), result);
 }
@@ -99,8 +106,8 @@ void TestDialogs::serialKeyFilter() {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
     TManual_Dlg dialog;
-    QTest::keyClicks(dialog.Serial_ED, typed);
-    QCOMPARE(dialog.Serial_ED->text(), shown);
+    QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("Serial_ED")), typed);
+    QCOMPARE(Child<QLineEdit>(dialog, QStringLiteral("Serial_ED"))->text(), shown);
 }
 
 void TestDialogs::addressKeyFilter_data() {
@@ -118,50 +125,51 @@ void TestDialogs::addressKeyFilter() {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
     TManual_Dlg dialog;
-    QTest::keyClicks(dialog.IPAddr_ED, typed);
-    QCOMPARE(dialog.IPAddr_ED->text(), shown);
-    QTest::keyClick(dialog.IPAddr_ED, Qt::Key_Backspace);
-    QCOMPARE(dialog.IPAddr_ED->text(), shown.left(shown.size() - 1));
+    QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("IPAddr_ED")), typed);
+    QCOMPARE(Child<QLineEdit>(dialog, QStringLiteral("IPAddr_ED"))->text(), shown);
+    QTest::keyClick(Child<QLineEdit>(dialog, QStringLiteral("IPAddr_ED")), Qt::Key_Backspace);
+    QCOMPARE(Child<QLineEdit>(dialog, QStringLiteral("IPAddr_ED"))->text(), shown.left(shown.size() - 1));
 }
 
 void TestDialogs::okEnabledOnlyWithBothFields() {
     TManual_Dlg dialog;
-    QTest::keyClicks(dialog.Serial_ED, QStringLiteral("1"));
-    QVERIFY(!dialog.OKBtn->isEnabled());
-    QTest::keyClicks(dialog.IPAddr_ED, QStringLiteral("1"));
-    QVERIFY(dialog.OKBtn->isEnabled());
-    QTest::keyClick(dialog.Serial_ED, Qt::Key_Backspace);
-    QVERIFY(!dialog.OKBtn->isEnabled());
-    QTest::keyClicks(dialog.Serial_ED, QStringLiteral("a"));
-    QVERIFY(dialog.OKBtn->isEnabled());
-    QTest::keyClick(dialog.IPAddr_ED, Qt::Key_Backspace);
-    QVERIFY(!dialog.OKBtn->isEnabled());
+    QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("Serial_ED")), QStringLiteral("1"));
+    QVERIFY(!Child<QPushButton>(dialog, QStringLiteral("OKBtn"))->isEnabled());
+    QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("IPAddr_ED")), QStringLiteral("1"));
+    QVERIFY(Child<QPushButton>(dialog, QStringLiteral("OKBtn"))->isEnabled());
+    QTest::keyClick(Child<QLineEdit>(dialog, QStringLiteral("Serial_ED")), Qt::Key_Backspace);
+    QVERIFY(!Child<QPushButton>(dialog, QStringLiteral("OKBtn"))->isEnabled());
+    QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("Serial_ED")), QStringLiteral("a"));
+    QVERIFY(Child<QPushButton>(dialog, QStringLiteral("OKBtn"))->isEnabled());
+    QTest::keyClick(Child<QLineEdit>(dialog, QStringLiteral("IPAddr_ED")), Qt::Key_Backspace);
+    QVERIFY(!Child<QPushButton>(dialog, QStringLiteral("OKBtn"))->isEnabled());
 }
 
 void TestDialogs::manualDialogKeepsItsValues() {
     TManual_Dlg dialog;
     QTimer::singleShot(0, &dialog, [&] {
-        QTest::keyClicks(dialog.Serial_ED, QStringLiteral("12ab3"));
-        QTest::keyClicks(dialog.IPAddr_ED, QStringLiteral("10.0.0.7"));
-        dialog.OKBtn->click();
+        QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("Serial_ED")), QStringLiteral("12ab3"));
+        QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("IPAddr_ED")), QStringLiteral("10.0.0.7"));
+        Child<QPushButton>(dialog, QStringLiteral("OKBtn"))->click();
     });
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-    QTimer::singleShot(0, &dialog, [&] { dialog.CancelBtn->click(); });
+    QTimer::singleShot(0, &dialog, [&] { Child<QPushButton>(dialog, QStringLiteral("CancelBtn"))->click(); });
     QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-    QCOMPARE(dialog.Serial_ED->text(), QStringLiteral("12AB3"));
-    QCOMPARE(dialog.IPAddr_ED->text(), QStringLiteral("10.0.0.7"));
-    QVERIFY(dialog.OKBtn->isEnabled());
+    QCOMPARE(Child<QLineEdit>(dialog, QStringLiteral("Serial_ED"))->text(), QStringLiteral("12AB3"));
+    QCOMPARE(Child<QLineEdit>(dialog, QStringLiteral("IPAddr_ED"))->text(), QStringLiteral("10.0.0.7"));
+    QVERIFY(Child<QPushButton>(dialog, QStringLiteral("OKBtn"))->isEnabled());
 }
 
 void TestDialogs::manualEnterNeedsOk() {
     TManual_Dlg dialog;
     bool stillOpen = false;
     QTimer::singleShot(0, &dialog, [&] {
-        QTest::keyClick(dialog.Serial_ED, Qt::Key_Return); // OK disabled: nothing happens
+        QTest::keyClick(Child<QLineEdit>(dialog, QStringLiteral("Serial_ED")),
+                        Qt::Key_Return); // OK disabled: nothing happens
         stillOpen = dialog.isVisible();
-        QTest::keyClicks(dialog.Serial_ED, QStringLiteral("1"));
-        QTest::keyClicks(dialog.IPAddr_ED, QStringLiteral("1"));
-        QTest::keyClick(dialog.IPAddr_ED, Qt::Key_Enter);
+        QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("Serial_ED")), QStringLiteral("1"));
+        QTest::keyClicks(Child<QLineEdit>(dialog, QStringLiteral("IPAddr_ED")), QStringLiteral("1"));
+        QTest::keyClick(Child<QLineEdit>(dialog, QStringLiteral("IPAddr_ED")), Qt::Key_Enter);
     });
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
     QVERIFY(stillOpen);

@@ -6,8 +6,9 @@
 #include "sim/SimController.h"
 #include "support/SiteFixture.h"
 #include "support/TestSupport.h"
-#include "ui/main.h"
-#include "ui/password.h"
+#include "support/WidgetLookup.h"
+#include "ui/MainWindow.h"
+#include "ui/dialogs/PasswordDialog.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -140,14 +141,14 @@ void TestLogin::storedCredentialsCutToTen() {
 
 void TestLogin::rootExpansionAsksForCurrentDevice() {
     start();
-    QTreeWidgetItem* root = m_site->window->Main_LV->topLevelItem(0);
-    m_site->window->Main_LV->setCurrentItem(deviceNode()); // current, not logged in
+    QTreeWidgetItem* root = Main_LV(*m_site->window)->topLevelItem(0);
+    Main_LV(*m_site->window)->setCurrentItem(deviceNode()); // current, not logged in
     root->setExpanded(false);
     m_site->prompter.dialogAnswers.push_back(cancel());
     root->setExpanded(true);
     QCOMPARE(m_site->prompter.dialogsRun, 1);
     QVERIFY(root->isExpanded());
-    QCOMPARE(m_site->window->Main_NB->currentIndex(), 0);
+    QCOMPARE(Main_NB(*m_site->window)->currentIndex(), 0);
 }
 
 void TestLogin::hourglassDuringLogin() {
@@ -159,7 +160,7 @@ void TestLogin::hourglassDuringLogin() {
     connect(&probe, &QTimer::timeout, this, [&] {
         if (QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor)
             sawHourglass = true;
-        if (m_site->window->Busy() && !expandedDuringLogin) {
+        if (m_site->window->busy() && !expandedDuringLogin) {
             // Expanding again while the login waits starts no second login.
             expandedDuringLogin = true;
             deviceNode()->setExpanded(false);
@@ -217,14 +218,15 @@ void TestLogin::informationPage() {
     device().hardwareRevision = static_cast<std::uint8_t>(hardware);
     start();
     login();
-    m_site->window->Main_LV->setCurrentItem(deviceNode()->child(0));
-    QCOMPARE(m_site->window->Main_NB->currentIndex(), 2);
+    Main_LV(*m_site->window)->setCurrentItem(deviceNode()->child(0));
+    QCOMPARE(Main_NB(*m_site->window)->currentIndex(), 2);
     QStringList shown;
-    for (int i = 0; i < m_site->window->Info_LB->count(); ++i)
-        shown << m_site->window->Info_LB->item(i)->text();
+    for (int i = 0; i < Child<QListWidget>(*m_site->window, QStringLiteral("Info_LB"))->count(); ++i)
+        shown << Child<QListWidget>(*m_site->window, QStringLiteral("Info_LB"))->item(i)->text();
     QCOMPARE(shown, lines);
-    QCOMPARE(m_site->window->DeviceName_ED->text(), QStringLiteral("Lager Tor 2"));
-    QVERIFY(m_site->window->SetName_BTN->isEnabled());
+    QCOMPARE(Child<QLineEdit>(*m_site->window, QStringLiteral("DeviceName_ED"))->text(),
+             QStringLiteral("Lager Tor 2"));
+    QVERIFY(Child<QPushButton>(*m_site->window, QStringLiteral("SetName_BTN"))->isEnabled());
 }
 
 void TestLogin::informationPageWithoutBlock() {
@@ -233,37 +235,40 @@ void TestLogin::informationPageWithoutBlock() {
     login(); // the login counts although the block did not come
     QVERIFY(!entry().InfoValid);
     QVERIFY(deviceNode()->isExpanded());
-    m_site->window->Main_LV->setCurrentItem(deviceNode()->child(0));
+    Main_LV(*m_site->window)->setCurrentItem(deviceNode()->child(0));
     QStringList shown;
-    for (int i = 0; i < m_site->window->Info_LB->count(); ++i)
-        shown << m_site->window->Info_LB->item(i)->text();
+    for (int i = 0; i < Child<QListWidget>(*m_site->window, QStringLiteral("Info_LB"))->count(); ++i)
+        shown << Child<QListWidget>(*m_site->window, QStringLiteral("Info_LB"))->item(i)->text();
     QCOMPARE(shown, QStringList({QStringLiteral("Bitte aktualisieren Sie die Firmware"),
                                  QStringLiteral("Ihres Kelvora compact um diese Funktion"),
                                  QStringLiteral("nutzen zu können.")}));
-    QCOMPARE(m_site->window->DeviceName_ED->text(), QStringLiteral("Lager Tor 2"));
+    QCOMPARE(Child<QLineEdit>(*m_site->window, QStringLiteral("DeviceName_ED"))->text(),
+             QStringLiteral("Lager Tor 2"));
 }
 
 void TestLogin::byteOutsideItsTableKeepsEarlierLines() {
     device().language = 3;
     start();
     login();
-    m_site->window->Main_LV->setCurrentItem(deviceNode()->child(0));
+    Main_LV(*m_site->window)->setCurrentItem(deviceNode()->child(0));
     QCOMPARE(m_site->prompter.messages(), QStringList{QStringLiteral("Range check error")});
     QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Error);
-    QCOMPARE(m_site->window->Info_LB->count(), 4);
-    QCOMPARE(m_site->window->Info_LB->item(3)->text(), QStringLiteral("Hardware : R04"));
+    QCOMPARE(Child<QListWidget>(*m_site->window, QStringLiteral("Info_LB"))->count(), 4);
+    QCOMPARE(Child<QListWidget>(*m_site->window, QStringLiteral("Info_LB"))->item(3)->text(),
+             QStringLiteral("Hardware : R04"));
 }
 
 void TestLogin::nameEditEnablesSave() {
     start();
     login();
-    m_site->window->Main_LV->setCurrentItem(deviceNode()->child(0));
-    m_site->window->DeviceName_ED->clear();
-    QVERIFY(!m_site->window->SetName_BTN->isEnabled());
-    QTest::keyClicks(m_site->window->DeviceName_ED, QStringLiteral("x"));
-    QVERIFY(m_site->window->SetName_BTN->isEnabled());
-    QTest::keyClicks(m_site->window->DeviceName_ED, QString(50, QLatin1Char('y')));
-    QCOMPARE(m_site->window->DeviceName_ED->text().size(), 40);
+    Main_LV(*m_site->window)->setCurrentItem(deviceNode()->child(0));
+    Child<QLineEdit>(*m_site->window, QStringLiteral("DeviceName_ED"))->clear();
+    QVERIFY(!Child<QPushButton>(*m_site->window, QStringLiteral("SetName_BTN"))->isEnabled());
+    QTest::keyClicks(Child<QLineEdit>(*m_site->window, QStringLiteral("DeviceName_ED")), QStringLiteral("x"));
+    QVERIFY(Child<QPushButton>(*m_site->window, QStringLiteral("SetName_BTN"))->isEnabled());
+    QTest::keyClicks(Child<QLineEdit>(*m_site->window, QStringLiteral("DeviceName_ED")),
+                     QString(50, QLatin1Char('y')));
+    QCOMPARE(Child<QLineEdit>(*m_site->window, QStringLiteral("DeviceName_ED"))->text().size(), 40);
 }
 
 void TestLogin::nameFlow_data() {
@@ -284,9 +289,9 @@ void TestLogin::nameFlow() {
     device().refuseName = refuse;
     if (silent)
         device().unansweredCommands = {2};
-    m_site->window->Main_LV->setCurrentItem(deviceNode()->child(0));
-    m_site->window->DeviceName_ED->setText(QStringLiteral("Halle Süd"));
-    m_site->window->SetName_BTN->click();
+    Main_LV(*m_site->window)->setCurrentItem(deviceNode()->child(0));
+    Child<QLineEdit>(*m_site->window, QStringLiteral("DeviceName_ED"))->setText(QStringLiteral("Halle Süd"));
+    Child<QPushButton>(*m_site->window, QStringLiteral("SetName_BTN"))->click();
     QCOMPARE(m_site->prompter.messages(), QStringList{message});
     QCOMPARE(m_site->prompter.shown.back().icon, MsgIcon::Information);
     // The entry and its node keep the name of the search.

@@ -3,10 +3,11 @@
 #include "sim/DiscoveryService.h"
 #include "sim/SimController.h"
 #include "support/ScriptedPrompter.h"
+#include "support/WidgetLookup.h"
+#include "ui/MainWindow.h"
 #include "ui/SettingsStore.h"
-#include "ui/main.h"
-#include "ui/manuell.h"
-#include "ui/password.h"
+#include "ui/dialogs/ManualDialog.h"
+#include "ui/dialogs/PasswordDialog.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -131,21 +132,21 @@ void TestMainWindow::startWith(std::initializer_list<sim::ControllerConfig> conf
     targets.discoveryPort = m_discovery->port();
     SetTargets(targets);
     m_window = std::make_unique<TMain_Dlg>(*m_prompter);
-    m_window->ChangeDelayMs = 0;
+    m_window->setChangeDelay(0);
 }
 
 void TestMainWindow::showAndSearch() {
     m_window->show();
     // The search runs once the window is shown; it is over when the tree has its root and the
     // commands are enabled again.
-    QTRY_VERIFY(m_window->Main_LV->topLevelItemCount() == 1 && !m_window->Busy());
+    QTRY_VERIFY(Main_LV(*m_window)->topLevelItemCount() == 1 && !m_window->busy());
 }
 
 void TestMainWindow::searchAtFirstShowBuildsTheTree() {
     startWith(
         {controller(0x12AB3, QStringLiteral("Lager Tor 2")), controller(0x12AB4, QStringLiteral("Büro"))});
     showAndSearch();
-    QTreeWidgetItem* root = m_window->Main_LV->topLevelItem(0);
+    QTreeWidgetItem* root = Main_LV(*m_window)->topLevelItem(0);
     QCOMPARE(root->text(0), QStringLiteral("Gefundene Systeme"));
     QVERIFY(root->isExpanded());
     QCOMPARE(childCaptions(root), QStringList({QStringLiteral("Lager Tor 2"), QStringLiteral("Büro")}));
@@ -160,14 +161,14 @@ void TestMainWindow::searchAtFirstShowBuildsTheTree() {
         QCOMPARE(nodes::Kind(device->child(1)), nkLogbook);
         QCOMPARE(nodes::Kind(device->child(2)), nkFirmware);
         QCOMPARE(nodes::Kind(device->child(3)), nkConfiguration);
-        QCOMPARE(m_window->DeviceList.at(i)->ConfigNode, device->child(3));
+        QCOMPARE(m_window->deviceTree().configNode(m_window->deviceList().at(i)), device->child(3));
     }
-    QCOMPARE(m_window->DeviceList.size(), std::size_t(2));
-    QCOMPARE(m_window->DeviceList.at(0)->Serial, 0x12AB3);
-    QCOMPARE(m_window->DeviceList.at(0)->IPAddress, QStringLiteral("127.0.0.2"));
-    QVERIFY(!m_window->DeviceList.at(0)->LoggedIn);
-    QCOMPARE(m_window->Main_NB->currentIndex(), 0);
-    QVERIFY(m_window->CurrentDevice == nullptr);
+    QCOMPARE(m_window->deviceList().size(), std::size_t(2));
+    QCOMPARE(m_window->deviceList().at(0).Serial, 0x12AB3);
+    QCOMPARE(m_window->deviceList().at(0).IPAddress, QStringLiteral("127.0.0.2"));
+    QVERIFY(!m_window->deviceList().at(0).LoggedIn);
+    QCOMPARE(Main_NB(*m_window)->currentIndex(), 0);
+    QVERIFY(m_window->currentDevice() == nullptr);
     QVERIFY(m_prompter->shown.empty());
 }
 
@@ -177,9 +178,9 @@ void TestMainWindow::noControllerWarnsAndKeepsOnlyTheRoot() {
     QCOMPARE(m_prompter->shown.size(), std::size_t(1));
     QCOMPARE(m_prompter->shown.at(0).text, kNotFound);
     QCOMPARE(m_prompter->shown.at(0).icon, MsgIcon::Warning);
-    QCOMPARE(m_window->Main_LV->topLevelItemCount(), 1);
-    QCOMPARE(m_window->Main_LV->topLevelItem(0)->childCount(), 0);
-    QVERIFY(m_window->DeviceList.empty());
+    QCOMPARE(Main_LV(*m_window)->topLevelItemCount(), 1);
+    QCOMPARE(Main_LV(*m_window)->topLevelItem(0)->childCount(), 0);
+    QVERIFY(m_window->deviceList().empty());
 }
 
 void TestMainWindow::nonHexSerialInReplyKeepsEarlierEntries() {
@@ -193,10 +194,10 @@ void TestMainWindow::nonHexSerialInReplyKeepsEarlierEntries() {
     showAndSearch();
     QCOMPARE(m_prompter->messages(), QStringList{QStringLiteral("'$XYZ' is not a valid integer value")});
     QCOMPARE(m_prompter->shown.at(0).icon, MsgIcon::Error);
-    QCOMPARE(childCaptions(m_window->Main_LV->topLevelItem(0)), QStringList{QStringLiteral("Gut")});
-    QCOMPARE(m_window->DeviceList.size(), std::size_t(1));
+    QCOMPARE(childCaptions(Main_LV(*m_window)->topLevelItem(0)), QStringList{QStringLiteral("Gut")});
+    QCOMPARE(m_window->deviceList().size(), std::size_t(1));
     // The program goes on: a new search works.
-    QVERIFY(m_window->Aktualisieren->isEnabled());
+    QVERIFY(Child<QAction>(*m_window, QStringLiteral("Aktualisieren"))->isEnabled());
 }
 
 void TestMainWindow::manualAddReplacesAllEntries() {
@@ -204,18 +205,19 @@ void TestMainWindow::manualAddReplacesAllEntries() {
     showAndSearch();
     m_prompter->dialogAnswers.push_back([](QDialog& dialog) {
         auto& manual = static_cast<TManual_Dlg&>(dialog);
-        QTest::keyClicks(manual.Serial_ED, QStringLiteral("1f"));
-        QTest::keyClicks(manual.IPAddr_ED, QStringLiteral("10.0.0.7"));
-        return manual.OKBtn->isEnabled() ? QDialog::Accepted : QDialog::Rejected;
+        QTest::keyClicks(Child<QLineEdit>(manual, QStringLiteral("Serial_ED")), QStringLiteral("1f"));
+        QTest::keyClicks(Child<QLineEdit>(manual, QStringLiteral("IPAddr_ED")), QStringLiteral("10.0.0.7"));
+        return Child<QPushButton>(manual, QStringLiteral("OKBtn"))->isEnabled() ? QDialog::Accepted
+                                                                                : QDialog::Rejected;
     });
     m_window->ManuellClick();
-    QTreeWidgetItem* root = m_window->Main_LV->topLevelItem(0);
+    QTreeWidgetItem* root = Main_LV(*m_window)->topLevelItem(0);
     QCOMPARE(root->text(0), QStringLiteral("Gefundene Systeme"));
     QVERIFY(!root->isExpanded());
     QCOMPARE(childCaptions(root), QStringList{QStringLiteral("Manuell")});
     QCOMPARE(root->child(0)->childCount(), 4);
-    QCOMPARE(m_window->DeviceList.size(), std::size_t(1));
-    const TDeviceEntry& entry = *m_window->DeviceList.at(0);
+    QCOMPARE(m_window->deviceList().size(), std::size_t(1));
+    const TDeviceEntry& entry = *&m_window->deviceList().at(0);
     QCOMPARE(entry.Serial, 0x1F);
     QCOMPARE(entry.DHCP, false);
     QCOMPARE(entry.IPAddress, QStringLiteral("10.0.0.7"));
@@ -225,7 +227,7 @@ void TestMainWindow::manualAddReplacesAllEntries() {
     QCOMPARE(entry.Gateway, QStringLiteral("0.0.0.0"));
     QCOMPARE(entry.Name, QStringLiteral("Manuell"));
     QVERIFY(!entry.LoggedIn);
-    QVERIFY(m_window->CurrentDevice == nullptr);
+    QVERIFY(m_window->currentDevice() == nullptr);
     // No datagram is sent for a manual add: the search request is all the service ever saw.
     QCOMPARE(m_discovery->received().size(), std::size_t(1));
 }
@@ -235,8 +237,8 @@ void TestMainWindow::manualAddCancelledChangesNothing() {
     showAndSearch();
     m_prompter->dialogAnswers.push_back([](QDialog&) { return QDialog::Rejected; });
     m_window->ManuellClick();
-    QCOMPARE(childCaptions(m_window->Main_LV->topLevelItem(0)), QStringList{QStringLiteral("A")});
-    QCOMPARE(m_window->DeviceList.size(), std::size_t(1));
+    QCOMPARE(childCaptions(Main_LV(*m_window)->topLevelItem(0)), QStringList{QStringLiteral("A")});
+    QCOMPARE(m_window->deviceList().size(), std::size_t(1));
 }
 
 void TestMainWindow::manualAddNonHexSerialShowsConversionError() {
@@ -244,16 +246,17 @@ void TestMainWindow::manualAddNonHexSerialShowsConversionError() {
     showAndSearch();
     m_prompter->dialogAnswers.push_back([](QDialog& dialog) {
         auto& manual = static_cast<TManual_Dlg&>(dialog);
-        manual.Serial_ED->setText(QStringLiteral("XY")); // pasted: not filtered
-        manual.IPAddr_ED->setText(QStringLiteral("10.0.0.7"));
+        Child<QLineEdit>(manual, QStringLiteral("Serial_ED"))
+            ->setText(QStringLiteral("XY")); // pasted: not filtered
+        Child<QLineEdit>(manual, QStringLiteral("IPAddr_ED"))->setText(QStringLiteral("10.0.0.7"));
         return QDialog::Accepted;
     });
     // Through the action, as the user would, so that the general error handler is in the path.
-    m_window->Manuell->trigger();
+    Child<QAction>(*m_window, QStringLiteral("Manuell"))->trigger();
     QCOMPARE(m_prompter->messages(), QStringList{QStringLiteral("'$XY' is not a valid integer value")});
     QCOMPARE(m_prompter->shown.back().icon, MsgIcon::Error);
-    QCOMPARE(m_window->Main_LV->topLevelItem(0)->childCount(), 0);
-    QVERIFY(m_window->DeviceList.empty());
+    QCOMPARE(Main_LV(*m_window)->topLevelItem(0)->childCount(), 0);
+    QVERIFY(m_window->deviceList().empty());
 }
 
 void TestMainWindow::pageSwitchFollowsNodeKind_data() {
@@ -275,33 +278,35 @@ void TestMainWindow::pageSwitchFollowsNodeKind() {
     QFETCH(QString, pageName);
     startWith({controller(0x12AB3, QStringLiteral("A")), controller(0x12AB4, QStringLiteral("B"))});
     showAndSearch();
-    QTreeWidgetItem* deviceNode = m_window->Main_LV->topLevelItem(0)->child(device);
-    m_window->Main_LV->setCurrentItem(child < 0 ? deviceNode : deviceNode->child(child));
-    QCOMPARE(m_window->Main_NB->currentIndex(), page);
-    QCOMPARE(m_window->Main_NB->currentWidget()->objectName(), pageName);
-    QCOMPARE(m_window->CurrentDevice, m_window->DeviceList.at(device).get());
+    QTreeWidgetItem* deviceNode = Main_LV(*m_window)->topLevelItem(0)->child(device);
+    Main_LV(*m_window)->setCurrentItem(child < 0 ? deviceNode : deviceNode->child(child));
+    QCOMPARE(Main_NB(*m_window)->currentIndex(), page);
+    QCOMPARE(Main_NB(*m_window)->currentWidget()->objectName(), pageName);
+    QCOMPARE(m_window->currentDevice(), &m_window->deviceList().at(device));
     // The root shows the start page and leaves the current device as it is.
-    m_window->Main_LV->setCurrentItem(m_window->Main_LV->topLevelItem(0));
-    QCOMPARE(m_window->Main_NB->currentIndex(), 0);
-    QCOMPARE(m_window->CurrentDevice, m_window->DeviceList.at(device).get());
+    Main_LV(*m_window)->setCurrentItem(Main_LV(*m_window)->topLevelItem(0));
+    QCOMPARE(Main_NB(*m_window)->currentIndex(), 0);
+    QCOMPARE(m_window->currentDevice(), &m_window->deviceList().at(device));
 }
 
 void TestMainWindow::moduleNodeKeepsCurrentDevice() {
     startWith({controller(0x12AB3, QStringLiteral("A")), controller(0x12AB4, QStringLiteral("B"))});
     showAndSearch();
     // A module node as the table load makes it: it refers to its record, not to a device.
-    TDeviceEntry* first = m_window->DeviceList.at(0).get();
+    TDeviceEntry* first = &m_window->deviceList().at(0);
     first->Modules.push_back(std::make_unique<TModuleEntry>());
-    auto* module = new QTreeWidgetItem(first->ConfigNode, {QStringLiteral("Modul")});
-    nodes::SetNodeData(module, nkModule, first->Modules.back().get());
+    auto* module =
+        new TDeviceNode(QStringLiteral("Modul"), {nkModule, first, first->Modules.back().get()}, 6);
+    QTreeWidgetItem* config = m_window->deviceTree().configNode(*first);
+    config->addChild(module);
     first->LoggedIn = true;
-    first->ConfigNode->parent()->setExpanded(true);
-    first->ConfigNode->setExpanded(true);
-    m_window->Main_LV->setCurrentItem(m_window->Main_LV->topLevelItem(0)->child(1)->child(0));
-    QCOMPARE(m_window->CurrentDevice, m_window->DeviceList.at(1).get());
-    m_window->Main_LV->setCurrentItem(module);
-    QCOMPARE(m_window->Main_NB->currentIndex(), 8);
-    QCOMPARE(m_window->CurrentDevice, m_window->DeviceList.at(1).get());
+    config->parent()->setExpanded(true);
+    config->setExpanded(true);
+    Main_LV(*m_window)->setCurrentItem(Main_LV(*m_window)->topLevelItem(0)->child(1)->child(0));
+    QCOMPARE(m_window->currentDevice(), &m_window->deviceList().at(1));
+    Main_LV(*m_window)->setCurrentItem(module);
+    QCOMPARE(Main_NB(*m_window)->currentIndex(), 8);
+    QCOMPARE(m_window->currentDevice(), &m_window->deviceList().at(1));
 }
 
 void TestMainWindow::informationPageShowsEntry_data() {
@@ -318,109 +323,141 @@ void TestMainWindow::informationPageShowsEntry() {
     QFETCH(QString, serialText);
     startWith({controller(static_cast<quint32>(serial), QStringLiteral("A"), dhcp)});
     showAndSearch();
-    m_window->Main_LV->setCurrentItem(m_window->Main_LV->topLevelItem(0)->child(0));
-    QCOMPARE(m_window->Serial_ST->text(), serialText);
-    QCOMPARE(m_window->DHCP_CB->isChecked(), dhcp);
-    QCOMPARE(m_window->IPAddr_ED->text(), QStringLiteral("127.0.0.2"));
-    QCOMPARE(m_window->SubnetMask_ED->text(), QStringLiteral("255.255.255.0"));
-    QCOMPARE(m_window->Gateway_ED->text(), QStringLiteral("127.0.0.1"));
-    for (QLineEdit* edit : {m_window->IPAddr_ED, m_window->SubnetMask_ED, m_window->Gateway_ED})
+    Main_LV(*m_window)->setCurrentItem(Main_LV(*m_window)->topLevelItem(0)->child(0));
+    QCOMPARE(
+        Child<QLabel>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("Serial_ST"))->text(),
+        serialText);
+    QCOMPARE(Child<QCheckBox>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("DHCP_CB"))
+                 ->isChecked(),
+             dhcp);
+    QCOMPARE(Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("IPAddr_ED"))
+                 ->text(),
+             QStringLiteral("127.0.0.2"));
+    QCOMPARE(
+        Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("SubnetMask_ED"))
+            ->text(),
+        QStringLiteral("255.255.255.0"));
+    QCOMPARE(Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("Gateway_ED"))
+                 ->text(),
+             QStringLiteral("127.0.0.1"));
+    for (QLineEdit* edit :
+         {Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("IPAddr_ED")),
+          Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("SubnetMask_ED")),
+          Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("Gateway_ED"))})
         QCOMPARE(edit->isEnabled(), !dhcp);
 }
 
 void TestMainWindow::dhcpCheckBoxEnablesEdits() {
     startWith({controller(0x12AB3, QStringLiteral("A"))});
     showAndSearch();
-    m_window->Main_LV->setCurrentItem(m_window->Main_LV->topLevelItem(0)->child(0));
-    QVERIFY(m_window->IPAddr_ED->isEnabled());
-    QTest::mouseClick(m_window->DHCP_CB, Qt::LeftButton, {}, QPoint(5, m_window->DHCP_CB->height() / 2));
-    QVERIFY(m_window->DHCP_CB->isChecked());
-    QVERIFY(m_window->DeviceList.at(0)->DHCP);
-    for (QLineEdit* edit : {m_window->IPAddr_ED, m_window->SubnetMask_ED, m_window->Gateway_ED})
+    Main_LV(*m_window)->setCurrentItem(Main_LV(*m_window)->topLevelItem(0)->child(0));
+    QVERIFY(Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("IPAddr_ED"))
+                ->isEnabled());
+    QTest::mouseClick(
+        Child<QCheckBox>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("DHCP_CB")),
+        Qt::LeftButton, {},
+        QPoint(5,
+               Child<QCheckBox>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("DHCP_CB"))
+                       ->height() /
+                   2));
+    QVERIFY(Child<QCheckBox>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("DHCP_CB"))
+                ->isChecked());
+    QVERIFY(m_window->deviceList().at(0).DHCP);
+    for (QLineEdit* edit :
+         {Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("IPAddr_ED")),
+          Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("SubnetMask_ED")),
+          Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("Gateway_ED"))})
         QVERIFY(!edit->isEnabled());
-    m_window->DHCP_CB->click();
-    QVERIFY(!m_window->DeviceList.at(0)->DHCP);
-    QVERIFY(m_window->Gateway_ED->isEnabled());
+    Child<QCheckBox>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("DHCP_CB"))->click();
+    QVERIFY(!m_window->deviceList().at(0).DHCP);
+    QVERIFY(Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("Gateway_ED"))
+                ->isEnabled());
 }
 
 void TestMainWindow::saveSendsIPConfigurationTwice() {
     startWith({controller(0x12AB3, QStringLiteral("A"))});
     showAndSearch();
-    m_window->Main_LV->setCurrentItem(m_window->Main_LV->topLevelItem(0)->child(0));
-    m_window->IPAddr_ED->setText(QStringLiteral("10.0.0.9"));
-    m_window->SubnetMask_ED->setText(QString());
-    m_window->Gateway_ED->setText(QStringLiteral("10.0.0.1"));
-    m_window->Save_BTN->click();
+    Main_LV(*m_window)->setCurrentItem(Main_LV(*m_window)->topLevelItem(0)->child(0));
+    Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("IPAddr_ED"))
+        ->setText(QStringLiteral("10.0.0.9"));
+    Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("SubnetMask_ED"))
+        ->setText(QString());
+    Child<QLineEdit>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("Gateway_ED"))
+        ->setText(QStringLiteral("10.0.0.1"));
+    Child<QPushButton>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("Save_BTN"))->click();
     QTRY_COMPARE(m_discovery->received().size(), std::size_t(3));
     QCOMPARE(m_discovery->received().at(1), QByteArray("12AB3 5 0 10.0.0.9  10.0.0.1"));
     QCOMPARE(m_discovery->received().at(2), QByteArray("12AB3 5 0 10.0.0.9  10.0.0.1"));
     QVERIFY(m_prompter->shown.empty());
     // The entry keeps the addresses of the last search.
-    QCOMPARE(m_window->DeviceList.at(0)->IPAddress, QStringLiteral("127.0.0.2"));
+    QCOMPARE(m_window->deviceList().at(0).IPAddress, QStringLiteral("127.0.0.2"));
     QCOMPARE(m_controllers.at(0)->config().ip, QStringLiteral("10.0.0.9"));
 }
 
 void TestMainWindow::notLoggedInDeviceDoesNotExpand() {
     startWith({controller(0x12AB3, QStringLiteral("A"))});
     showAndSearch();
-    QTreeWidgetItem* device = m_window->Main_LV->topLevelItem(0)->child(0);
+    QTreeWidgetItem* device = Main_LV(*m_window)->topLevelItem(0)->child(0);
     m_prompter->dialogAnswers.push_back([](QDialog&) { return QDialog::Rejected; });
     device->setExpanded(true);
     QVERIFY(!device->isExpanded());
-    QCOMPARE(m_window->CurrentDevice, m_window->DeviceList.at(0).get());
-    QCOMPARE(m_window->Main_NB->currentIndex(), 1);
+    QCOMPARE(m_window->currentDevice(), &m_window->deviceList().at(0));
+    QCOMPARE(Main_NB(*m_window)->currentIndex(), 1);
 }
 
 void TestMainWindow::rootAlwaysExpands() {
     startWith({controller(0x12AB3, QStringLiteral("A"))});
     showAndSearch();
-    QTreeWidgetItem* root = m_window->Main_LV->topLevelItem(0);
+    QTreeWidgetItem* root = Main_LV(*m_window)->topLevelItem(0);
     root->setExpanded(false);
     QVERIFY(!root->isExpanded());
     root->setExpanded(true);
     QVERIFY(root->isExpanded());
-    QCOMPARE(m_window->Main_NB->currentIndex(), 0);
+    QCOMPARE(Main_NB(*m_window)->currentIndex(), 0);
 }
 
 void TestMainWindow::expandSignOfOtherDeviceMakesItCurrentKeepingSelection() {
     startWith({controller(0x12AB3, QStringLiteral("A")), controller(0x12AB4, QStringLiteral("B"))});
     showAndSearch();
-    QTreeWidgetItem* root = m_window->Main_LV->topLevelItem(0);
-    m_window->Main_LV->setCurrentItem(root->child(0)->child(0));
-    QCOMPARE(m_window->CurrentDevice, m_window->DeviceList.at(0).get());
+    QTreeWidgetItem* root = Main_LV(*m_window)->topLevelItem(0);
+    Main_LV(*m_window)->setCurrentItem(root->child(0)->child(0));
+    QCOMPARE(m_window->currentDevice(), &m_window->deviceList().at(0));
     QTreeWidgetItem* second = root->child(1);
-    const QRect rect = m_window->Main_LV->visualItemRect(second);
+    const QRect rect = Main_LV(*m_window)->visualItemRect(second);
     m_prompter->dialogAnswers.push_back([](QDialog&) { return QDialog::Rejected; });
-    QTest::mouseClick(m_window->Main_LV->viewport(), Qt::LeftButton, {},
-                      QPoint(rect.left() - m_window->Main_LV->indentation() / 2, rect.center().y()));
-    QCOMPARE(m_window->CurrentDevice, m_window->DeviceList.at(1).get());
-    QCOMPARE(m_window->Main_NB->currentIndex(), 1);
-    QCOMPARE(m_window->Main_LV->currentItem(), root->child(0)->child(0));
+    QTest::mouseClick(Main_LV(*m_window)->viewport(), Qt::LeftButton, {},
+                      QPoint(rect.left() - Main_LV(*m_window)->indentation() / 2, rect.center().y()));
+    QCOMPARE(m_window->currentDevice(), &m_window->deviceList().at(1));
+    QCOMPARE(Main_NB(*m_window)->currentIndex(), 1);
+    QCOMPARE(Main_LV(*m_window)->currentItem(), root->child(0)->child(0));
 }
 
 void TestMainWindow::mouseDownSetsCurrentDevice() {
     startWith({controller(0x12AB3, QStringLiteral("A")), controller(0x12AB4, QStringLiteral("B"))});
     showAndSearch();
-    QTreeWidgetItem* node = m_window->Main_LV->topLevelItem(0)->child(1);
-    QTest::mouseClick(m_window->Main_LV->viewport(), Qt::RightButton, {},
-                      m_window->Main_LV->visualItemRect(node).center());
-    QCOMPARE(m_window->CurrentDevice, m_window->DeviceList.at(1).get());
-    QCOMPARE(m_window->Main_LV->currentItem(), node);
+    QTreeWidgetItem* node = Main_LV(*m_window)->topLevelItem(0)->child(1);
+    QTest::mouseClick(Main_LV(*m_window)->viewport(), Qt::RightButton, {},
+                      Main_LV(*m_window)->visualItemRect(node).center());
+    QCOMPARE(m_window->currentDevice(), &m_window->deviceList().at(1));
+    QCOMPARE(Main_LV(*m_window)->currentItem(), node);
 }
 
 void TestMainWindow::webInterfaceAndLinksOpenAddresses() {
     startWith({controller(0x12AB3, QStringLiteral("A"))});
     showAndSearch();
     QList<QUrl> opened;
-    m_window->OpenUrl = [&](const QUrl& url) { opened << url; };
-    m_window->StartWeb_BTN->click(); // no current device yet: nothing
+    m_window->setUrlOpener([&](const QUrl& url) { opened << url; });
+    Child<QPushButton>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("StartWeb_BTN"))
+        ->click(); // no current device yet: nothing
     QVERIFY(opened.isEmpty());
-    m_window->Main_LV->setCurrentItem(m_window->Main_LV->topLevelItem(0)->child(0));
-    m_window->StartWeb_BTN->click();
+    Main_LV(*m_window)->setCurrentItem(Main_LV(*m_window)->topLevelItem(0)->child(0));
+    Child<QPushButton>(*Child(*m_window, QStringLiteral("Information")), QStringLiteral("StartWeb_BTN"))
+        ->click();
     QCOMPARE(opened, QList<QUrl>{QUrl(QStringLiteral("http://127.0.0.2"))});
-    m_window->WebLinkClick(m_window->WebLink1);
-    QCOMPARE(opened.last(), QUrl(m_window->WebLink1->text()));
-    QVERIFY(m_window->WebLink1->text().startsWith(QLatin1String("http://")));
+    QTest::mouseClick(Child<QLabel>(*m_window, QStringLiteral("WebLink1")), Qt::LeftButton);
+    QCOMPARE(opened.last(), QUrl(Child<QLabel>(*m_window, QStringLiteral("WebLink1"))->text()));
+    QVERIFY(
+        Child<QLabel>(*m_window, QStringLiteral("WebLink1"))->text().startsWith(QLatin1String("http://")));
 }
 
 void TestMainWindow::searchDisablesCommandsWhileRunning() {
@@ -430,8 +467,9 @@ void TestMainWindow::searchDisablesCommandsWhileRunning() {
     QTimer probe;
     probe.setInterval(50);
     connect(&probe, &QTimer::timeout, this, [&] {
-        if (m_window->Busy()) {
-            sawDisabled = !m_window->Aktualisieren->isEnabled() && !m_window->Manuell->isEnabled();
+        if (m_window->busy()) {
+            sawDisabled = !Child<QAction>(*m_window, QStringLiteral("Aktualisieren"))->isEnabled() &&
+                          !Child<QAction>(*m_window, QStringLiteral("Manuell"))->isEnabled();
             // A second search from inside the first is refused.
             m_window->Aktualisieren1Click();
         }
@@ -440,9 +478,9 @@ void TestMainWindow::searchDisablesCommandsWhileRunning() {
     m_window->Aktualisieren1Click();
     probe.stop();
     QVERIFY(sawDisabled);
-    QVERIFY(m_window->Aktualisieren->isEnabled());
-    QCOMPARE(m_window->Main_LV->topLevelItemCount(), 1);
-    QCOMPARE(m_window->DeviceList.size(), std::size_t(1));
+    QVERIFY(Child<QAction>(*m_window, QStringLiteral("Aktualisieren"))->isEnabled());
+    QCOMPARE(Main_LV(*m_window)->topLevelItemCount(), 1);
+    QCOMPARE(m_window->deviceList().size(), std::size_t(1));
 }
 
 void TestMainWindow::pageHeaders_data() {
@@ -488,7 +526,7 @@ void TestMainWindow::pageHeaders() {
     QVERIFY(titleLabel && descriptionLabel);
     QCOMPARE(titleLabel->text(), title);
     QCOMPARE(descriptionLabel->text(), description);
-    QCOMPARE(m_window->Main_NB->count(), 10);
+    QCOMPARE(Main_NB(*m_window)->count(), 10);
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Kelvora compact Administrator"));
     QCOMPARE(m_window->minimumSize(), QSize(756, 544));
 }

@@ -1,6 +1,7 @@
 #include "support/ScriptedPrompter.h"
+#include "support/WidgetLookup.h"
+#include "ui/MainWindow.h"
 #include "ui/SettingsStore.h"
-#include "ui/main.h"
 
 #include <QSettings>
 #include <QtTest>
@@ -64,9 +65,9 @@ void TestSettings::closeWritesTheBlockAndPlacement() {
     ScriptedPrompter prompter;
     {
         TMain_Dlg window(prompter);
-        window.DefaultRestrictions.ApplyRestr = 1;
-        window.DefaultRestrictions.setModuleSlot(0, 0x0012);
-        window.DefaultRestrictions.DayRestr = 0x81;
+        window.defaultRestrictions().ApplyRestr = 1;
+        window.defaultRestrictions().setModuleSlot(0, 0x0012);
+        window.defaultRestrictions().DayRestr = 0x81;
         window.setGeometry(40, 50, 800, 600);
         QVERIFY(window.close());
     }
@@ -95,12 +96,12 @@ void TestSettings::startReadsTheBlock() {
     machineStore().setValue(kKey, stored);
     ScriptedPrompter prompter;
     TMain_Dlg window(prompter);
-    QCOMPARE(blockBytes(window.DefaultRestrictions), stored);
+    QCOMPARE(blockBytes(window.defaultRestrictions()), stored);
 
     // A value of the wrong type reads as zeros, silently.
     machineStore().setValue(kKey, QStringLiteral("kaputt"));
     TMain_Dlg second(prompter);
-    QCOMPARE(blockBytes(second.DefaultRestrictions), QByteArray(57, '\0'));
+    QCOMPARE(blockBytes(second.defaultRestrictions()), QByteArray(57, '\0'));
     QVERIFY(prompter.shown.empty());
 }
 
@@ -122,7 +123,7 @@ void TestSettings::placementRestored() {
     placement.setValue(QStringLiteral("NormPos"), QStringLiteral("kaputt"));
     placement.sync();
     TMain_Dlg broken(prompter);
-    QCOMPARE(broken.size(), QSize(756, 544));
+    QCOMPARE(broken.size(), QSize(900, 600)); // the size a first start opens with
 }
 
 QTEST_MAIN(TestSettings)

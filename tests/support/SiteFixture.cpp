@@ -4,7 +4,8 @@
 #include "device/NetworkTargets.h"
 #include "device/ProgramFolder.h"
 #include "support/TestSupport.h"
-#include "ui/password.h"
+#include "support/WidgetLookup.h"
+#include "ui/dialogs/PasswordDialog.h"
 
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -42,11 +43,11 @@ bool SiteFixture::openWindow() {
     targets.ftpPort = controller->config().ftpPort;
     SetTargets(targets);
     window = std::make_unique<TMain_Dlg>(prompter);
-    window->ChangeDelayMs = 0;
+    window->setChangeDelay(0);
     window->show();
     return QTest::qWaitFor([this] {
-        return window->Main_LV->topLevelItemCount() == 1 && !window->Busy() &&
-               window->Main_LV->topLevelItem(0)->childCount() == 1;
+        return Main_LV(*window)->topLevelItemCount() == 1 && !window->busy() &&
+               Main_LV(*window)->topLevelItem(0)->childCount() == 1;
     });
 }
 
@@ -64,10 +65,11 @@ bool SiteFixture::eventSeen(const QString& text) const {
 std::function<int(QDialog&)> TypeCredentials(const QString& user, const QString& password) {
     return [user, password](QDialog& dialog) {
         auto& login = static_cast<TPassword_Dlg&>(dialog);
-        if (!login.Username_ED->text().isEmpty() || !login.Password_ED->text().isEmpty())
+        if (!Child<QLineEdit>(login, QStringLiteral("Username_ED"))->text().isEmpty() ||
+            !Child<QLineEdit>(login, QStringLiteral("Password_ED"))->text().isEmpty())
             return int(QDialog::Rejected);
-        login.Username_ED->setText(user);
-        login.Password_ED->setText(password);
+        Child<QLineEdit>(login, QStringLiteral("Username_ED"))->setText(user);
+        Child<QLineEdit>(login, QStringLiteral("Password_ED"))->setText(password);
         return int(QDialog::Accepted);
     };
 }

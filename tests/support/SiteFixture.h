@@ -3,7 +3,8 @@
 #include "sim/DiscoveryService.h"
 #include "sim/SimController.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/main.h"
+#include "support/WidgetLookup.h"
+#include "ui/MainWindow.h"
 
 #include <QTemporaryDir>
 
@@ -23,8 +24,8 @@ public:
     // Logs in to the first device node with the controller's own credentials.
     bool login();
 
-    QTreeWidgetItem* deviceNode() const { return window->Main_LV->topLevelItem(0)->child(0); }
-    TDeviceEntry& entry() const { return *window->DeviceList.at(0); }
+    QTreeWidgetItem* deviceNode() const { return Main_LV(*window)->topLevelItem(0)->child(0); }
+    TDeviceEntry& entry() const { return *&window->deviceList().at(0); }
     bool eventSeen(const QString& text) const;
 
     TempSettings settings;

@@ -7,6 +7,9 @@
 
 #include <QProgressBar>
 #include <QStringList>
+#include <QUrl>
+
+#include <vector>
 
 #include <memory>
 
@@ -24,7 +27,9 @@ public:
     CommandScope beginCommand() override;
     void showStatus(const QString& text) override { statusTexts << text; }
     QProgressBar* progressBar() override { return &progress; }
-    void tablesReplaced(TDeviceEntry& entry) override { replaced.push_back(&entry); }
+    void tablesCleared(TDeviceEntry& entry) override { cleared.push_back(&entry); }
+    void tablesLoaded(TDeviceEntry& entry) override { loaded.push_back(&entry); }
+    void openUrl(const QUrl& url) override { openedUrls.push_back(url); }
 
     ScriptedPrompter scripted;
     ops::DeviceList devices;
@@ -34,5 +39,7 @@ public:
     int commandsBegun = 0;
     QStringList statusTexts;
     QProgressBar progress;
-    std::vector<TDeviceEntry*> replaced;
+    std::vector<TDeviceEntry*> cleared;
+    std::vector<TDeviceEntry*> loaded;
+    std::vector<QUrl> openedUrls;
 };

@@ -5,6 +5,8 @@
 // holds its own controls and handlers and reaches the rest only through this interface (tests give a
 // page a host of their own).
 
+#include "ui/ErrorHandler.h"
+
 #include <QString>
 
 #include <functional>
@@ -12,6 +14,8 @@
 
 class Prompter;
 class QProgressBar;
+class QWidget;
+class QUrl;
 struct TDeviceEntry;
 
 namespace ops {
@@ -66,7 +70,23 @@ public:
     // The file-transfer progress bar at the bottom of the window.
     virtual QProgressBar* progressBar() = 0;
 
-    // The tables of an entry were replaced (loaded) or its record nodes must be rebuilt: the window
-    // rebuilds the "Module" and "Transponder" nodes from the entry's tables.
-    virtual void tablesReplaced(TDeviceEntry& entry) = 0;
+    // The entry's tables are about to be freed: the window removes their nodes and the editors forget
+    // any record of them.
+    virtual void tablesCleared(TDeviceEntry& entry) = 0;
+    // The entry's tables were loaded: the window shows the "Module" and "Transponder" nodes with one
+    // node per record, below the opened "Konfiguration" node.
+    virtual void tablesLoaded(TDeviceEntry& entry) = 0;
+
+    // Lets the desktop open an address (the browser for the web interface and the links).
+    virtual void openUrl(const QUrl& url) = 0;
 };
+
+namespace pages {
+
+// Runs a page's handler under the general error handler: an exception becomes one message box with its
+// text, the handler stops there, and the program goes on.
+template <typename Handler> void Run(PageHost& host, QWidget* page, Handler&& handler) {
+    RunGuarded(host.prompter(), page, std::forward<Handler>(handler));
+}
+
+} // namespace pages

@@ -2,9 +2,11 @@
 
 #include <QDialog>
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include <memory>
+
+namespace Ui {
+class ManualDialog;
+}
 
 // Asks for serial number and IP address of a controller the search did not find. Keeps its texts
 // from one showing to the next.
@@ -12,14 +14,14 @@ class TManual_Dlg : public QDialog {
     Q_OBJECT
 public:
     explicit TManual_Dlg(QWidget* parent = nullptr);
+    ~TManual_Dlg() override;
 
-    QLabel* Label1;
-    QLineEdit* Serial_ED;
-    QLabel* Label2;
-    QLineEdit* IPAddr_ED;
-    QPushButton* OKBtn;
-    QPushButton* CancelBtn;
+    // Hexadecimal digits as typed (upper case).
+    QString serialText() const;
+    QString addressText() const;
 
 private:
     void IPAddr_EDChange();
+
+    std::unique_ptr<Ui::ManualDialog> m_ui;
 };

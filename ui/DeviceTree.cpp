@@ -1,0 +1,140 @@
+#include "ui/DeviceTree.h"
+
+#include "data/DeviceEntry.h"
+#include "device/Conversions.h"
+#include "ui/ImageList.h"
+
+#include <QTreeWidget>
+
+namespace {
+
+TDeviceNode* makeNode(const QString& caption, int image, const TNodeData& data) {
+    return new TDeviceNode(caption, data, image);
+}
+
+// Names are 20-byte fields; the node shows the characters before the first NUL.
+QString recordCaption(const std::uint8_t* name) {
+    return CharsToStr(name, 19);
+}
+
+} // namespace
+
+TDeviceTree::TDeviceTree(QTreeWidget* tree) : m_tree(tree) {}
+
+void TDeviceTree::clear() {
+    m_nodes.clear();
+    m_tree->clear();
+}
+
+QTreeWidgetItem* TDeviceTree::reset() {
+    clear();
+    auto* root = new QTreeWidgetItem(m_tree, {QStringLiteral("Gefundene Systeme")});
+    root->setIcon(0, images::icon(images::Root));
+    return root;
+}
+
+QTreeWidgetItem* TDeviceTree::root() const {
+    return m_tree->topLevelItem(0);
+}
+
+QTreeWidgetItem* TDeviceTree::addDevice(TDeviceEntry& entry) {
+    Nodes& nodes = m_nodes[&entry];
+    nodes.device = makeNode(entry.Name, images::Device, {nkDevice, &entry});
+    const struct {
+        const char* caption;
+        TNodeKind kind;
+        int image;
+    } children[] = {
+        {"Allgemeines", nkGeneral, images::Page},
+        {"Logbuch", nkLogbook, images::Page},
+        {"Firmwareupdate", nkFirmware, images::Page},
+        {"Konfiguration", nkConfiguration, images::Configuration},
+    };
+    for (const auto& child : children) {
+        TDeviceNode* node = makeNode(QString::fromUtf8(child.caption), child.image, {child.kind, &entry});
+        nodes.device->addChild(node);
+        if (child.kind == nkConfiguration)
+            nodes.config = node;
+    }
+    root()->addChild(nodes.device);
+    return nodes.device;
+}
+
+const TDeviceTree::Nodes* TDeviceTree::nodesOf(const TDeviceEntry& entry) const {
+    const auto it = m_nodes.find(&entry);
+    return it == m_nodes.end() ? nullptr : &it->second;
+}
+
+QTreeWidgetItem* TDeviceTree::deviceNode(const TDeviceEntry& entry) const {
+    const Nodes* nodes = nodesOf(entry);
+    return nodes ? nodes->device : nullptr;
+}
+
+QTreeWidgetItem* TDeviceTree::configNode(const TDeviceEntry& entry) const {
+    const Nodes* nodes = nodesOf(entry);
+    return nodes ? nodes->config : nullptr;
+}
+
+QTreeWidgetItem* TDeviceTree::moduleFolder(const TDeviceEntry& entry) const {
+    const Nodes* nodes = nodesOf(entry);
+    return nodes ? nodes->moduleFolder : nullptr;
+}
+
+QTreeWidgetItem* TDeviceTree::transponderFolder(const TDeviceEntry& entry) const {
+    const Nodes* nodes = nodesOf(entry);
+    return nodes ? nodes->transponderFolder : nullptr;
+}
+
+void TDeviceTree::removeTableNodes(TDeviceEntry& entry) {
+    const auto it = m_nodes.find(&entry);
+    if (it == m_nodes.end())
+        return;
+    delete it->second.moduleFolder;
+    it->second.moduleFolder = nullptr;
+    delete it->second.transponderFolder;
+    it->second.transponderFolder = nullptr;
+}
+
+void TDeviceTree::buildTableNodes(TDeviceEntry& entry) {
+    const auto it = m_nodes.find(&entry);
+    if (it == m_nodes.end() || !it->second.config)
+        return;
+    Nodes& nodes = it->second;
+    removeTableNodes(entry);
+    nodes.moduleFolder = makeNode(QStringLiteral("Module"), images::ModuleFolder, {nkModuleFolder, &entry});
+    nodes.transponderFolder =
+        makeNode(QStringLiteral("Transponder"), images::TransponderFolder, {nkTransponderFolder, &entry});
+    // Children are gathered first and handed over in one call: one model update instead of one per node.
+    QList<QTreeWidgetItem*> children;
+    children.reserve(static_cast<qsizetype>(entry.Modules.size()));
+    for (const auto& module : entry.Modules)
+        children << makeNode(recordCaption(module->Name), images::Module, {nkModule, &entry, module.get()});
+    nodes.moduleFolder->addChildren(children);
+    children.clear();
+    children.reserve(static_cast<qsizetype>(entry.Transponders.size()));
+    for (const auto& transponder : entry.Transponders)
+        children << makeNode(recordCaption(transponder->Name), images::Transponder,
+                             {nkTransponder, &entry, nullptr, transponder.get()});
+    nodes.transponderFolder->addChildren(children);
+    nodes.config->addChild(nodes.moduleFolder);
+    nodes.config->addChild(nodes.transponderFolder);
+}
+
+QTreeWidgetItem* TDeviceTree::addModuleNode(TDeviceEntry& entry, TModuleEntry& module) {
+    QTreeWidgetItem* folder = moduleFolder(entry);
+    if (!folder)
+        return nullptr;
+    TDeviceNode* node = makeNode(recordCaption(module.Name), images::Module, {nkModule, &entry, &module});
+    folder->addChild(node);
+    return node;
+}
+
+QTreeWidgetItem* TDeviceTree::addTransponderNode(TDeviceEntry& entry, TTransponderEntry& transponder) {
+    QTreeWidgetItem* folder = transponderFolder(entry);
+    if (!folder)
+        return nullptr;
+    TDeviceNode* node = makeNode(recordCaption(transponder.Name), images::Transponder,
+                                 {nkTransponder, &entry, nullptr, &transponder});
+    folder->addChild(node);
+    return node;
+}

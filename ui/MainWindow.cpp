@@ -1,0 +1,449 @@
+#include "ui/MainWindow.h"
+
+#include "data/DeviceEntry.h"
+#include "ops/ConfigTables.h"
+#include "ops/FtpLink.h"
+#include "ops/Login.h"
+#include "ops/Messages.h"
+#include "ui/ErrorHandler.h"
+#include "ui/ImageList.h"
+#include "ui/Prompter.h"
+#include "ui/SettingsStore.h"
+#include "ui/WaitCursor.h"
+#include "ui/dialogs/ManualDialog.h"
+#include "ui/dialogs/PasswordDialog.h"
+#include "ui/pages/ConfigurationPage.h"
+#include "ui/pages/GeneralPage.h"
+#include "ui/pages/InformationPage.h"
+#include "ui/pages/PageFrame.h"
+#include "ui/pages/StartPage.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+namespace {
+
+// The window opens large enough for the names of a typical site; the tree keeps its width between runs.
+constexpr int kInitialWidth = 900;
+constexpr int kInitialHeight = 600;
+constexpr int kInitialTreeWidth = 260;
+
+const QString kWaitText = QStringLiteral("Bitte warten Sie, bis der laufende Vorgang beendet ist.");
+
+} // namespace
+
+void TMain_Dlg::guarded(const std::function<void()>& handler) {
+    RunGuarded(m_prompter, this, handler);
+}
+
+TMain_Dlg::TMain_Dlg(Prompter& prompter, QWidget* parent)
+    : QMainWindow(parent), m_prompter(prompter), m_tree(nullptr) {
+    setObjectName(QStringLiteral("Main_Dlg"));
+    setWindowTitle(ApplicationTitle());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(756, 544);
+    m_openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+
+    // FormCreate: the default restrictions, the device list and the one discovery object.
+    m_defaultRestrictions = settings::LoadDefaultRestrictions();
+    m_ftp = new ops::FtpLink(this);
+    buildFrame();
+    buildPages();
+    connect(m_ftp, &ops::FtpLink::progress, this, [this](qint64 bytes) {
+        // The bar counts bytes, not percent: it is full once 100 bytes have moved.
+        m_progress->setValue(static_cast<int>(std::clamp<qint64>(bytes, 0, 100)));
+    });
+    connect(m_ftp, &ops::FtpLink::requestDone, this, [this] { m_progress->setValue(0); });
+    m_passwordDialog = new TPassword_Dlg(this);
+    m_manualDialog = new TManual_Dlg(this);
+
+    resize(kInitialWidth, kInitialHeight);
+    if (!settings::RestoreWindowPlacement(*this)) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    const int treeWidth = settings::RestoreTreeWidth();
+    m_splitter->setSizes({treeWidth > 0 ? treeWidth : kInitialTreeWidth, width()});
+
+    m_changeTimer.setSingleShot(true);
+    connect(&m_changeTimer, &QTimer::timeout, this,
+            [this] { guarded([this] { Main_LVChange(m_treeWidget->currentItem()); }); });
+    m_pages->setCurrentIndex(0);
+
+    guarded([this] { m_devices.createDiscovery(); });
+}
+
+TMain_Dlg::~TMain_Dlg() {
+    // FormDestroy. The nodes refer to entries: the tree goes first.
+    m_tree.clear();
+    m_current = nullptr;
+    m_devices.clear();
+}
+
+void TMain_Dlg::buildFrame() {
+    m_toolBar = addToolBar(QStringLiteral("Werkzeuge"));
+    m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    const auto addAction = [this](const QIcon& icon, const char* name, const QString& hint) {
+        QAction* action = m_toolBar->addAction(icon, QString::fromLatin1(name));
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+        return action;
+    };
+    m_exit = addAction(images::exitIcon(), "Beenden", QStringLiteral("Programm beenden"));
+    m_search =
+        addAction(images::refreshIcon(), "Aktualisieren", QStringLiteral("Suche nach Kelvora starten"));
+    m_manual =
+        addAction(images::manualIcon(), "Manuell", QStringLiteral("Kelvora compact manuell hinzufügen"));
+    connect(m_exit, &QAction::triggered, this, [this] { guarded([this] { Beenden1Click(); }); });
+    connect(m_search, &QAction::triggered, this, [this] { guarded([this] { Aktualisieren1Click(); }); });
+    connect(m_manual, &QAction::triggered, this, [this] { guarded([this] { ManuellClick(); }); });
+
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter->setChildrenCollapsible(false);
+    m_treeWidget = new QTreeWidget(m_splitter);
+    m_treeWidget->setObjectName(QStringLiteral("Main_LV"));
+    m_treeWidget->setHeaderHidden(true);
+    m_treeWidget->setColumnCount(1);
+    m_treeWidget->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_treeWidget->setMouseTracking(true); // hot tracking
+    m_treeWidget->setIconSize(QSize(16, 16));
+    m_treeWidget->setMinimumWidth(180);
+    m_treeWidget->setUniformRowHeights(true);
+    // Long names scroll sideways instead of being cut.
+    m_treeWidget->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_treeWidget->header()->setStretchLastSection(false);
+    m_treeWidget->viewport()->installEventFilter(this);
+    m_tree = TDeviceTree(m_treeWidget);
+    connect(m_treeWidget, &QTreeWidget::currentItemChanged, this, [this] {
+        if (m_changeDelayMs > 0)
+            m_changeTimer.start(m_changeDelayMs);
+        else
+            guarded([this] { Main_LVChange(m_treeWidget->currentItem()); });
+    });
+    connect(m_treeWidget, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
+        if (m_expansionApproved)
+            return;
+        guarded([this, node] { Main_LVExpanding(node); });
+    });
+
+    m_pages = new QStackedWidget(m_splitter);
+    m_pages->setObjectName(QStringLiteral("Main_NB"));
+    m_splitter->addWidget(m_treeWidget);
+    m_splitter->addWidget(m_pages);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    setCentralWidget(m_splitter);
+
+    m_statusBar = statusBar();
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+    m_progress->setMaximumWidth(220);
+    m_statusBar->addPermanentWidget(m_progress);
+}
+
+QWidget* TMain_Dlg::addPlaceholderPage(const QString& name, const QString& title, const QString& description,
+                                       int image) {
+    auto* page = new QWidget(m_pages);
+    pages::BuildPageFrame(page, name, title, description, image);
+    m_pages->addWidget(page);
+    return page;
+}
+
+void TMain_Dlg::buildPages() {
+    m_startPage = new TStartPage(*this, m_pages);
+    m_pages->addWidget(m_startPage);
+    m_informationPage = new TInformationPage(*this, m_pages);
+    m_pages->addWidget(m_informationPage);
+    m_generalPage = new TGeneralPage(*this, m_pages);
+    m_pages->addWidget(m_generalPage);
+    addPlaceholderPage(
+        QStringLiteral("Logbuch"), QStringLiteral("Logbuch auslesen"),
+        QStringLiteral("Hier können Sie das Logbuch Ihres Kelvora compact auslesen. Für den automatischen\r\n"
+                       "Export des Logbuchs bieten wir Ihnen ein eigenes Programm an."),
+        images::Logbook);
+    addPlaceholderPage(QStringLiteral("Software"), QStringLiteral("Software Update"),
+                       QStringLiteral("Mit Hilfe dieser Funktionen können Sie ein Update der Firmware von "
+                                      "Kelvora\r\ncompact durchführen. Ihr Gerät halten Sie damit immer auf "
+                                      "dem neuesten Stand."),
+                       images::Firmware);
+    m_configurationPage = new TConfigurationPage(*this, m_pages);
+    m_pages->addWidget(m_configurationPage);
+    addPlaceholderPage(
+        QStringLiteral("ModulNode"), QStringLiteral("Module"),
+        QStringLiteral("Die Konfiguration von Transponderlesemodulen - oder Geräten können Sie "
+                       "hier\r\ndurchführen."),
+        images::ModuleFolder);
+    addPlaceholderPage(
+        QStringLiteral("TransNode"), QStringLiteral("Transponder"),
+        QStringLiteral("Die Transponderverwaltung erlaubt Ihnen eine komfortable Administration "
+                       "aller\r\nTransponder. In diesem Fenster können Sie die "
+                       "Standardrestriktionen festlegen."),
+        images::TransponderFolder);
+    addPlaceholderPage(
+        QStringLiteral("Module"), QString(),
+        QStringLiteral("Hier können Sie das Modul genau auf Ihre Anwendung konfigurieren. Auch "
+                       "den\r\nBetriebsmodus des Moduls können Sie hier genau festlegen (z.B. "
+                       "Bistabil usw.)"),
+        images::Module);
+    addPlaceholderPage(QStringLiteral("Transponder"), QString(),
+                       QStringLiteral("Hier können Sie jedem Transponder seine individuellen Rechte zuweisen "
+                                      "damit\r\nkeiner Person zur falschen Zeit und/oder an der falschen Tür "
+                                      "Zugang gewährt wird."),
+                       images::Transponder);
+}
+
+void TMain_Dlg::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        // After the window has painted, so the search runs in a visible window.
+        QTimer::singleShot(0, this, [this] { guarded([this] { FormShow(); }); });
+    }
+}
+
+void TMain_Dlg::FormShow() {
+    Aktualisieren1Click();
+}
+
+void TMain_Dlg::closeEvent(QCloseEvent* event) {
+    if (busy()) {
+        // A command still waits for a controller and works on an entry: close when it is done.
+        m_closePending = true;
+        showStatus(kWaitText);
+        event->ignore();
+        return;
+    }
+    // FormClose: the default restrictions and the window position are written on every close.
+    settings::SaveDefaultRestrictions(m_defaultRestrictions);
+    settings::SaveWindowPlacement(*this, m_splitter->sizes().value(0));
+    discardDevices();
+    event->accept();
+}
+
+CommandScope TMain_Dlg::beginCommand() {
+    ++m_busy;
+    updateCommandStates();
+    return CommandScope([this] {
+        --m_busy;
+        updateCommandStates();
+        finishPendingClose();
+    });
+}
+
+void TMain_Dlg::finishPendingClose() {
+    if (m_closePending && !busy()) {
+        m_closePending = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void TMain_Dlg::updateCommandStates() {
+    // While a command waits for a controller, nothing may start a second exchange or discard the entry
+    // it works on: the toolbar's commands and the pages wait their turn; the tree stays browsable.
+    const bool idle = !busy();
+    m_search->setEnabled(idle);
+    m_manual->setEnabled(idle);
+    m_pages->setEnabled(idle);
+}
+
+void TMain_Dlg::showStatus(const QString& text) {
+    if (text.isEmpty())
+        m_statusBar->clearMessage();
+    else
+        m_statusBar->showMessage(text);
+}
+
+void TMain_Dlg::openUrl(const QUrl& url) {
+    m_openUrl(url);
+}
+
+void TMain_Dlg::Beenden1Click() {
+    close();
+}
+
+void TMain_Dlg::discardDevices() {
+    m_current = nullptr;
+    m_currentModule = nullptr;
+    m_currentTransponder = nullptr;
+    m_tree.clear();
+    m_devices.clear();
+    m_pages->setCurrentIndex(0);
+}
+
+void TMain_Dlg::Aktualisieren1Click() {
+    if (busy()) {
+        showStatus(kWaitText);
+        return;
+    }
+    const CommandScope command = beginCommand();
+    discardDevices();
+    QTreeWidgetItem* root = m_tree.reset();
+    const bool found = m_devices.search([this, root](TDeviceEntry& entry) {
+        m_tree.addDevice(entry);
+        root->setExpanded(true);
+    });
+    if (!found)
+        m_prompter.message(this, QStringLiteral("Es wurden keine Kelvora compact gefunden."),
+                           MsgIcon::Warning);
+}
+
+void TMain_Dlg::ManuellClick() {
+    if (busy()) {
+        showStatus(kWaitText);
+        return;
+    }
+    if (m_prompter.runDialog(*m_manualDialog) != QDialog::Accepted)
+        return;
+    discardDevices();
+    m_tree.reset();
+    m_tree.addDevice(m_devices.addManual(m_manualDialog->serialText(), m_manualDialog->addressText()));
+}
+
+void TMain_Dlg::fillPage(QTreeWidgetItem* node, TNodeKind kind) {
+    TDeviceEntry* owner = nodes::Owner(node);
+    if (!owner)
+        return;
+    switch (kind) {
+    case nkDevice:
+        m_informationPage->fill(*owner);
+        return;
+    case nkGeneral:
+        m_generalPage->fill(*owner);
+        return;
+    case nkConfiguration:
+        m_configurationPage->fill(*owner);
+        return;
+    case nkModule:
+        m_currentModule = nodes::Module(node);
+        return;
+    case nkTransponder:
+        m_currentTransponder = nodes::Transponder(node);
+        return;
+    case nkLogbook:
+    case nkFirmware:
+    case nkModuleFolder:
+    case nkTransponderFolder:
+    case nkNone:
+        return;
+    }
+}
+
+void TMain_Dlg::Main_LVChange(QTreeWidgetItem* node) {
+    if (!node)
+        return;
+    if (!nodes::HasData(node)) {
+        m_pages->setCurrentIndex(0);
+        return;
+    }
+    const TNodeKind kind = nodes::Kind(node);
+    m_pages->setCurrentIndex(nodes::PageOf(kind));
+    if (TDeviceEntry* entry = nodes::Device(node))
+        m_current = entry;
+    fillPage(node, kind);
+}
+
+void TMain_Dlg::Main_LVExpanding(QTreeWidgetItem* node) {
+    Main_LVChange(node);
+    const bool allowed = (m_current && m_current->LoggedIn) || node == m_tree.root();
+    if (!allowed) {
+        // Refused for now; the login below may open it.
+        setExpandedQuietly(node, false);
+    }
+    if (!m_current || m_current->LoggedIn)
+        return;
+    // A login is an exchange of its own: not while another command waits for a controller.
+    if (busy()) {
+        showStatus(kWaitText);
+        return;
+    }
+    LoginCurrentDevice(node);
+}
+
+void TMain_Dlg::setExpandedQuietly(QTreeWidgetItem* node, bool expanded) {
+    m_expansionApproved = true;
+    node->setExpanded(expanded);
+    m_expansionApproved = false;
+}
+
+bool TMain_Dlg::LoginCurrentDevice(QTreeWidgetItem* node) {
+    TDeviceEntry* device = m_current;
+    if (!device || m_prompter.runDialog(*m_passwordDialog) != QDialog::Accepted)
+        return false;
+    const QString userName = m_passwordDialog->userName();
+    const QString password = m_passwordDialog->password();
+    ops::LoginResult result;
+    {
+        const CommandScope command = beginCommand();
+        WaitCursor hourglass;
+        result = ops::LoginDevice(device->IPAddress, userName, password);
+    }
+    if (!result.loggedIn) {
+        m_prompter.message(this, ops::kConnectionFailedText, MsgIcon::Error);
+        return false;
+    }
+    ops::StoreLogin(*device, result, userName, password);
+    setExpandedQuietly(node, true);
+    return true;
+}
+
+void TMain_Dlg::Main_LVMouseDown(Qt::MouseButton button, const QPoint& pos) {
+    Q_UNUSED(button);
+    QTreeWidgetItem* node = m_treeWidget->itemAt(pos);
+    // A press on a node's expand sign expands it without moving the selection.
+    if (node && pos.x() < m_treeWidget->visualItemRect(node).left())
+        return;
+    m_treeWidget->setCurrentItem(node);
+    if (!node)
+        m_treeWidget->clearSelection();
+    if (TDeviceEntry* entry = nodes::Device(node))
+        m_current = entry;
+}
+
+bool TMain_Dlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_treeWidget->viewport() && event->type() == QEvent::MouseButtonPress) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        guarded([&] { Main_LVMouseDown(mouse->button(), mouse->position().toPoint()); });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMain_Dlg::tablesCleared(TDeviceEntry& entry) {
+    // The editors' records of this controller go with its tables; those of another controller stay.
+    const auto owns = [&entry](const auto* record, const auto& table) {
+        return std::any_of(table.begin(), table.end(), [record](const auto& r) { return r.get() == record; });
+    };
+    if (m_currentModule && owns(m_currentModule, entry.Modules))
+        m_currentModule = nullptr;
+    if (m_currentTransponder && owns(m_currentTransponder, entry.Transponders))
+        m_currentTransponder = nullptr;
+    m_tree.removeTableNodes(entry);
+}
+
+void TMain_Dlg::tablesLoaded(TDeviceEntry& entry) {
+    m_tree.buildTableNodes(entry);
+    // Opening the node shows the new table nodes; it is not a user's expansion.
+    if (QTreeWidgetItem* config = m_tree.configNode(entry))
+        setExpandedQuietly(config, true);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+// Page "Konfiguration": loading a controller's module and transponder tables into the tool, saving
+// and activating them, their statistics, and the overviews of all rights.
+
+#include <QWidget>
+
+#include <memory>
+
+class PageHost;
+struct TDeviceEntry;
+
+namespace ops {
+class FileOperation;
+}
+
+namespace Ui {
+class ConfigurationPage;
+}
+
+class TConfigurationPage : public QWidget {
+    Q_OBJECT
+public:
+    TConfigurationPage(PageHost& host, QWidget* parent = nullptr);
+    ~TConfigurationPage() override;
+
+    // The page fill when a "Konfiguration" node is selected.
+    void fill(TDeviceEntry& entry);
+
+    void LoadConfig_BTNClick();
+    void SaveConfig_BTNClick();
+
+private:
+    bool LoadFiles(ops::FileOperation& operation, TDeviceEntry& device);
+    bool SaveFiles(ops::FileOperation& operation, TDeviceEntry& device);
+    void showStatistics(qsizetype modules, qsizetype transponders, const TDeviceEntry& entry);
+
+    std::unique_ptr<Ui::ConfigurationPage> m_ui;
+    PageHost& m_host;
+};
