@@ -30,6 +30,10 @@ class TInformationPage;
 class TManual_Dlg;
 class TPassword_Dlg;
 class TStartPage;
+class TModulePage;
+class TTableCommands;
+class TTransponderDefaultsPage;
+class TTransponderPage;
 
 class TMain_Dlg : public QMainWindow, public PageHost {
     Q_OBJECT
@@ -45,6 +49,7 @@ public:
     void Main_LVChange(QTreeWidgetItem* node);
     void Main_LVExpanding(QTreeWidgetItem* node);
     void Main_LVMouseDown(Qt::MouseButton button, const QPoint& pos);
+    void Main_LVKeyDown(int key);
 
     // --- PageHost ---
     Prompter& prompter() override { return m_prompter; }
@@ -64,6 +69,10 @@ public:
     // Records shown in the editors (none when no such node was shown since the tables were loaded).
     TModuleEntry* currentModule() const { return m_currentModule; }
     TTransponderEntry* currentTransponder() const { return m_currentTransponder; }
+    // The tree's menus and renaming.
+    TTableCommands& tableCommands() const { return *m_commands; }
+    // The question before a command discards controllers with unsaved edits; false to stop the command.
+    bool ConfirmDiscard();
 
     // Test seams: the delay between a selection change and the page switch (100 ms), and what opens
     // an address (the desktop's browser).
@@ -89,6 +98,8 @@ private:
     bool LoginCurrentDevice(QTreeWidgetItem* node);
     void fillPage(QTreeWidgetItem* node, TNodeKind kind);
     void updateCommandStates();
+    // The editors drop what they show of the entry's tables (all entries when null).
+    void forgetEditors(const TDeviceEntry* entry);
     void finishPendingClose();
 
     Prompter& m_prompter;
@@ -116,6 +127,10 @@ private:
     TInformationPage* m_informationPage = nullptr;
     TGeneralPage* m_generalPage = nullptr;
     TConfigurationPage* m_configurationPage = nullptr;
+    TTransponderDefaultsPage* m_defaultsPage = nullptr;
+    TModulePage* m_modulePage = nullptr;
+    TTransponderPage* m_transponderPage = nullptr;
+    TTableCommands* m_commands = nullptr;
 
     // The dialogs live as long as the window and are reused.
     TPassword_Dlg* m_passwordDialog = nullptr;
