@@ -301,8 +301,7 @@ void TMain_Dlg::Aktualisieren1Click() {
         root->setExpanded(true);
     });
     if (!found)
-        m_prompter.message(this, QStringLiteral("Es wurden keine Kelvora compact gefunden."),
-                           MsgIcon::Warning);
+        m_prompter.message(this, ops::kNoDevicesFoundText, MsgIcon::Warning);
 }
 
 void TMain_Dlg::ManuellClick() {

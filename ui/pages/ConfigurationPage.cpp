@@ -5,7 +5,9 @@
 #include "ops/FileOperation.h"
 #include "ops/FtpLink.h"
 #include "ops/Messages.h"
+#include "ops/Notices.h"
 #include "ui/ImageList.h"
+#include "ui/NoticeBox.h"
 #include "ui/Prompter.h"
 #include "ui/WaitCursor.h"
 #include "ui/pages/PageFrame.h"
@@ -16,12 +18,6 @@
 
 namespace {
 
-const QString kRetryText =
-    QStringLiteral("Es ist ein Fehler aufgetreten. Bitte versuchen Sie den Vorgang erneut.");
-const QString kLoadFailedText =
-    QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht geladen werden.");
-const QString kSaveFailedText =
-    QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht gespeichert werden.");
 const QString kActivateQuestion = QStringLiteral(
     "Die Konfiguration wurde erfolgreich gespeichert. Soll die Konfiguration gleich aktiviert werden ?");
 const QString kDoneText = QStringLiteral("Der Vorgang wurde erfolgreich durchgeführt.");
@@ -69,18 +65,9 @@ void TConfigurationPage::fill(TDeviceEntry& entry) {
 }
 
 bool TConfigurationPage::LoadFiles(ops::FileOperation& operation, TDeviceEntry& device) {
-    switch (ops::DownloadTables(operation)) {
-    case ops::Outcome::Ok:
-        break;
-    case ops::Outcome::FtpConnectFailed:
-        m_host.prompter().message(this, kRetryText, MsgIcon::Warning);
-        return false;
-    case ops::Outcome::TransferFailed:
-    case ops::Outcome::LoginFailed:
-    case ops::Outcome::FileAccessRefused:
-    case ops::Outcome::LocalFileFailed:
-    case ops::Outcome::CommandFailed:
-        m_host.prompter().message(this, kLoadFailedText, MsgIcon::Error);
+    const ops::Outcome outcome = ops::DownloadTables(operation);
+    if (outcome != ops::Outcome::Ok) {
+        ShowNotice(m_host.prompter(), this, ops::TablesLoadNotice(outcome));
         return false;
     }
     m_host.tablesCleared(device);
@@ -131,21 +118,9 @@ void TConfigurationPage::LoadConfig_BTNClick() {
 }
 
 bool TConfigurationPage::SaveFiles(ops::FileOperation& operation, TDeviceEntry& device) {
-    switch (ops::UploadTables(operation, device)) {
-    case ops::Outcome::Ok:
-        return true;
-    case ops::Outcome::FtpConnectFailed:
-        m_host.prompter().message(this, kRetryText, MsgIcon::Warning);
-        return false;
-    case ops::Outcome::TransferFailed:
-    case ops::Outcome::LocalFileFailed:
-    case ops::Outcome::LoginFailed:
-    case ops::Outcome::FileAccessRefused:
-    case ops::Outcome::CommandFailed:
-        m_host.prompter().message(this, kSaveFailedText, MsgIcon::Error);
-        return false;
-    }
-    return false;
+    const ops::Outcome outcome = ops::UploadTables(operation, device);
+    ShowNotice(m_host.prompter(), this, ops::TablesSaveNotice(outcome));
+    return outcome == ops::Outcome::Ok;
 }
 
 void TConfigurationPage::SaveConfig_BTNClick() {

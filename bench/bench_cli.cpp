@@ -1,0 +1,167 @@
+// bench_cli: `kelvora-cli backup --all` over 50 simulated controllers (kelvora-sim as a process of its
+// own, each controller with 16 modules and 1000 transponders), against the same operations called
+// directly: a search, then per controller the login and the backup, one after another.
+//
+// The search's mandated pauses (five empty polls of 100 ms after the last reply) are the only waits the
+// operations prescribe; a backup has none. So the command line may cost at most 10 % over the direct
+// calls plus those pauses, and its memory must stay flat: no growth per controller beyond 1 MB.
+// Usage: bench_cli [controllers]
+
+#include "cli/Run.h"
+#include "data/DeviceEntry.h"
+#include "device/Discovery.h"
+#include "device/NetworkTargets.h"
+#include "ops/Backup.h"
+#include "ops/DeviceList.h"
+#include "ops/FtpLink.h"
+#include "ops/Login.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0);
+    return probe.serverPort();
+}
+
+// Resident memory of this process in KiB.
+long residentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return 0;
+}
+
+double msSince(const QElapsedTimer& clock) {
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    const int controllers = argc > 1 ? std::clamp(QString::fromLocal8Bit(argv[1]).toInt(), 1, 200) : 50;
+    QTemporaryDir work;
+
+    const quint16 commandPort = freePort();
+    const quint16 ftpPort = freePort();
+    const quint16 discoveryPort = freePort();
+    QProcess simulator;
+    simulator.setStandardOutputFile(work.filePath(QStringLiteral("sim.log")));
+    simulator.setStandardErrorFile(work.filePath(QStringLiteral("sim.err")));
+    simulator.start(QStringLiteral(KELVORA_SIM_PATH),
+                    {QStringLiteral("--controllers"), QString::number(controllers),
+                     QStringLiteral("--command-port"), QString::number(commandPort),
+                     QStringLiteral("--ftp-port"), QString::number(ftpPort), QStringLiteral("--discovery"),
+                     QStringLiteral("127.0.0.1:%1").arg(discoveryPort), QStringLiteral("--data-dir"),
+                     work.filePath(QStringLiteral("sim")), QStringLiteral("--lifetime"),
+                     QStringLiteral("600")});
+    bool ready = false;
+    for (int i = 0; i < 400 && !ready; ++i) {
+        QThread::msleep(25);
+        QFile log(work.filePath(QStringLiteral("sim.log")));
+        ready = log.open(QIODevice::ReadOnly) && log.readAll().contains("search service on");
+    }
+    if (!ready) {
+        out << "kelvora-sim did not start" << Qt::endl;
+        return 1;
+    }
+    NetworkTargets targets;
+    targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
+    targets.discoveryPort = discoveryPort;
+    targets.commandPort = commandPort;
+    targets.ftpPort = ftpPort;
+    SetTargets(targets);
+    qputenv("KELVORA_USER", "admin");
+    qputenv("KELVORA_PASSWORD", "admin");
+    const QString user = QStringLiteral("admin");
+
+    // The operations called directly, as the window calls them.
+    QElapsedTimer clock;
+    clock.start();
+    ops::DeviceList devices;
+    devices.createDiscovery();
+    devices.search({});
+    const double searchMs = msSince(clock);
+    ops::FtpLink link;
+    int directOk = 0;
+    for (const auto& entry : devices.entries()) {
+        ops::StoreLogin(*entry, ops::LoginDevice(entry->IPAddress, user, user), user, user);
+        const QString folder = work.filePath(QStringLiteral("direkt/%1").arg(entry->Serial, 0, 16));
+        QDir().mkpath(folder);
+        directOk += ops::BackupConfiguration(*entry, link, folder) == ops::Outcome::Ok ? 1 : 0;
+    }
+    const double directMs = msSince(clock);
+    const int found = static_cast<int>(devices.size());
+
+    // The command line, in-process, its progress taken as the mark between two controllers.
+    std::vector<double> marks;
+    std::vector<long> memory;
+    QStringList lines;
+    cli::Console console;
+    console.out = [&](const QString& line) { lines << line; };
+    console.err = [&](const QString& line) { lines << line; };
+    console.progress = [&](const QString& line) {
+        if (line.startsWith(QLatin1Char('['))) {
+            marks.push_back(msSince(clock));
+            memory.push_back(residentKiB());
+        }
+    };
+    const long before = residentKiB();
+    clock.restart();
+    const int exitCode = cli::Run(
+        {QStringLiteral("backup"), QStringLiteral("--all"), work.filePath(QStringLiteral("cli"))}, console);
+    const double cliMs = msSince(clock);
+    const long after = residentKiB();
+
+    simulator.terminate();
+    simulator.waitForFinished(5000);
+
+    if (found != controllers || directOk != controllers || exitCode != 0) {
+        out << "found " << found << ", direct backups " << directOk << ", kelvora-cli exit " << exitCode
+            << Qt::endl;
+        for (const QString& line : lines)
+            out << "  " << line << Qt::endl;
+        work.setAutoRemove(false);
+        return 1;
+    }
+    const double budget = 1.10 * directMs;
+    out << controllers << " controllers, 16 modules and 1000 transponders each" << Qt::endl;
+    out << "direct calls: " << directMs << " ms (search " << searchMs << " ms, of which the mandated polls "
+        << TIPCInfo::kIdleCount * 100 << " ms at most; " << (directMs - searchMs) / controllers
+        << " ms per controller for login and backup)" << Qt::endl;
+    out << "kelvora-cli backup --all: " << cliMs << " ms, " << cliMs / directMs
+        << " x the direct calls (budget " << budget << " ms)" << Qt::endl;
+    if (marks.size() >= 2)
+        out << "  first controller started after " << marks.front() << " ms; then "
+            << (cliMs - marks.front()) / static_cast<double>(marks.size()) << " ms per controller"
+            << Qt::endl;
+    const std::size_t settled = std::min<std::size_t>(10, memory.size() - 1);
+    const double growthKiB = memory.size() > settled + 1
+                                 ? static_cast<double>(memory.back() - memory[settled]) /
+                                       static_cast<double>(memory.size() - 1 - settled)
+                                 : 0.0;
+    out << "resident memory: " << before << " KiB before, " << (memory.empty() ? 0 : memory[settled])
+        << " KiB at controller " << settled + 1 << ", " << (memory.empty() ? 0 : memory.back())
+        << " KiB at the last, " << after << " KiB after; growth " << growthKiB
+        << " KiB per controller (budget 1024)" << Qt::endl;
+    return cliMs <= budget && growthKiB <= 1024.0 ? 0 : 2;
+}
