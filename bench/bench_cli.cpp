@@ -16,26 +16,19 @@
 #include "ops/FtpLink.h"
 #include "ops/Login.h"
 
+#include "SimulatorProcess.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QThread>
 
 #include <algorithm>
 #include <vector>
 
 namespace {
-
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0);
-    return probe.serverPort();
-}
 
 // Resident memory of this process in KiB.
 long residentKiB() {
@@ -61,35 +54,12 @@ int main(int argc, char** argv) {
     const int controllers = argc > 1 ? std::clamp(QString::fromLocal8Bit(argv[1]).toInt(), 1, 200) : 50;
     QTemporaryDir work;
 
-    const quint16 commandPort = freePort();
-    const quint16 ftpPort = freePort();
-    const quint16 discoveryPort = freePort();
-    QProcess simulator;
-    simulator.setStandardOutputFile(work.filePath(QStringLiteral("sim.log")));
-    simulator.setStandardErrorFile(work.filePath(QStringLiteral("sim.err")));
-    simulator.start(QStringLiteral(KELVORA_SIM_PATH),
-                    {QStringLiteral("--controllers"), QString::number(controllers),
-                     QStringLiteral("--command-port"), QString::number(commandPort),
-                     QStringLiteral("--ftp-port"), QString::number(ftpPort), QStringLiteral("--discovery"),
-                     QStringLiteral("127.0.0.1:%1").arg(discoveryPort), QStringLiteral("--data-dir"),
-                     work.filePath(QStringLiteral("sim")), QStringLiteral("--lifetime"),
-                     QStringLiteral("600")});
-    bool ready = false;
-    for (int i = 0; i < 400 && !ready; ++i) {
-        QThread::msleep(25);
-        QFile log(work.filePath(QStringLiteral("sim.log")));
-        ready = log.open(QIODevice::ReadOnly) && log.readAll().contains("search service on");
-    }
-    if (!ready) {
+    SimulatorProcess simulator(work.path());
+    if (!simulator.start(controllers)) {
         out << "kelvora-sim did not start" << Qt::endl;
         return 1;
     }
-    NetworkTargets targets;
-    targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
-    targets.discoveryPort = discoveryPort;
-    targets.commandPort = commandPort;
-    targets.ftpPort = ftpPort;
-    SetTargets(targets);
+    SetTargets(simulator.targets());
     qputenv("KELVORA_USER", "admin");
     qputenv("KELVORA_PASSWORD", "admin");
     const QString user = QStringLiteral("admin");
@@ -132,8 +102,7 @@ int main(int argc, char** argv) {
     const double cliMs = msSince(clock);
     const long after = residentKiB();
 
-    simulator.terminate();
-    simulator.waitForFinished(5000);
+    simulator.stop();
 
     if (found != controllers || directOk != controllers || exitCode != 0) {
         out << "found " << found << ", direct backups " << directOk << ", kelvora-cli exit " << exitCode

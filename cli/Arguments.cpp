@@ -60,7 +60,7 @@ QList<CommandSpec> buildCommands() {
              "Ende steht eine Zusammenfassung."),
          {QStringLiteral("all")},
          {},
-         1,
+         2,
          2},
         {QStringLiteral("restore"),
          QStringLiteral("restore HOST DIR"),
@@ -99,7 +99,7 @@ QList<CommandSpec> buildCommands() {
              "kein neuer Eintrag dazugekommen ist."),
          {QStringLiteral("all"), QStringLiteral("delete-after")},
          {QStringLiteral("export")},
-         0,
+         1,
          1},
         {QStringLiteral("status"),
          QStringLiteral("status HOST"),
@@ -250,7 +250,13 @@ bool ParseArguments(const QStringList& arguments, Invocation& invocation, QStrin
         *error = QStringLiteral("Kein Befehl angegeben.");
         return false;
     }
-    const qsizetype n = invocation.operands.size();
+    // With --all the HOST operand is left out.
+    const bool all = invocation.flags.contains(QStringLiteral("all"));
+    const qsizetype n = invocation.operands.size() + (all ? 1 : 0);
+    if (all && n > command->maxOperands) {
+        *error = QStringLiteral("Mit --all wird kein HOST angegeben: %1").arg(invocation.operands.first());
+        return false;
+    }
     if (n < command->minOperands) {
         *error = QStringLiteral("Zu wenige Angaben für \"%1\".").arg(command->name);
         return false;

@@ -18,7 +18,7 @@ struct CommandSpec {
     QString description; // the rest of its help text
     QStringList flags;   // options without a value
     QStringList values;  // options with a value
-    int minOperands = 0;
+    int minOperands = 0; // HOST counted; a subcommand with --all takes one operand less
     int maxOperands = 0;
 };
 

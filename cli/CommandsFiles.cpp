@@ -49,10 +49,6 @@ bool backupOne(Site& site, TDeviceEntry& entry, const QString& root, const QStri
 
 int RunBackup(Site& site, const Invocation& invocation) {
     const bool all = invocation.has(QStringLiteral("all"));
-    if (invocation.operands.size() != (all ? 1 : 2))
-        return UsageError(site, invocation,
-                          all ? QStringLiteral("Mit --all wird nur DIR angegeben.")
-                              : QStringLiteral("Verlangt werden HOST (oder --all) und DIR."));
     const QString root = invocation.operands.last();
     if (QFileInfo(root).exists() && !QFileInfo(root).isDir())
         return UsageError(site, invocation, QStringLiteral("\"%1\" ist kein Ordner.").arg(root));

@@ -122,10 +122,6 @@ bool exportOne(Site& site, TDeviceEntry& entry, const LogTarget& target, bool de
 
 int RunLog(Site& site, const Invocation& invocation) {
     const bool all = invocation.has(QStringLiteral("all"));
-    if (invocation.operands.size() != (all ? 0 : 1))
-        return UsageError(site, invocation,
-                          all ? QStringLiteral("Mit --all wird kein HOST angegeben.")
-                              : QStringLiteral("Verlangt wird HOST (oder --all)."));
     if (!invocation.hasValue(QStringLiteral("export")) ||
         invocation.value(QStringLiteral("export")).isEmpty())
         return UsageError(site, invocation,

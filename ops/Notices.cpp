@@ -7,6 +7,8 @@
 
 #include <QDir>
 
+#include <optional>
+
 namespace ops {
 namespace {
 
@@ -43,170 +45,124 @@ Notice error(const QString& text) {
     return {text, Notice::Error};
 }
 
+// What one operation says for each of its outcomes; an outcome without words of its own gets `failed`.
+struct Wording {
+    Notice ok = {};
+    Notice failed = {};
+    std::optional<Notice> loginFailed = std::nullopt;
+    std::optional<Notice> accessRefused = std::nullopt;
+    std::optional<Notice> ftpRefused = std::nullopt;
+    std::optional<Notice> commandFailed = std::nullopt;
+};
+
+Notice pick(Outcome outcome, const Wording& wording) {
+    switch (outcome) {
+    case Outcome::Ok:
+        return wording.ok;
+    case Outcome::LoginFailed:
+        return wording.loginFailed.value_or(wording.failed);
+    case Outcome::FileAccessRefused:
+        return wording.accessRefused.value_or(wording.failed);
+    case Outcome::FtpConnectFailed:
+        return wording.ftpRefused.value_or(wording.failed);
+    case Outcome::CommandFailed:
+        return wording.commandFailed.value_or(wording.failed);
+    case Outcome::TransferFailed:
+    case Outcome::LocalFileFailed:
+        break;
+    }
+    return wording.failed;
+}
+
+// Where reading or exporting a copy of the logbook ended, when that is worth a message.
+std::optional<Notice> endNotice(logbook::LogEnd end, const logbook::TableViolation& violation,
+                                const QString& afterViolation) {
+    switch (end) {
+    case logbook::LogEnd::SeekError:
+        return error(kSeekErrorText);
+    case logbook::LogEnd::TableViolation:
+        return error(logbook::TableViolationText(violation) + afterViolation);
+    case logbook::LogEnd::Complete:
+    case logbook::LogEnd::ShortRead:
+    case logbook::LogEnd::Stopped:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 Notice BackupNotice(Outcome outcome) {
-    switch (outcome) {
-    case Outcome::Ok:
-        return info(kBackupDoneText);
-    case Outcome::FileAccessRefused:
-        return info(kLoadAccessRefusedText);
-    case Outcome::FtpConnectFailed:
-        return {}; // the controller's FTP server did not take the connection: nothing to report
-    case Outcome::TransferFailed:
-    case Outcome::LocalFileFailed:
-    case Outcome::LoginFailed:
-    case Outcome::CommandFailed:
-        break;
-    }
-    return error(kBackupFailedText);
+    // A connection the controller's FTP server did not take is not reported.
+    return pick(outcome, {.ok = info(kBackupDoneText),
+                          .failed = error(kBackupFailedText),
+                          .accessRefused = info(kLoadAccessRefusedText),
+                          .ftpRefused = Notice{}});
 }
 
 Notice RestoreNotice(Outcome outcome) {
-    switch (outcome) {
-    case Outcome::Ok:
-        return info(kRestoreDoneText);
-    case Outcome::FileAccessRefused:
-        return info(kSaveAccessRefusedText);
-    case Outcome::FtpConnectFailed:
-        return {}; // as with the backup: no message
-    case Outcome::TransferFailed:
-    case Outcome::LocalFileFailed:
-    case Outcome::LoginFailed:
-    case Outcome::CommandFailed:
-        break;
-    }
-    return error(kRestoreFailedText);
+    return pick(outcome, {.ok = info(kRestoreDoneText),
+                          .failed = error(kRestoreFailedText),
+                          .accessRefused = info(kSaveAccessRefusedText),
+                          .ftpRefused = Notice{}});
 }
 
 Notice UpdateNotice(Outcome outcome) {
-    switch (outcome) {
-    case Outcome::Ok:
-        return info(kUpdateDoneText);
-    case Outcome::FileAccessRefused:
-        return info(kUpdateAccessRefusedText);
-    case Outcome::FtpConnectFailed:
-        return error(kUpdateFtpFailedText);
-    case Outcome::TransferFailed:
-    case Outcome::LocalFileFailed:
-    case Outcome::LoginFailed:
-    case Outcome::CommandFailed:
-        break;
-    }
-    return info(kUpdateFailedText);
+    return pick(outcome, {.ok = info(kUpdateDoneText),
+                          .failed = info(kUpdateFailedText),
+                          .accessRefused = info(kUpdateAccessRefusedText),
+                          .ftpRefused = error(kUpdateFtpFailedText)});
 }
 
 Notice RestartNotice(Outcome outcome) {
-    return outcome == Outcome::Ok ? info(kRestartingText) : error(kConnectionFailedText);
+    return pick(outcome, {.ok = info(kRestartingText), .failed = error(kConnectionFailedText)});
 }
 
 Notice ModuleStatusNotice(Outcome outcome) {
-    return outcome == Outcome::LoginFailed ? error(kConnectionFailedText) : Notice{};
+    return pick(outcome, {.ok = Notice{}, .failed = Notice{}, .loginFailed = error(kConnectionFailedText)});
 }
 
 Notice TablesLoadNotice(Outcome outcome) {
-    switch (outcome) {
-    case Outcome::Ok:
-        return {};
-    case Outcome::FtpConnectFailed:
-        return {kRetryText, Notice::Warning};
-    case Outcome::TransferFailed:
-    case Outcome::LoginFailed:
-    case Outcome::FileAccessRefused:
-    case Outcome::LocalFileFailed:
-    case Outcome::CommandFailed:
-        break;
-    }
-    return error(kLoadFailedText);
+    return pick(outcome, {.ok = Notice{},
+                          .failed = error(kLoadFailedText),
+                          .ftpRefused = Notice{kRetryText, Notice::Warning}});
 }
 
 Notice TablesSaveNotice(Outcome outcome) {
-    switch (outcome) {
-    case Outcome::Ok:
-        return {};
-    case Outcome::FtpConnectFailed:
-        return {kRetryText, Notice::Warning};
-    case Outcome::TransferFailed:
-    case Outcome::LocalFileFailed:
-    case Outcome::LoginFailed:
-    case Outcome::FileAccessRefused:
-    case Outcome::CommandFailed:
-        break;
-    }
-    return error(kSaveFailedText);
+    return pick(outcome, {.ok = Notice{},
+                          .failed = error(kSaveFailedText),
+                          .ftpRefused = Notice{kRetryText, Notice::Warning}});
 }
 
 Notice LogbookReadNotice(const LogbookRead& read) {
-    switch (read.outcome) {
-    case Outcome::LoginFailed:
-        return error(kConnectionFailedText);
-    case Outcome::FileAccessRefused:
-        return info(kLoadAccessRefusedText);
-    case Outcome::CommandFailed:
-        return info(kNoEntriesText);
-    case Outcome::FtpConnectFailed:
-    case Outcome::TransferFailed:
-        return {};
-    case Outcome::LocalFileFailed:
+    // A failed FTP connection or download is not reported: the last good copy stays for the export.
+    if (read.outcome == Outcome::LocalFileFailed)
         return error(copyNotSavedText());
-    case Outcome::Ok:
-        break;
-    }
-    switch (read.content.end) {
-    case logbook::LogEnd::SeekError:
-        return error(kSeekErrorText);
-    case logbook::LogEnd::TableViolation:
-        return error(logbook::TableViolationText(read.content.violation) +
-                     QStringLiteral(" Die Einträge davor werden angezeigt."));
-    case logbook::LogEnd::Complete:
-    case logbook::LogEnd::ShortRead:
-    case logbook::LogEnd::Stopped:
-        break;
-    }
-    return {};
+    if (read.outcome != Outcome::Ok)
+        return pick(read.outcome, {.ok = Notice{},
+                                   .failed = Notice{},
+                                   .loginFailed = error(kConnectionFailedText),
+                                   .accessRefused = info(kLoadAccessRefusedText),
+                                   .commandFailed = info(kNoEntriesText)});
+    return endNotice(read.content.end, read.content.violation,
+                     QStringLiteral(" Die Einträge davor werden angezeigt."))
+        .value_or(Notice{});
 }
 
 Notice LogbookExportNotice(const LogbookExportResult& result, const QString& target) {
-    switch (result.outcome) {
-    case Outcome::Ok:
-        break;
-    case Outcome::LocalFileFailed:
+    if (result.outcome == Outcome::LocalFileFailed)
         return error(result.copyRead ? TargetNotWrittenText(target) : copyNotReadText());
-    case Outcome::LoginFailed:
-    case Outcome::FileAccessRefused:
-    case Outcome::FtpConnectFailed:
-    case Outcome::TransferFailed:
-    case Outcome::CommandFailed:
+    if (result.outcome != Outcome::Ok)
         return {}; // the export does not talk to the controller
-    }
-    switch (result.exported.end) {
-    case logbook::LogEnd::SeekError:
-        return error(kSeekErrorText);
-    case logbook::LogEnd::TableViolation:
-        return error(logbook::TableViolationText(result.exported.violation) +
-                     QStringLiteral(" Der Export wurde nicht durchgeführt."));
-    case logbook::LogEnd::Complete:
-    case logbook::LogEnd::ShortRead:
-    case logbook::LogEnd::Stopped:
-        break;
-    }
-    return info(kExportDoneText);
+    return endNotice(result.exported.end, result.exported.violation,
+                     QStringLiteral(" Der Export wurde nicht durchgeführt."))
+        .value_or(info(kExportDoneText));
 }
 
 Notice LogbookDeleteNotice(Outcome outcome) {
-    switch (outcome) {
-    case Outcome::Ok:
-        return info(kDeletedText);
-    case Outcome::LoginFailed:
-        return error(kConnectionFailedText);
-    case Outcome::CommandFailed:
-    case Outcome::FileAccessRefused:
-    case Outcome::FtpConnectFailed:
-    case Outcome::TransferFailed:
-    case Outcome::LocalFileFailed:
-        break;
-    }
-    return error(kDeleteFailedText);
+    return pick(outcome, {.ok = info(kDeletedText),
+                          .failed = error(kDeleteFailedText),
+                          .loginFailed = error(kConnectionFailedText)});
 }
 
 QString LogbookCountText(int count) {

@@ -537,14 +537,16 @@ void tst_cli::usageErrors_data() {
         QStringLiteral("Die Option --export verlangt einen Wert."));
     row("flag with a value", {QStringLiteral("find"), QStringLiteral("--json=ja")},
         QStringLiteral("Die Option --json hat keinen Wert."));
+    row("short option", {QStringLiteral("find"), QStringLiteral("-j")},
+        QStringLiteral("Unbekannte Option: -j"));
     row("no operand", {QStringLiteral("backup")}, QStringLiteral("Zu wenige Angaben für \"backup\"."));
     row("too many operands", {QStringLiteral("restart"), QStringLiteral("12AB3"), QStringLiteral("12AB4")},
         QStringLiteral("Zu viele Angaben für \"restart\": 12AB4"));
     row("backup HOST without DIR", {QStringLiteral("backup"), QStringLiteral("12AB3")},
-        QStringLiteral("Verlangt werden HOST (oder --all) und DIR."));
+        QStringLiteral("Zu wenige Angaben für \"backup\"."));
     row("backup --all with HOST",
         {QStringLiteral("backup"), QStringLiteral("--all"), QStringLiteral("12AB3"), QStringLiteral("x")},
-        QStringLiteral("Mit --all wird nur DIR angegeben."));
+        QStringLiteral("Mit --all wird kein HOST angegeben: 12AB3"));
     row("log without export", {QStringLiteral("log"), QStringLiteral("12AB3")},
         QStringLiteral("Verlangt wird --export DATEI oder --export DIR."));
     row("host neither address nor serial", {QStringLiteral("info"), QStringLiteral("lager.local")},
