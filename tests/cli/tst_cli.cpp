@@ -605,11 +605,11 @@ void tst_cli::helpForEverySubcommand() {
 
 void tst_cli::programExitCodes() {
     QVERIFY(m_site->start());
+    QString discoveryTarget = QStringLiteral("127.0.0.1:%1").arg(m_site->discovery.port());
     const auto run = [&](const QStringList& arguments, QByteArray* out, QByteArray* err) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("KELVORA_DISCOVERY_TARGET"),
-                           QStringLiteral("127.0.0.1:%1").arg(m_site->discovery.port()));
+        environment.insert(QStringLiteral("KELVORA_DISCOVERY_TARGET"), discoveryTarget);
         environment.insert(QStringLiteral("KELVORA_COMMAND_PORT"),
                            QString::number(m_site->controller(0).config().commandPort));
         environment.insert(QStringLiteral("KELVORA_FTP_PORT"),
@@ -637,6 +637,13 @@ void tst_cli::programExitCodes() {
     QCOMPARE(run({QStringLiteral("restart"), QStringLiteral("--help")}, &out, &err), 0);
     QVERIFY(out.startsWith("Aufruf: kelvora-cli restart HOST"));
     QCOMPARE(err, QByteArray());
+    // A malformed override stops it before anything is sent, as it stops the window.
+    discoveryTarget = QStringLiteral("127.0.0.1");
+    const std::size_t searchesBefore = m_site->discovery.received().size();
+    QCOMPARE(run({QStringLiteral("find")}, &out, &err), 2);
+    QCOMPARE(out, QByteArray());
+    QVERIFY(err.startsWith("Die Umgebungsvariable KELVORA_DISCOVERY_TARGET hat den ung\xC3\xBCltigen Wert"));
+    QCOMPARE(m_site->discovery.received().size(), searchesBefore);
 }
 
 QTEST_GUILESS_MAIN(tst_cli)
