@@ -32,6 +32,8 @@ public:
     void dropConnection(bool reset);
     // Reports the next transponder of CommandOptions::codeReads now (when a client is logged in).
     void pushCodeRead();
+    // Reports the next `count` transponders in one write (one TCP segment on loopback).
+    void pushCodeReads(int count);
 
 private:
     struct Chunk {
@@ -55,6 +57,7 @@ private:
     void enqueue(Chunk chunk);
     void writeQueued();
     int logRecords() const;
+    QByteArray nextCodeReadReply();
 
     SimController& m_controller;
     QTcpServer m_server;
