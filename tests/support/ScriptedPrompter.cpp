@@ -35,8 +35,10 @@ QString ScriptedPrompter::openFileName(QWidget*, const QString& caption, const Q
     return nextFile(fileAnswers);
 }
 
-QString ScriptedPrompter::saveFileName(QWidget*, const QString& caption, const QString&, const QString&) {
+QString ScriptedPrompter::saveFileName(QWidget*, const QString& caption, const QString&,
+                                       const QString& filter) {
     shown.push_back({QStringLiteral("save"), caption, MsgIcon::Information});
+    saveFilters << filter;
     return nextFile(fileAnswers);
 }
 

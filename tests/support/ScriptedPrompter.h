@@ -37,6 +37,7 @@ public:
     std::function<void(const QString&)> onMessage;
 
     std::vector<Shown> shown;
+    QStringList saveFilters; // the filter of every save dialog, in order
     int dialogsRun = 0;
 
     QStringList messages() const;
