@@ -32,6 +32,9 @@ public:
     void dropConnection(bool reset);
     // Reports the next transponder of CommandOptions::codeReads now (when a client is logged in).
     void pushCodeRead();
+    // A restarting device: the connection ends and new ones are refused until resume().
+    void suspend();
+    bool resume(QString* error = nullptr);
     // Reports the next `count` transponders in one write (one TCP segment on loopback).
     void pushCodeReads(int count);
 
@@ -56,7 +59,6 @@ private:
     void sendReply(QByteArray layout);
     void enqueue(Chunk chunk);
     void writeQueued();
-    int logRecords() const;
     QByteArray nextCodeReadReply();
 
     SimController& m_controller;

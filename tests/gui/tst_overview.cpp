@@ -116,7 +116,7 @@ void tst_Overview::writesTheReport() {
     const auto& shown = m_host->scripted.shown;
     QCOMPARE(int(shown.size()), 2);
     QCOMPARE(shown.at(0).kind, QStringLiteral("save"));
-    QCOMPARE(m_host->scripted.saveFilters, QStringList{csv ? kCsvFilter : kTextFilter});
+    QCOMPARE(m_host->scripted.filters, std::vector<QString>{csv ? kCsvFilter : kTextFilter});
     QCOMPARE(shown.at(1).kind, QStringLiteral("message"));
     QCOMPARE(shown.at(1).text, kSaved);
     QCOMPARE(shown.at(1).icon, MsgIcon::Information);
