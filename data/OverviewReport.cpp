@@ -5,6 +5,9 @@
 #include "device/Conversions.h"
 #include "device/Cp1252.h"
 
+#include <QStringBuilder>
+
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -76,6 +79,13 @@ private:
 } // namespace
 
 QString HoursLine(const std::uint8_t* dayMask) {
+    // "0" to "24", made once: a full table asks for some 100 000 of them.
+    static const std::array<QString, kHoursPerDay + 1> numbers = [] {
+        std::array<QString, kHoursPerDay + 1> n;
+        for (int i = 0; i <= kHoursPerDay; ++i)
+            n[static_cast<std::size_t>(i)] = QString::number(i);
+        return n;
+    }();
     QString line;
     int hour = 0;
     while (hour < kHoursPerDay) {
@@ -86,78 +96,147 @@ QString HoursLine(const std::uint8_t* dayMask) {
         const int from = hour;
         while (hour < kHoursPerDay && hourAllowed(dayMask, hour))
             ++hour;
-        line += line.isEmpty() ? QStringLiteral("    ") : QStringLiteral(",");
-        line +=
-            QString::number(from) + QStringLiteral("Uhr-") + QString::number(hour) + QStringLiteral("Uhr");
+        if (line.isEmpty())
+            line.reserve(4 + 12 * 12);
+        line += line.isEmpty() ? QLatin1String("    ") : QLatin1String(",");
+        line += numbers[static_cast<std::size_t>(from)];
+        line += QLatin1String("Uhr-");
+        line += numbers[static_cast<std::size_t>(hour)];
+        line += QLatin1String("Uhr");
     }
     return line;
 }
 
-QStringList TextOverview(const TDeviceEntry& entry, const Progress& progress) {
-    const std::vector<ModuleLabel> modules = moduleLabels(entry);
+namespace {
+
+// The reports are written line by line into a sink: a list of lines, or the file's bytes directly, so
+// that a full table's megabyte of text is never held twice.
+struct LineList {
     QStringList lines;
+    void add(const QString& line) { lines << line; }
+};
+
+struct FileText {
+    QByteArray bytes;
+    void add(const QString& line) {
+        const qsizetype at = bytes.size();
+        const qsizetype needed = at + line.size() + 2;
+        if (needed > bytes.capacity())
+            bytes.reserve(std::max(needed, 2 * bytes.capacity()));
+        bytes.resize(needed);
+        char* out = bytes.data() + at;
+        for (const QChar c : line) {
+            const char16_t u = c.unicode();
+            // ASCII and Latin-1 letters are their own Windows-1252 bytes; the rest is looked up.
+            if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+                *out++ = static_cast<char>(u);
+            else
+                *out++ = ToAnsi(QString(c)).at(0);
+        }
+        *out++ = '\r';
+        *out = '\n';
+    }
+};
+
+template <typename Sink> void writeText(const TDeviceEntry& entry, const Progress& progress, Sink& sink) {
+    // Every line that does not depend on the transponder is made once and shared by all of them.
+    const std::vector<ModuleLabel> modules = moduleLabels(entry);
+    std::vector<QString> moduleLines;
+    moduleLines.reserve(modules.size());
+    for (const ModuleLabel& module : modules)
+        moduleLines.push_back(QStringLiteral("    ") % module.text % QLatin1Char(' '));
+    std::array<QString, kDays> dayLines;
+    for (int row = 0; row < kDays; ++row)
+        dayLines[static_cast<std::size_t>(row)] =
+            QStringLiteral("  Berechtige Zeiten am ") %
+            QString::fromUtf16(kDayNames[static_cast<std::size_t>(row)]) % QLatin1Char(':');
+    const QString modulesLine = QStringLiteral("  Berechtige Lesemodule:");
+    const QString empty;
+
     ProgressSteps steps(progress, entry.Transponders.size());
     for (std::size_t i = 0; i < entry.Transponders.size(); ++i) {
         const TTransponderEntry& transponder = *entry.Transponders[i];
-        lines << QStringLiteral("Übersicht für ") + CharsToStr(transponder.Name, kNameHigh) +
-                     QStringLiteral(" (") + CodeToStr(transponder.Code, kCodeHigh) + QStringLiteral("):");
-        lines << QStringLiteral("  Berechtige Lesemodule:");
+        sink.add(QStringLiteral("Übersicht für ") % CharsToStr(transponder.Name, kNameHigh) %
+                 QStringLiteral(" (") % CodeToStr(transponder.Code, kCodeHigh) % QStringLiteral("):"));
+        sink.add(modulesLine);
         // Slot by slot: a module in two slots is listed twice, one with address 0 once per free slot,
         // and a slot whose module has left the table lists nothing.
         for (int slot = 0; slot < kModuleSlots; ++slot) {
             const std::uint16_t address = transponder.ModuleSlot(slot);
-            for (const ModuleLabel& module : modules) {
-                if (module.address == address)
-                    lines << QStringLiteral("    ") + module.text + QLatin1Char(' ');
+            for (std::size_t m = 0; m < modules.size(); ++m) {
+                if (modules[m].address == address)
+                    sink.add(moduleLines[m]);
             }
         }
-        lines << QString();
+        sink.add(empty);
         for (int row = 0; row < kDays; ++row) {
             const int day = DayOfReportRow(row);
             if (!(transponder.DayRestr & (1u << day)))
                 continue;
-            lines << QStringLiteral("  Berechtige Zeiten am ") + QString::fromUtf16(kDayNames[row]) +
-                         QLatin1Char(':');
-            lines << HoursLine(transponder.DayMask(day));
-            lines << QString();
+            sink.add(dayLines[static_cast<std::size_t>(row)]);
+            sink.add(HoursLine(transponder.DayMask(day)));
+            sink.add(empty);
         }
-        lines << QString();
+        sink.add(empty);
         steps.done(i);
     }
-    return lines;
 }
 
-QStringList CsvOverview(const TDeviceEntry& entry, const Progress& progress) {
+template <typename Sink> void writeCsv(const TDeviceEntry& entry, const Progress& progress, Sink& sink) {
     const std::vector<ModuleLabel> modules = moduleLabels(entry);
-    QStringList lines;
-    lines << QStringLiteral("Daten;;;Beschränkungen");
+    sink.add(QStringLiteral("Daten;;;Beschränkungen"));
     QString header = QStringLiteral("Name;Transpondercode;Aktiviert");
     for (const ModuleLabel& module : modules)
         header += QLatin1Char(';') + SpreadsheetField(module.text);
-    lines << header;
+    sink.add(header);
     ProgressSteps steps(progress, entry.Transponders.size());
+    QString row;
     for (std::size_t i = 0; i < entry.Transponders.size(); ++i) {
         const TTransponderEntry& transponder = *entry.Transponders[i];
-        QString row =
-            SpreadsheetField(CharsToStr(transponder.Name, kNameHigh)) + QLatin1Char(';') +
-            SpreadsheetField(CodeToStr(transponder.Code, kCodeHigh)) + QLatin1Char(';') +
-            ChooseStr((transponder.TransAkt() & 1) != 0, QStringLiteral("JA"), QStringLiteral("NEIN"));
+        row = SpreadsheetField(CharsToStr(transponder.Name, kNameHigh)) % QLatin1Char(';') %
+              SpreadsheetField(CodeToStr(transponder.Code, kCodeHigh)) % QLatin1Char(';') %
+              ChooseStr((transponder.TransAkt() & 1) != 0, QStringLiteral("JA"), QStringLiteral("NEIN"));
         for (const ModuleLabel& module : modules) {
             row += QLatin1Char(';');
             if (slotsHold(transponder, module.address))
                 row += QLatin1Char('X');
         }
-        lines << row;
+        sink.add(row);
         steps.done(i);
     }
-    return lines;
+}
+
+} // namespace
+
+QStringList TextOverview(const TDeviceEntry& entry, const Progress& progress) {
+    LineList sink;
+    writeText(entry, progress, sink);
+    return sink.lines;
+}
+
+QStringList CsvOverview(const TDeviceEntry& entry, const Progress& progress) {
+    LineList sink;
+    writeCsv(entry, progress, sink);
+    return sink.lines;
+}
+
+QByteArray TextOverviewFile(const TDeviceEntry& entry, const Progress& progress) {
+    FileText sink;
+    writeText(entry, progress, sink);
+    return sink.bytes;
+}
+
+QByteArray CsvOverviewFile(const TDeviceEntry& entry, const Progress& progress) {
+    FileText sink;
+    writeCsv(entry, progress, sink);
+    return sink.bytes;
 }
 
 QByteArray FileBytes(const QStringList& lines) {
-    if (lines.isEmpty())
-        return QByteArray();
-    const QString crlf = QStringLiteral("\r\n");
-    return ToAnsi(lines.join(crlf) + crlf);
+    FileText sink;
+    for (const QString& line : lines)
+        sink.add(line);
+    return sink.bytes;
 }
 
 } // namespace overview

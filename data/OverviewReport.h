@@ -28,7 +28,11 @@ using Progress = std::function<void(int percent)>;
 QStringList TextOverview(const TDeviceEntry& entry, const Progress& progress = {});
 QStringList CsvOverview(const TDeviceEntry& entry, const Progress& progress = {});
 
-// The lines as the file holds them.
+// The same reports as the file holds them, written straight into its bytes.
+QByteArray TextOverviewFile(const TDeviceEntry& entry, const Progress& progress = {});
+QByteArray CsvOverviewFile(const TDeviceEntry& entry, const Progress& progress = {});
+
+// Lines as a file holds them.
 QByteArray FileBytes(const QStringList& lines);
 
 // The hours line of one enabled day from its 3-byte hour mask: every maximal run of allowed hours as

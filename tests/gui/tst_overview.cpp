@@ -110,7 +110,7 @@ void tst_Overview::writesTheReport() {
     run(csv);
 
     const QByteArray expected =
-        overview::FileBytes(csv ? overview::CsvOverview(m_entry) : overview::TextOverview(m_entry));
+        csv ? overview::CsvOverviewFile(m_entry) : overview::TextOverviewFile(m_entry);
     QCOMPARE(testsupport::readFile(path(written)), expected);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{written}); // no temporary left
     const auto& shown = m_host->scripted.shown;

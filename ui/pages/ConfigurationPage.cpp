@@ -7,6 +7,7 @@
 #include "ops/Messages.h"
 #include "ui/ImageList.h"
 #include "ui/Prompter.h"
+#include "ui/SaveTarget.h"
 #include "ui/WaitCursor.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/PageHost.h"
@@ -14,8 +15,6 @@
 
 #include "data/OverviewReport.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QProgressBar>
 #include <QSaveFile>
 #include <QScopeGuard>
@@ -38,18 +37,6 @@ const QString kNoTablesText = QStringLiteral(
     "Keine Übersicht: Für dieses Kelvora compact ist keine Konfiguration geladen. Bitte laden Sie zuerst "
     "die Konfiguration.");
 const QString kOverviewCaption = QStringLiteral("Übersicht speichern");
-
-QString targetNotWrittenText(const QString& target) {
-    return QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.")
-        .arg(QDir::toNativeSeparators(target));
-}
-
-// The save dialog's default extension: added to a typed name that has none.
-QString withDefaultExtension(const QString& name, const QString& extension) {
-    if (QFileInfo(name).fileName().contains(QLatin1Char('.')))
-        return name;
-    return name + QLatin1Char('.') + extension;
-}
 
 // Written beside the chosen file and renamed over it once complete: an existing file is replaced only
 // by a whole report.
@@ -246,9 +233,8 @@ void TConfigurationPage::createOverview(Overview kind) {
     const auto progressDone = qScopeGuard([this] { m_ui->ProgressBar2->setValue(0); });
     m_progressPaint.invalidate();
     const overview::Progress progress = [this](int percent) { showOverviewProgress(percent); };
-    const QByteArray bytes =
-        overview::FileBytes(kind == Overview::Text ? overview::TextOverview(*device, progress)
-                                                   : overview::CsvOverview(*device, progress));
+    const QByteArray bytes = kind == Overview::Text ? overview::TextOverviewFile(*device, progress)
+                                                    : overview::CsvOverviewFile(*device, progress);
     m_ui->ProgressBar2->setValue(0);
 
     const QString filter = kind == Overview::Text ? QStringLiteral("Übersicht Textdatei *.TXT (*.TXT)")
@@ -257,9 +243,9 @@ void TConfigurationPage::createOverview(Overview kind) {
     const QString chosen = m_host.prompter().saveFileName(this, kOverviewCaption, QString(), filter);
     if (chosen.isEmpty())
         return;
-    const QString target = withDefaultExtension(chosen, extension);
+    const QString target = WithDefaultExtension(chosen, extension);
     if (!writeWhole(target, bytes)) {
-        m_host.prompter().message(this, targetNotWrittenText(target), MsgIcon::Error);
+        m_host.prompter().message(this, FileNotWrittenText(target), MsgIcon::Error);
         return;
     }
     m_host.prompter().message(this, kOverviewSavedText, MsgIcon::Information);

@@ -4,6 +4,7 @@
 #include "ui/ErrorHandler.h"
 #include "ui/ImageList.h"
 #include "ui/Prompter.h"
+#include "ui/SaveTarget.h"
 #include "ui/WaitCursor.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/PageHost.h"
@@ -11,7 +12,6 @@
 #include "ui_LogbookPage.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QTreeWidget>
 
@@ -39,18 +39,6 @@ QString copyNotReadText() {
     return QStringLiteral("Die Kopie des Logbuchs in \"%1\" kann nicht gelesen werden. Bitte lesen Sie das "
                           "Logbuch erneut ein.")
         .arg(QDir::toNativeSeparators(ops::LogbookCopyPath()));
-}
-
-QString targetNotWrittenText(const QString& target) {
-    return QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.")
-        .arg(QDir::toNativeSeparators(target));
-}
-
-// The save dialog's default extension: added to a typed name that has none.
-QString withDefaultExtension(const QString& name) {
-    if (QFileInfo(name).fileName().contains(QLatin1Char('.')))
-        return name;
-    return name + QLatin1Char('.') + kDefaultExtension;
 }
 
 // A list row with its sort keys computed once: a click on a column of a full ring sorts at once.
@@ -199,7 +187,7 @@ void TLogbookPage::Export_BTNClick() {
     QString target = prompter.saveFileName(this, QString(), QString(), kExportFilter);
     if (target.isEmpty())
         return;
-    target = withDefaultExtension(target);
+    target = WithDefaultExtension(target, kDefaultExtension);
     ops::LogbookExportResult result;
     {
         const WaitCursor wait;
@@ -209,7 +197,7 @@ void TLogbookPage::Export_BTNClick() {
     case ops::Outcome::Ok:
         break;
     case ops::Outcome::LocalFileFailed:
-        prompter.message(this, result.copyRead ? targetNotWrittenText(target) : copyNotReadText(),
+        prompter.message(this, result.copyRead ? FileNotWrittenText(target) : copyNotReadText(),
                          MsgIcon::Error);
         return;
     case ops::Outcome::LoginFailed:
