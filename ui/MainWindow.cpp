@@ -10,6 +10,7 @@
 #include "ui/Prompter.h"
 #include "ui/SettingsStore.h"
 #include "ui/WaitCursor.h"
+#include "ui/dialogs/ChooseCodeDialog.h"
 #include "ui/dialogs/ManualDialog.h"
 #include "ui/dialogs/PasswordDialog.h"
 #include "ui/pages/BackupSection.h"
@@ -73,6 +74,7 @@ TMain_Dlg::TMain_Dlg(Prompter& prompter, QWidget* parent)
     });
     connect(m_ftp, &ops::FtpLink::requestDone, this, [this] { m_progress->setValue(0); });
     m_passwordDialog = new TPassword_Dlg(this);
+    m_chooseCodeDialog = new TChooseCode_Dlg(this);
     m_manualDialog = new TManual_Dlg(this);
 
     resize(kInitialWidth, kInitialHeight);

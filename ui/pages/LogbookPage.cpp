@@ -5,13 +5,13 @@
 #include "ui/ImageList.h"
 #include "ui/NoticeBox.h"
 #include "ui/Prompter.h"
+#include "ui/SaveTarget.h"
 #include "ui/WaitCursor.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/PageHost.h"
 
 #include "ui_LogbookPage.h"
 
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QTreeWidget>
 
@@ -23,13 +23,6 @@ const QString kDescription =
 const QString kDeleteQuestion = QStringLiteral("Wollen Sie das Logbuch sicher löschen ?");
 const QString kExportFilter = QStringLiteral("Logbuch Export *.TXT (*.TXT)");
 const QString kDefaultExtension = QStringLiteral("TXT");
-
-// The save dialog's default extension: added to a typed name that has none.
-QString withDefaultExtension(const QString& name) {
-    if (QFileInfo(name).fileName().contains(QLatin1Char('.')))
-        return name;
-    return name + QLatin1Char('.') + kDefaultExtension;
-}
 
 // A list row with its sort keys computed once: a click on a column of a full ring sorts at once.
 class LogItem final : public QTreeWidgetItem {
@@ -141,7 +134,7 @@ void TLogbookPage::Export_BTNClick() {
     QString target = prompter.saveFileName(this, QString(), QString(), kExportFilter);
     if (target.isEmpty())
         return;
-    target = withDefaultExtension(target);
+    target = WithDefaultExtension(target, kDefaultExtension);
     ops::LogbookExportResult result;
     {
         const WaitCursor wait;
