@@ -5,11 +5,14 @@
 #include "cli/Run.h"
 #include "data/DeviceEntry.h"
 #include "data/Logbook.h"
+#include "data/OverviewReport.h"
 #include "data/TableFiles.h"
 #include "device/CommandSocket.h"
 #include "device/NetworkTargets.h"
 #include "ops/Backup.h"
 #include "ops/Messages.h"
+#include "ops/Notices.h"
+#include "ops/OverviewFile.h"
 #include "sim/DiscoveryService.h"
 #include "sim/SimController.h"
 #include "support/TestSupport.h"
@@ -147,6 +150,10 @@ private Q_SLOTS:
     void backupAllGoesOnPastAFailure();
     void backupFolderPerSerialAndTime();
     void restoreAndStatus();
+    void reportIsTheWindowsOverview_data();
+    void reportIsTheWindowsOverview();
+    void reportRefusals_data();
+    void reportRefusals();
     void logExportDeletesOnlyAfterACompleteExport_data();
     void logExportDeletesOnlyAfterACompleteExport();
     void credentialsFile_data();
@@ -292,6 +299,35 @@ QByteArray logRecord(std::uint8_t type, std::uint8_t status, std::uint8_t second
     return QByteArray(reinterpret_cast<const char*>(&r), sizeof r);
 }
 
+// Two transponders over the modules "Tor" (0x12) and "Lager" (0x3): slots, days and hours, names
+// with umlauts, a code in both forms.
+QByteArray transponderRecords() {
+    TTransponderEntry first{};
+    std::memcpy(first.Name, "J\xFCrgen", 6);
+    const std::uint8_t code[11] = {0, 0, 0, 0, 0, 0, 0, 0x12, 0x34, 0x56, 0xFF};
+    std::memcpy(first.Code, code, sizeof code);
+    first.setTransAkt(1);
+    first.setModuleSlot(0, 0x3);
+    first.setModuleSlot(1, 0x12);
+    first.DayMask(1)[1] = 0x0F; // Montag 8 to 12
+    first.DayRestr = 0x02;
+    TTransponderEntry second{};
+    std::memcpy(second.Name, "=Summe", 6);
+    std::memcpy(second.Code, "+4711", 5);
+    second.setTransAkt(2);
+    second.setModuleSlot(0, 0x12);
+    return QByteArray(reinterpret_cast<const char*>(&first), sizeof first) +
+           QByteArray(reinterpret_cast<const char*>(&second), sizeof second);
+}
+
+// The overview the window writes for the tables in these two files.
+QByteArray windowOverview(const QString& modules, const QString& transponders, bool csv) {
+    TDeviceEntry entry;
+    if (!ReadTableFile(modules, entry.Modules) || !ReadTableFile(transponders, entry.Transponders))
+        return QByteArray();
+    return csv ? overview::CsvOverviewFile(entry) : overview::TextOverviewFile(entry);
+}
+
 } // namespace
 
 void tst_cli::backupAllGoesOnPastAFailure_data() {
@@ -391,6 +427,100 @@ void tst_cli::restoreAndStatus() {
     QCOMPARE(testsupport::readFile(m_site->controller(1).dataFile(QStringLiteral("module.dat"))), modules);
     QCOMPARE(testsupport::readFile(m_site->controller(1).dataFile(QStringLiteral("trans.dat"))),
              transponders);
+}
+
+void tst_cli::reportIsTheWindowsOverview_data() {
+    QTest::addColumn<bool>("fromBackup");
+    QTest::addColumn<bool>("csv");
+    QTest::addColumn<QByteArray>("head"); // the report's first bytes
+
+    const QByteArray textHead = "\xDC"
+                                "bersicht f\xFCr J\xFCrgen (123456):\r\n"
+                                "  Berechtige Lesemodule:\r\n"
+                                "    Lager (0x3) \r\n"
+                                "    Tor (0x12) \r\n";
+    const QByteArray csvHead = "Daten;;;Beschr\xE4nkungen\r\n"
+                               "Name;Transpondercode;Aktiviert;Tor (0x12);Lager (0x3)\r\n"
+                               "J\xFCrgen;123456;JA;X;X\r\n"
+                               "'=Summe;'+4711;NEIN;X;\r\n";
+    QTest::newRow("text from a backup folder") << true << false << textHead;
+    QTest::newRow("csv from a backup folder") << true << true << csvHead;
+    QTest::newRow("text from the controller") << false << false << textHead;
+    QTest::newRow("csv from the controller") << false << true << csvHead;
+}
+
+void tst_cli::reportIsTheWindowsOverview() {
+    QFETCH(bool, fromBackup);
+    QFETCH(bool, csv);
+    QFETCH(QByteArray, head);
+    sim::SimController& controller = m_site->controller(0);
+    QVERIFY(m_site->start());
+    const QString modules = controller.dataFile(QStringLiteral("module.dat"));
+    const QString transponders = controller.dataFile(QStringLiteral("trans.dat"));
+    QVERIFY(testsupport::writeFile(modules, moduleRecord("Tor", 0x12) + moduleRecord("Lager", 0x3)));
+    QVERIFY(testsupport::writeFile(transponders, transponderRecords()));
+    QString source = QStringLiteral("127.0.0.2");
+    if (fromBackup) {
+        QCOMPARE(m_site->run({QStringLiteral("backup"), QStringLiteral("12AB3"), m_work->path()}), 0);
+        const QStringList folders = foldersWith(m_work->path(), QStringLiteral("trans.dat"));
+        QCOMPARE(folders.size(), 1);
+        source = folders.first();
+    }
+    const qsizetype eventsBefore = controller.events().size();
+    const QString target =
+        m_work->filePath(csv ? QStringLiteral("Übersicht.csv") : QStringLiteral("Übersicht.txt"));
+    QVERIFY(testsupport::writeFile(target, "alter Inhalt"));
+
+    QCOMPARE(m_site->run({QStringLiteral("report"), source,
+                          csv ? QStringLiteral("--csv") : QStringLiteral("--text"), target}),
+             0);
+
+    const QByteArray written = testsupport::readFile(target);
+    QCOMPARE(written, windowOverview(modules, transponders, csv));
+    QCOMPARE(written.left(head.size()), head);
+    const QString saved = ops::kOverviewSavedText + QStringLiteral(" Datei: ") + target;
+    QCOMPARE(m_site->out, QStringList({fromBackup ? saved : label(0) + QStringLiteral(": ") + saved}));
+    QCOMPARE(m_site->err, QStringList());
+    if (fromBackup) // no controller is asked for a backup folder
+        QCOMPARE(controller.events().size(), eventsBefore);
+}
+
+void tst_cli::reportRefusals_data() {
+    QTest::addColumn<QStringList>("files"); // written into the backup folder
+    QTest::addColumn<QString>("target");    // below the work folder
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message"); // %1: the target's path
+
+    const QStringList both = {QStringLiteral("module.dat"), QStringLiteral("trans.dat")};
+    QTest::newRow("transponder table missing")
+        << QStringList({QStringLiteral("module.dat")}) << QStringLiteral("bericht.txt") << 1
+        << ops::kBackupFilesMissingText;
+    QTest::newRow("folder of the target missing")
+        << both << QStringLiteral("fehlt/bericht.txt") << 1
+        << QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.");
+    QTest::newRow("target is a folder") << both << QStringLiteral("sicherung") << 1
+                                        << QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.");
+}
+
+void tst_cli::reportRefusals() {
+    QFETCH(QStringList, files);
+    QFETCH(QString, target);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    const QString folder = m_work->filePath(QStringLiteral("sicherung"));
+    QVERIFY(QDir().mkpath(folder));
+    for (const QString& file : files) {
+        const QByteArray bytes =
+            file == QStringLiteral("trans.dat") ? transponderRecords() : moduleRecord("Tor", 0x12);
+        QVERIFY(testsupport::writeFile(QDir(folder).filePath(file), bytes));
+    }
+    const QString path = m_work->filePath(target);
+
+    QCOMPARE(m_site->run({QStringLiteral("report"), folder, QStringLiteral("--text"), path}), exitCode);
+
+    QCOMPARE(m_site->out, QStringList());
+    QCOMPARE(m_site->err, expectedLines(message, path));
+    QVERIFY(!QFileInfo(path).isFile());
 }
 
 void tst_cli::logExportDeletesOnlyAfterACompleteExport_data() {
@@ -566,6 +696,15 @@ void tst_cli::usageErrors_data() {
         {QStringLiteral("ipconfig"), QStringLiteral("12AB3"), QStringLiteral("--ip=10.0.0"),
          QStringLiteral("--mask=255.0.0.0"), QStringLiteral("--gateway=10.0.0.1")},
         QStringLiteral("Keine gültige Adresse für --ip: 10.0.0"));
+    row("report without a target", {QStringLiteral("report"), QStringLiteral("12AB3")},
+        QStringLiteral("Verlangt wird --text DATEI oder --csv DATEI."));
+    row("report to one file twice",
+        {QStringLiteral("report"), QStringLiteral("12AB3"), QStringLiteral("--text=a"),
+         QStringLiteral("--csv=a")},
+        QStringLiteral("--text und --csv nennen dieselbe Datei."));
+    row("report from neither folder nor host",
+        {QStringLiteral("report"), QStringLiteral("keine/sicherung"), QStringLiteral("--csv=a")},
+        QStringLiteral("Weder ein vorhandener Ordner noch ein gültiger HOST: keine/sicherung"));
     row("no credentials", {QStringLiteral("restart"), QStringLiteral("12AB3")},
         QStringLiteral(
             "Keine Zugangsdaten: Bitte setzen Sie KELVORA_USER und KELVORA_PASSWORD oder geben Sie mit "

@@ -6,6 +6,7 @@
 #include "ops/FtpLink.h"
 #include "ops/Messages.h"
 #include "ops/Notices.h"
+#include "ops/OverviewFile.h"
 #include "ui/ImageList.h"
 #include "ui/NoticeBox.h"
 #include "ui/Prompter.h"
@@ -18,7 +19,6 @@
 #include "data/OverviewReport.h"
 
 #include <QProgressBar>
-#include <QSaveFile>
 #include <QScopeGuard>
 
 namespace {
@@ -28,18 +28,10 @@ const QString kActivateQuestion = QStringLiteral(
 const QString kDoneText = QStringLiteral("Der Vorgang wurde erfolgreich durchgeführt.");
 const QString kNotLoadedText = QStringLiteral("Keine Konfiguration geladen");
 
-const QString kOverviewSavedText = QStringLiteral("Die Übersicht wurde erfolgreich abgespeichert.");
 const QString kNoTablesText = QStringLiteral(
     "Keine Übersicht: Für dieses Kelvora compact ist keine Konfiguration geladen. Bitte laden Sie zuerst "
     "die Konfiguration.");
 const QString kOverviewCaption = QStringLiteral("Übersicht speichern");
-
-// Written beside the chosen file and renamed over it once complete: an existing file is replaced only
-// by a whole report.
-bool writeWhole(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-}
 
 // The bar is repainted at most this often while a report grows: a large table still shows its
 // progress, a small one is not slowed down by a hundred paints.
@@ -219,9 +211,9 @@ void TConfigurationPage::createOverview(Overview kind) {
     if (chosen.isEmpty())
         return;
     const QString target = WithDefaultExtension(chosen, extension);
-    if (!writeWhole(target, bytes)) {
+    if (!ops::SaveOverviewFile(target, bytes)) {
         m_host.prompter().message(this, FileNotWrittenText(target), MsgIcon::Error);
         return;
     }
-    m_host.prompter().message(this, kOverviewSavedText, MsgIcon::Information);
+    m_host.prompter().message(this, ops::kOverviewSavedText, MsgIcon::Information);
 }
