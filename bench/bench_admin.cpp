@@ -18,16 +18,16 @@
 #include "ops/ModuleStatus.h"
 #include "ops/Update.h"
 
+#include "SimulatorProcess.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QThread>
 
 #include <algorithm>
 #include <functional>
@@ -55,12 +55,6 @@ for _ in range(rounds):
     times.append((time.perf_counter() - start) * 1000)
 print(statistics.median(times))
 )";
-
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0);
-    return probe.serverPort();
-}
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -111,35 +105,13 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 10;
     QTemporaryDir work;
 
-    const quint16 commandPort = freePort();
-    const quint16 ftpPort = freePort();
-    const quint16 discoveryPort = freePort();
-    QProcess simulator;
-    simulator.setStandardOutputFile(work.filePath(QStringLiteral("sim.log")));
-    simulator.setStandardErrorFile(work.filePath(QStringLiteral("sim.err")));
-    simulator.start(QStringLiteral(KELVORA_SIM_PATH),
-                    {QStringLiteral("--controllers"), QStringLiteral("1"), QStringLiteral("--first-address"),
-                     kAddress, QStringLiteral("--command-port"), QString::number(commandPort),
-                     QStringLiteral("--ftp-port"), QString::number(ftpPort), QStringLiteral("--discovery"),
-                     QStringLiteral("127.0.0.1:%1").arg(discoveryPort), QStringLiteral("--data-dir"),
-                     work.filePath(QStringLiteral("sim")), QStringLiteral("--lifetime"),
-                     QStringLiteral("600")});
-    bool ready = false;
-    for (int i = 0; i < 200 && !ready; ++i) {
-        QThread::msleep(25);
-        QFile log(work.filePath(QStringLiteral("sim.log")));
-        ready = log.open(QIODevice::ReadOnly) && log.readAll().contains("search service on");
-    }
-    if (!ready) {
+    SimulatorProcess simulator(work.path());
+    if (!simulator.start(1, kAddress)) {
         out << "kelvora-sim did not start" << Qt::endl;
         return 1;
     }
-
-    NetworkTargets targets;
-    targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
-    targets.commandPort = commandPort;
-    targets.ftpPort = ftpPort;
-    SetTargets(targets);
+    const quint16 ftpPort = simulator.targets().ftpPort;
+    SetTargets(simulator.targets());
     TDeviceEntry entry;
     entry.IPAddress = kAddress;
     const QString user = QStringLiteral("admin");
@@ -188,12 +160,11 @@ int main(int argc, char** argv) {
             requestsOnly = timed(rounds, [&] { return session.socket().ReadModuleStatus(); });
     }
 
-    simulator.terminate();
-    simulator.waitForFinished(5000);
+    simulator.stop();
 
     if (backups.empty() || restores.empty() || uploads.empty() || ftpOnly.empty() || statusReads.empty() ||
         requestsOnly.empty()) {
-        out << "an operation failed (see " << work.filePath(QStringLiteral("sim.log")) << ")" << Qt::endl;
+        out << "an operation failed (see " << simulator.logPath() << ")" << Qt::endl;
         work.setAutoRemove(false);
         return 1;
     }

@@ -17,6 +17,9 @@ class TIPCInfo;
 
 namespace ops {
 
+// A search that nobody answered.
+inline const QString kNoDevicesFoundText = QStringLiteral("Es wurden keine Kelvora compact gefunden.");
+
 class DeviceList {
 public:
     using Entries = std::vector<std::unique_ptr<TDeviceEntry>>;

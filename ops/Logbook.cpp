@@ -77,8 +77,10 @@ LogbookRead ReadLogbook(const TDeviceEntry& entry, FtpLink& ftp, KeptLogbook& ke
         return read;
 
     TKLVSocket& socket = operation.session().socket();
-    if (!socket.ReadLogInfo() || socket.LogCount == 0) {
+    const bool answered = socket.ReadLogInfo();
+    if (!answered || socket.LogCount == 0) {
         read.outcome = Outcome::CommandFailed;
+        read.empty = answered;
         operation.finish();
         return read;
     }
@@ -163,6 +165,24 @@ Outcome DeleteLogbook(const TDeviceEntry& entry) {
     if (!session.login())
         return Outcome::LoginFailed;
     return session.socket().DeleteLog() ? Outcome::Ok : Outcome::CommandFailed;
+}
+
+LogbookDeleteAfterRead DeleteLogbookIfUnchanged(const TDeviceEntry& entry, int count, int position) {
+    LogbookDeleteAfterRead result;
+    CommandSession session(entry);
+    if (!session.login()) {
+        result.outcome = Outcome::LoginFailed;
+        return result;
+    }
+    TKLVSocket& socket = session.socket();
+    if (!socket.ReadLogInfo())
+        return result;
+    if (socket.LogCount != count || socket.LogPosition != position) {
+        result.changed = true;
+        return result;
+    }
+    result.outcome = socket.DeleteLog() ? Outcome::Ok : Outcome::CommandFailed;
+    return result;
 }
 
 } // namespace ops

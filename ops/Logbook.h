@@ -46,6 +46,7 @@ struct LogbookRead {
     Outcome outcome = Outcome::Ok;
     int count = 0;
     int position = 0;
+    bool empty = false; // CommandFailed because the controller reported no entries (not: no answer)
     logbook::LogbookContent content;
     bool replaced = false; // the local copy and `kept` hold this read now
 };
@@ -68,5 +69,16 @@ LogbookExportResult ExportLogbook(const KeptLogbook& kept, const QString& target
 
 // Command 107 alone: no file access, no keep-alive. Ok, LoginFailed or CommandFailed.
 Outcome DeleteLogbook(const TDeviceEntry& entry);
+
+// The delete that follows an export without a person watching: in one session the controller is asked
+// for its logbook's count and position again, and the logbook is deleted only when they are still those
+// of the read that was exported. An entry logged in between would otherwise be deleted unexported.
+struct LogbookDeleteAfterRead {
+    // Ok (deleted), LoginFailed, or CommandFailed: no answer to the logbook request (see changed), or
+    // the delete refused.
+    Outcome outcome = Outcome::CommandFailed;
+    bool changed = false; // the logbook moved on since the read: nothing was deleted
+};
+LogbookDeleteAfterRead DeleteLogbookIfUnchanged(const TDeviceEntry& entry, int count, int position);
 
 } // namespace ops

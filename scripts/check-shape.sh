@@ -13,10 +13,11 @@ declare -A allowed=(
   [data]="platform net device"
   [ops]="platform net device data"
   [ui]="platform net device data ops"
+  [cli]="platform net device data ops"
   [app]="platform net device data ops ui"
   [sim]="platform net device data"
 )
-layers="platform net device data ops ui app sim"
+layers="platform net device data ops ui cli app sim"
 for layer in $layers; do
   [ -d "$layer" ] || continue
   for other in $layers; do

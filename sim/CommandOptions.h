@@ -23,9 +23,12 @@ struct ModuleStatusEntry {
 // A transponder presented at a reader; codeField is the 11-byte field as the controller stores it
 // (0xFF in the last byte: right-aligned binary code).
 struct CodeReadReport {
-    QString readerName;
+    QString readerName; // up to 20 characters; a 20-character name fills its field without a NUL
     std::uint16_t readerAddress = 0;
     QByteArray codeField;
+    // Bytes 2 and 3 of the report: 1 and 0 mark a valid report; other values test the tool's filter.
+    std::uint8_t validByte = 1;
+    std::uint8_t reservedByte = 0;
 };
 
 struct CommandOptions {
@@ -63,6 +66,10 @@ struct CommandOptions {
     QList<CodeReadReport> codeReads = {
         {QStringLiteral("Haupteingang"), 0x01, QByteArray::fromHex("00000000000000123456FF")},
         {QStringLiteral("Lager Tor 2"), 0x02, QByteArray("12345\0\0\0\0\0\0", 11)},
+        // Names that fill the whole field, a code of all ten bytes and a text code of 11 characters
+        // without a terminator (more than a text-form record holds).
+        {QStringLiteral("Büro Geschäftsführer"), 0x12, QByteArray::fromHex("0123456789ABCDEF0123FF")},
+        {QStringLiteral("Seiteneingang Nord 1"), 0xAB, QByteArray("4711ABCDEF9", 11)},
     };
 
     // Shape of the replies: 1024 bytes like the device, or only the bytes of each layout; optionally

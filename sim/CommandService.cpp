@@ -327,18 +327,33 @@ void CommandService::pushCodeRead() {
     }
     if (!m_client || !m_loggedIn || options.codeReads.isEmpty())
         return;
+    sendReply(nextCodeReadReply());
+}
+
+void CommandService::pushCodeReads(int count) {
+    const CommandOptions& options = m_controller.config().command;
+    if (!m_client || !m_loggedIn || options.codeReads.isEmpty() || count <= 0)
+        return;
+    QByteArray replies;
+    for (int i = 0; i < count; ++i)
+        replies += shaped(nextCodeReadReply());
+    enqueue({replies, 0});
+}
+
+QByteArray CommandService::nextCodeReadReply() {
+    const CommandOptions& options = m_controller.config().command;
     const CodeReadReport& report = options.codeReads.at(m_codeReadIndex % options.codeReads.size());
     ++m_codeReadIndex;
     QByteArray reply = layout(200, kCodeReadReplyLength);
-    reply[2] = 1; // a valid report
-    reply[3] = 0;
+    reply[2] = static_cast<char>(report.validByte);
+    reply[3] = static_cast<char>(report.reservedByte);
     putWord(reply, 12, report.readerAddress);
     const QByteArray name = ToAnsi(report.readerName).left(20);
     reply.replace(14, name.size(), name);
     const QByteArray code = report.codeField.left(11);
     reply.replace(34, code.size(), code);
     m_controller.logEvent(QStringLiteral("code read %1").arg(report.readerName));
-    sendReply(reply);
+    return reply;
 }
 
 QByteArray CommandService::statusReply() const {

@@ -35,6 +35,8 @@ public:
     // A restarting device: the connection ends and new ones are refused until resume().
     void suspend();
     bool resume(QString* error = nullptr);
+    // Reports the next `count` transponders in one write (one TCP segment on loopback).
+    void pushCodeReads(int count);
 
 private:
     struct Chunk {
@@ -59,6 +61,7 @@ private:
     QByteArray shaped(QByteArray reply) const;
     void enqueue(Chunk chunk);
     void writeQueued();
+    QByteArray nextCodeReadReply();
 
     SimController& m_controller;
     QTcpServer m_server;

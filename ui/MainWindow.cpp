@@ -11,6 +11,7 @@
 #include "ui/SettingsStore.h"
 #include "ui/TableCommands.h"
 #include "ui/WaitCursor.h"
+#include "ui/dialogs/ChooseCodeDialog.h"
 #include "ui/dialogs/ManualDialog.h"
 #include "ui/dialogs/PasswordDialog.h"
 #include "ui/pages/BackupSection.h"
@@ -94,6 +95,7 @@ TMain_Dlg::TMain_Dlg(Prompter& prompter, QWidget* parent)
     });
     connect(m_ftp, &ops::FtpLink::requestDone, this, [this] { m_progress->setValue(0); });
     m_passwordDialog = new TPassword_Dlg(this);
+    m_chooseCodeDialog = new TChooseCode_Dlg(this);
     m_manualDialog = new TManual_Dlg(this);
 
     resize(kInitialWidth, kInitialHeight);
@@ -330,8 +332,7 @@ void TMain_Dlg::Aktualisieren1Click() {
         root->setExpanded(true);
     });
     if (!found)
-        m_prompter.message(this, QStringLiteral("Es wurden keine Kelvora compact gefunden."),
-                           MsgIcon::Warning);
+        m_prompter.message(this, ops::kNoDevicesFoundText, MsgIcon::Warning);
 }
 
 void TMain_Dlg::ManuellClick() {

@@ -30,6 +30,7 @@ class TInformationPage;
 class TLogbookPage;
 class TModuleStatusPage;
 class TUpdatePage;
+class TChooseCode_Dlg;
 class TManual_Dlg;
 class TPassword_Dlg;
 class TStartPage;
@@ -138,6 +139,7 @@ private:
 
     // The dialogs live as long as the window and are reused.
     TPassword_Dlg* m_passwordDialog = nullptr;
+    TChooseCode_Dlg* m_chooseCodeDialog = nullptr; // its rows stay from one code reading to the next
     TManual_Dlg* m_manualDialog = nullptr;
 
     std::function<void(const QUrl&)> m_openUrl;

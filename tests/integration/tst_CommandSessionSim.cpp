@@ -430,7 +430,8 @@ void tst_CommandSessionSim::codeReadNotifications() {
     QCOMPARE(reports.at(1).reader, QStringLiteral("Lager Tor 2"));
     QCOMPARE(int(reports.at(1).address), 2);
     QCOMPARE(reports.at(1).code, QStringLiteral("12345"));
-    QCOMPARE(reports.at(2).code, QStringLiteral("123456"));
+    QCOMPARE(reports.at(2).reader, QStringLiteral("Büro Geschäftsführer"));
+    QCOMPARE(reports.at(2).code, QStringLiteral("0123456789ABCDEF0123"));
     QVERIFY(!session.socket().ErrorFlag);
 }
 

@@ -1,8 +1,9 @@
 #include "ui/pages/BackupSection.h"
 
 #include "ops/Backup.h"
-#include "ops/Messages.h"
+#include "ops/Notices.h"
 #include "ui/ErrorHandler.h"
+#include "ui/NoticeBox.h"
 #include "ui/Prompter.h"
 #include "ui/WaitCursor.h"
 #include "ui/pages/PageHost.h"
@@ -44,22 +45,7 @@ void TBackupSection::StartBackup_BTNClick() {
         WaitCursor hourglass;
         outcome = ops::BackupConfiguration(*device, m_host.ftpLink(), folder);
     }
-    switch (outcome) {
-    case ops::Outcome::Ok:
-        prompter.message(this, ops::kBackupDoneText, MsgIcon::Information);
-        return;
-    case ops::Outcome::FileAccessRefused:
-        prompter.message(this, ops::kLoadAccessRefusedText, MsgIcon::Information);
-        return;
-    case ops::Outcome::FtpConnectFailed:
-        return; // the controller's FTP server did not take the connection: nothing to report
-    case ops::Outcome::TransferFailed:
-    case ops::Outcome::LocalFileFailed:
-    case ops::Outcome::LoginFailed:
-    case ops::Outcome::CommandFailed:
-        prompter.message(this, ops::kBackupFailedText, MsgIcon::Error);
-        return;
-    }
+    ShowNotice(prompter, this, ops::BackupNotice(outcome));
 }
 
 void TBackupSection::Restore_BTNClick() {
@@ -81,20 +67,5 @@ void TBackupSection::Restore_BTNClick() {
         WaitCursor hourglass;
         outcome = ops::RestoreConfiguration(*device, m_host.ftpLink(), folder);
     }
-    switch (outcome) {
-    case ops::Outcome::Ok:
-        prompter.message(this, ops::kRestoreDoneText, MsgIcon::Information);
-        return;
-    case ops::Outcome::FileAccessRefused:
-        prompter.message(this, ops::kSaveAccessRefusedText, MsgIcon::Information);
-        return;
-    case ops::Outcome::FtpConnectFailed:
-        return; // as with the backup: no message
-    case ops::Outcome::TransferFailed:
-    case ops::Outcome::LocalFileFailed:
-    case ops::Outcome::LoginFailed:
-    case ops::Outcome::CommandFailed:
-        prompter.message(this, ops::kRestoreFailedText, MsgIcon::Error);
-        return;
-    }
+    ShowNotice(prompter, this, ops::RestoreNotice(outcome));
 }

@@ -5,27 +5,37 @@
 #include "ops/FileOperation.h"
 #include "ops/FtpLink.h"
 #include "ops/Messages.h"
+#include "ops/Notices.h"
+#include "ops/OverviewFile.h"
 #include "ui/ImageList.h"
+#include "ui/NoticeBox.h"
 #include "ui/Prompter.h"
+#include "ui/SaveTarget.h"
 #include "ui/WaitCursor.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/PageHost.h"
 #include "ui_ConfigurationPage.h"
 
+#include "data/OverviewReport.h"
+
+#include <QProgressBar>
 #include <QScopeGuard>
 
 namespace {
 
-const QString kRetryText =
-    QStringLiteral("Es ist ein Fehler aufgetreten. Bitte versuchen Sie den Vorgang erneut.");
-const QString kLoadFailedText =
-    QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht geladen werden.");
-const QString kSaveFailedText =
-    QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht gespeichert werden.");
 const QString kActivateQuestion = QStringLiteral(
     "Die Konfiguration wurde erfolgreich gespeichert. Soll die Konfiguration gleich aktiviert werden ?");
 const QString kDoneText = QStringLiteral("Der Vorgang wurde erfolgreich durchgeführt.");
 const QString kNotLoadedText = QStringLiteral("Keine Konfiguration geladen");
+
+const QString kNoTablesText = QStringLiteral(
+    "Keine Übersicht: Für dieses Kelvora compact ist keine Konfiguration geladen. Bitte laden Sie zuerst "
+    "die Konfiguration.");
+const QString kOverviewCaption = QStringLiteral("Übersicht speichern");
+
+// The bar is repainted at most this often while a report grows: a large table still shows its
+// progress, a small one is not slowed down by a hundred paints.
+constexpr qint64 kProgressPaintMs = 20;
 
 } // namespace
 
@@ -38,10 +48,15 @@ TConfigurationPage::TConfigurationPage(PageHost& host, QWidget* parent)
                                              "durchführen."),
                               images::Configuration);
     m_ui->setupUi(body);
+    m_ui->ProgressBar2->setRange(0, 100);
     connect(m_ui->LoadConfig_BTN, &QPushButton::clicked, this,
             [this] { pages::Run(m_host, this, [this] { LoadConfig_BTNClick(); }); });
     connect(m_ui->SaveConfig_BTN, &QPushButton::clicked, this,
             [this] { pages::Run(m_host, this, [this] { SaveConfig_BTNClick(); }); });
+    connect(m_ui->StartAW_BTN, &QPushButton::clicked, this,
+            [this] { pages::Run(m_host, this, [this] { StartAW_BTNClick(); }); });
+    connect(m_ui->StartAWE_BTN, &QPushButton::clicked, this,
+            [this] { pages::Run(m_host, this, [this] { StartAWE_BTNClick(); }); });
 }
 
 TConfigurationPage::~TConfigurationPage() = default;
@@ -69,18 +84,9 @@ void TConfigurationPage::fill(TDeviceEntry& entry) {
 }
 
 bool TConfigurationPage::LoadFiles(ops::FileOperation& operation, TDeviceEntry& device) {
-    switch (ops::DownloadTables(operation)) {
-    case ops::Outcome::Ok:
-        break;
-    case ops::Outcome::FtpConnectFailed:
-        m_host.prompter().message(this, kRetryText, MsgIcon::Warning);
-        return false;
-    case ops::Outcome::TransferFailed:
-    case ops::Outcome::LoginFailed:
-    case ops::Outcome::FileAccessRefused:
-    case ops::Outcome::LocalFileFailed:
-    case ops::Outcome::CommandFailed:
-        m_host.prompter().message(this, kLoadFailedText, MsgIcon::Error);
+    const ops::Outcome outcome = ops::DownloadTables(operation);
+    if (outcome != ops::Outcome::Ok) {
+        ShowNotice(m_host.prompter(), this, ops::TablesLoadNotice(outcome));
         return false;
     }
     m_host.tablesCleared(device);
@@ -131,21 +137,9 @@ void TConfigurationPage::LoadConfig_BTNClick() {
 }
 
 bool TConfigurationPage::SaveFiles(ops::FileOperation& operation, TDeviceEntry& device) {
-    switch (ops::UploadTables(operation, device)) {
-    case ops::Outcome::Ok:
-        return true;
-    case ops::Outcome::FtpConnectFailed:
-        m_host.prompter().message(this, kRetryText, MsgIcon::Warning);
-        return false;
-    case ops::Outcome::TransferFailed:
-    case ops::Outcome::LocalFileFailed:
-    case ops::Outcome::LoginFailed:
-    case ops::Outcome::FileAccessRefused:
-    case ops::Outcome::CommandFailed:
-        m_host.prompter().message(this, kSaveFailedText, MsgIcon::Error);
-        return false;
-    }
-    return false;
+    const ops::Outcome outcome = ops::UploadTables(operation, device);
+    ShowNotice(m_host.prompter(), this, ops::TablesSaveNotice(outcome));
+    return outcome == ops::Outcome::Ok;
 }
 
 void TConfigurationPage::SaveConfig_BTNClick() {
@@ -175,4 +169,53 @@ void TConfigurationPage::SaveConfig_BTNClick() {
     }
     operation.finish();
     m_host.prompter().message(this, kDoneText, MsgIcon::Information);
+}
+
+void TConfigurationPage::StartAW_BTNClick() {
+    createOverview(Overview::Text);
+}
+
+void TConfigurationPage::StartAWE_BTNClick() {
+    createOverview(Overview::Csv);
+}
+
+void TConfigurationPage::showOverviewProgress(int percent) {
+    m_ui->ProgressBar2->setValue(percent);
+    if (!m_progressPaint.isValid() || m_progressPaint.elapsed() >= kProgressPaintMs) {
+        m_ui->ProgressBar2->repaint();
+        m_progressPaint.start();
+    }
+}
+
+void TConfigurationPage::createOverview(Overview kind) {
+    if (m_host.busy())
+        return;
+    const TDeviceEntry* device = m_host.currentDevice();
+    // The buttons stay enabled from the first load on, for whichever controller is selected.
+    if (!device || (device->Modules.empty() && device->Transponders.empty())) {
+        m_host.showStatus(kNoTablesText);
+        return;
+    }
+    m_host.showStatus(QString());
+    // No other command may start (and free these tables) while the report is built and written.
+    const CommandScope command = m_host.beginCommand();
+    const auto progressDone = qScopeGuard([this] { m_ui->ProgressBar2->setValue(0); });
+    m_progressPaint.invalidate();
+    const overview::Progress progress = [this](int percent) { showOverviewProgress(percent); };
+    const QByteArray bytes = kind == Overview::Text ? overview::TextOverviewFile(*device, progress)
+                                                    : overview::CsvOverviewFile(*device, progress);
+    m_ui->ProgressBar2->setValue(0);
+
+    const QString filter = kind == Overview::Text ? QStringLiteral("Übersicht Textdatei *.TXT (*.TXT)")
+                                                  : QStringLiteral("Übersicht Excel-Textdatei *.CSV (*.CSV)");
+    const QString extension = kind == Overview::Text ? QStringLiteral("TXT") : QStringLiteral("CSV");
+    const QString chosen = m_host.prompter().saveFileName(this, kOverviewCaption, QString(), filter);
+    if (chosen.isEmpty())
+        return;
+    const QString target = WithDefaultExtension(chosen, extension);
+    if (!ops::SaveOverviewFile(target, bytes)) {
+        m_host.prompter().message(this, FileNotWrittenText(target), MsgIcon::Error);
+        return;
+    }
+    m_host.prompter().message(this, ops::kOverviewSavedText, MsgIcon::Information);
 }

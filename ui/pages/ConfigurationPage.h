@@ -3,6 +3,7 @@
 // Page "Konfiguration": loading a controller's module and transponder tables into the tool, saving
 // and activating them, their statistics, and the overviews of all rights.
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <memory>
@@ -29,12 +30,19 @@ public:
 
     void LoadConfig_BTNClick();
     void SaveConfig_BTNClick();
+    // "Textübersicht erstellen", "Excelübersicht erstellen".
+    void StartAW_BTNClick();
+    void StartAWE_BTNClick();
 
 private:
+    enum class Overview { Text, Csv };
+    void createOverview(Overview kind);
+    void showOverviewProgress(int percent);
     bool LoadFiles(ops::FileOperation& operation, TDeviceEntry& device);
     bool SaveFiles(ops::FileOperation& operation, TDeviceEntry& device);
     void showStatistics(qsizetype modules, qsizetype transponders, const TDeviceEntry& entry);
 
     std::unique_ptr<Ui::ConfigurationPage> m_ui;
     PageHost& m_host;
+    QElapsedTimer m_progressPaint;
 };

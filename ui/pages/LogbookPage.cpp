@@ -1,17 +1,17 @@
 #include "ui/pages/LogbookPage.h"
 
-#include "ops/Messages.h"
+#include "ops/Notices.h"
 #include "ui/ErrorHandler.h"
 #include "ui/ImageList.h"
+#include "ui/NoticeBox.h"
 #include "ui/Prompter.h"
+#include "ui/SaveTarget.h"
 #include "ui/WaitCursor.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/PageHost.h"
 
 #include "ui_LogbookPage.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QTreeWidget>
 
@@ -20,38 +20,9 @@ namespace {
 const QString kDescription =
     QStringLiteral("Hier können Sie das Logbuch Ihres Kelvora compact auslesen. Für den automatischen\r\n"
                    "Export des Logbuchs bieten wir Ihnen ein eigenes Programm an.");
-const QString kNoEntriesText = QStringLiteral("Es sind keine Einträge im Logbuch vorhanden.");
-const QString kSeekErrorText = QStringLiteral("Error seeking in logfile.");
-const QString kExportDoneText = QStringLiteral("Der Export wurde erfolgreich durchgeführt.");
 const QString kDeleteQuestion = QStringLiteral("Wollen Sie das Logbuch sicher löschen ?");
-const QString kDeletedText = QStringLiteral("Das Logbuch wurde erfolgreich gelöscht.");
-const QString kDeleteFailedText =
-    QStringLiteral("Das Logbuch konnte nicht gelöscht werden. Bitte versuchen Sie den Vorgang erneut.");
 const QString kExportFilter = QStringLiteral("Logbuch Export *.TXT (*.TXT)");
 const QString kDefaultExtension = QStringLiteral("TXT");
-
-QString copyNotSavedText() {
-    return QStringLiteral("Die Kopie des Logbuchs kann im Ordner \"%1\" nicht gespeichert werden.")
-        .arg(QDir::toNativeSeparators(ops::LogbookFolder()));
-}
-
-QString copyNotReadText() {
-    return QStringLiteral("Die Kopie des Logbuchs in \"%1\" kann nicht gelesen werden. Bitte lesen Sie das "
-                          "Logbuch erneut ein.")
-        .arg(QDir::toNativeSeparators(ops::LogbookCopyPath()));
-}
-
-QString targetNotWrittenText(const QString& target) {
-    return QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.")
-        .arg(QDir::toNativeSeparators(target));
-}
-
-// The save dialog's default extension: added to a typed name that has none.
-QString withDefaultExtension(const QString& name) {
-    if (QFileInfo(name).fileName().contains(QLatin1Char('.')))
-        return name;
-    return name + QLatin1Char('.') + kDefaultExtension;
-}
 
 // A list row with its sort keys computed once: a click on a column of a full ring sorts at once.
 class LogItem final : public QTreeWidgetItem {
@@ -140,53 +111,17 @@ void TLogbookPage::Einlesen_BTNClick() {
         return;
     const CommandScope command = m_host.beginCommand();
     ops::LogbookReadSteps steps;
-    steps.counted = [this](int count) {
-        m_ui->Status_ST->setText(QStringLiteral("%1 Einträge im Logbuch").arg(count));
-    };
+    steps.counted = [this](int count) { m_ui->Status_ST->setText(ops::LogbookCountText(count)); };
     steps.connected = [this] { m_ui->Logbuch_LV->clear(); };
     ops::LogbookRead read;
     {
         const WaitCursor wait;
         read = ops::ReadLogbook(*device, m_host.ftpLink(), m_kept, steps);
     }
-    Prompter& prompter = m_host.prompter();
-    switch (read.outcome) {
-    case ops::Outcome::LoginFailed:
-        prompter.message(this, ops::kConnectionFailedText, MsgIcon::Error);
-        return;
-    case ops::Outcome::FileAccessRefused:
-        prompter.message(this, ops::kLoadAccessRefusedText, MsgIcon::Information);
-        return;
-    case ops::Outcome::CommandFailed:
-        prompter.message(this, kNoEntriesText, MsgIcon::Information);
-        return;
-    case ops::Outcome::FtpConnectFailed:
-    case ops::Outcome::TransferFailed:
-        // The controller's logbook is simply not there this time; the last good copy stays for the export.
-        return;
-    case ops::Outcome::LocalFileFailed:
+    // The records read so far are shown also when the copy could not be kept.
+    if (read.outcome == ops::Outcome::Ok || read.outcome == ops::Outcome::LocalFileFailed)
         addRows(read.content.records);
-        prompter.message(this, copyNotSavedText(), MsgIcon::Error);
-        return;
-    case ops::Outcome::Ok:
-        break;
-    }
-    addRows(read.content.records);
-    switch (read.content.end) {
-    case logbook::LogEnd::SeekError:
-        prompter.message(this, kSeekErrorText, MsgIcon::Error);
-        break;
-    case logbook::LogEnd::TableViolation:
-        prompter.message(this,
-                         logbook::TableViolationText(read.content.violation) +
-                             QStringLiteral(" Die Einträge davor werden angezeigt."),
-                         MsgIcon::Error);
-        break;
-    case logbook::LogEnd::Complete:
-    case logbook::LogEnd::ShortRead:
-    case logbook::LogEnd::Stopped:
-        break;
-    }
+    ShowNotice(m_host.prompter(), this, ops::LogbookReadNotice(read));
     if (read.replaced)
         m_ui->Export_BTN->setEnabled(true);
 }
@@ -199,42 +134,13 @@ void TLogbookPage::Export_BTNClick() {
     QString target = prompter.saveFileName(this, QString(), QString(), kExportFilter);
     if (target.isEmpty())
         return;
-    target = withDefaultExtension(target);
+    target = WithDefaultExtension(target, kDefaultExtension);
     ops::LogbookExportResult result;
     {
         const WaitCursor wait;
         result = ops::ExportLogbook(m_kept, target);
     }
-    switch (result.outcome) {
-    case ops::Outcome::Ok:
-        break;
-    case ops::Outcome::LocalFileFailed:
-        prompter.message(this, result.copyRead ? targetNotWrittenText(target) : copyNotReadText(),
-                         MsgIcon::Error);
-        return;
-    case ops::Outcome::LoginFailed:
-    case ops::Outcome::FileAccessRefused:
-    case ops::Outcome::FtpConnectFailed:
-    case ops::Outcome::TransferFailed:
-    case ops::Outcome::CommandFailed:
-        return; // the export does not talk to the controller
-    }
-    switch (result.exported.end) {
-    case logbook::LogEnd::SeekError:
-        prompter.message(this, kSeekErrorText, MsgIcon::Error);
-        return;
-    case logbook::LogEnd::TableViolation:
-        prompter.message(this,
-                         logbook::TableViolationText(result.exported.violation) +
-                             QStringLiteral(" Der Export wurde nicht durchgeführt."),
-                         MsgIcon::Error);
-        return;
-    case logbook::LogEnd::Complete:
-    case logbook::LogEnd::ShortRead:
-    case logbook::LogEnd::Stopped:
-        break;
-    }
-    prompter.message(this, kExportDoneText, MsgIcon::Information);
+    ShowNotice(prompter, this, ops::LogbookExportNotice(result, target));
 }
 
 void TLogbookPage::Delete_BTNClick() {
@@ -250,24 +156,11 @@ void TLogbookPage::Delete_BTNClick() {
         const WaitCursor wait;
         outcome = ops::DeleteLogbook(*device);
     }
-    switch (outcome) {
-    case ops::Outcome::Ok:
-        // The status line, "Export", the local copy and the kept values stay: the export still writes
-        // the logbook as it was last read.
-        prompter.message(this, kDeletedText, MsgIcon::Information);
+    ShowNotice(prompter, this, ops::LogbookDeleteNotice(outcome));
+    // The status line, "Export", the local copy and the kept values stay: the export still writes the
+    // logbook as it was last read.
+    if (outcome == ops::Outcome::Ok)
         m_ui->Logbuch_LV->clear();
-        return;
-    case ops::Outcome::LoginFailed:
-        prompter.message(this, ops::kConnectionFailedText, MsgIcon::Error);
-        return;
-    case ops::Outcome::CommandFailed:
-    case ops::Outcome::FileAccessRefused:
-    case ops::Outcome::FtpConnectFailed:
-    case ops::Outcome::TransferFailed:
-    case ops::Outcome::LocalFileFailed:
-        prompter.message(this, kDeleteFailedText, MsgIcon::Error);
-        return;
-    }
 }
 
 void TLogbookPage::Logbuch_LVColumnClick(int column) {

@@ -2,10 +2,11 @@
 
 #include "data/DeviceEntry.h"
 #include "data/ModuleStatusRows.h"
-#include "ops/Messages.h"
 #include "ops/ModuleStatus.h"
+#include "ops/Notices.h"
 #include "ui/ErrorHandler.h"
 #include "ui/ImageList.h"
+#include "ui/NoticeBox.h"
 #include "ui/Prompter.h"
 #include "ui/WaitCursor.h"
 #include "ui/pages/PageFrame.h"
@@ -48,18 +49,10 @@ void TModuleStatusPage::Start_BTNClick() {
         WaitCursor hourglass;
         read = ops::ReadModuleStatus(*device);
     }
-    switch (read.outcome) {
-    case ops::Outcome::Ok:
-        break;
-    case ops::Outcome::LoginFailed:
-        m_host.prompter().message(this, ops::kConnectionFailedText, MsgIcon::Error);
+    if (read.outcome != ops::Outcome::Ok) {
+        // No answer to the status request: the list keeps what it showed.
+        ShowNotice(m_host.prompter(), this, ops::ModuleStatusNotice(read.outcome));
         return;
-    case ops::Outcome::CommandFailed:
-    case ops::Outcome::FileAccessRefused:
-    case ops::Outcome::FtpConnectFailed:
-    case ops::Outcome::TransferFailed:
-    case ops::Outcome::LocalFileFailed:
-        return; // no answer to the status request: the list keeps what it showed
     }
     QTreeWidget* list = m_ui->Status_LV;
     list->clear();

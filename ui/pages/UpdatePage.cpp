@@ -1,9 +1,10 @@
 #include "ui/pages/UpdatePage.h"
 
-#include "ops/Messages.h"
+#include "ops/Notices.h"
 #include "ops/Update.h"
 #include "ui/ErrorHandler.h"
 #include "ui/ImageList.h"
+#include "ui/NoticeBox.h"
 #include "ui/Prompter.h"
 #include "ui/WaitCursor.h"
 #include "ui/pages/PageFrame.h"
@@ -50,23 +51,7 @@ void TUpdatePage::StartFirmware_BTNClick() {
         WaitCursor hourglass;
         outcome = ops::UploadUpdate(*device, m_host.ftpLink(), file);
     }
-    switch (outcome) {
-    case ops::Outcome::Ok:
-        prompter.message(this, ops::kUpdateDoneText, MsgIcon::Information);
-        return;
-    case ops::Outcome::FileAccessRefused:
-        prompter.message(this, ops::kUpdateAccessRefusedText, MsgIcon::Information);
-        return;
-    case ops::Outcome::FtpConnectFailed:
-        prompter.message(this, ops::kUpdateFtpFailedText, MsgIcon::Error);
-        return;
-    case ops::Outcome::TransferFailed:
-    case ops::Outcome::LocalFileFailed:
-    case ops::Outcome::LoginFailed:
-    case ops::Outcome::CommandFailed:
-        prompter.message(this, ops::kUpdateFailedText, MsgIcon::Information);
-        return;
-    }
+    ShowNotice(prompter, this, ops::UpdateNotice(outcome));
 }
 
 void TUpdatePage::OnlineFirmware_BTNClick() {
@@ -83,17 +68,5 @@ void TUpdatePage::Reboot_BTNClick() {
         WaitCursor hourglass;
         outcome = ops::RestartController(*device);
     }
-    switch (outcome) {
-    case ops::Outcome::Ok:
-        m_host.prompter().message(this, ops::kRestartingText, MsgIcon::Information);
-        return;
-    case ops::Outcome::LoginFailed:
-    case ops::Outcome::FileAccessRefused:
-    case ops::Outcome::FtpConnectFailed:
-    case ops::Outcome::TransferFailed:
-    case ops::Outcome::LocalFileFailed:
-    case ops::Outcome::CommandFailed:
-        m_host.prompter().message(this, ops::kConnectionFailedText, MsgIcon::Error);
-        return;
-    }
+    ShowNotice(m_host.prompter(), this, ops::RestartNotice(outcome));
 }

@@ -1,0 +1,107 @@
+#include "cli/Commands.h"
+
+#include "cli/Site.h"
+#include "data/DeviceEntry.h"
+#include "ops/ConfigTables.h"
+#include "ops/FileOperation.h"
+#include "ops/Messages.h"
+#include "ops/Notices.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace cli {
+
+int UsageError(const Site& site, const Invocation& invocation, const QString& reason) {
+    site.console().error(reason + QLatin1Char('\n') + UsageHint(invocation.command));
+    return kExitUsage;
+}
+
+bool LoadCredentials(Site& site, const Invocation& invocation) {
+    Credentials credentials;
+    QString error;
+    const bool loaded = invocation.hasValue(QStringLiteral("credentials"))
+                            ? credentials.loadFile(invocation.value(QStringLiteral("credentials")), &error)
+                            : credentials.loadEnvironment(&error);
+    if (!loaded) {
+        site.console().error(error);
+        return false;
+    }
+    site.setCredentials(std::move(credentials));
+    return true;
+}
+
+bool LoadTables(Site& site, TDeviceEntry& entry, QString* failure) {
+    ops::FileOperation operation(entry, site.ftp());
+    if (operation.open() == ops::Outcome::FileAccessRefused) {
+        *failure = ops::kLoadAccessRefusedText;
+        return false;
+    }
+    ops::ClearTables(entry);
+    const ops::Outcome outcome = ops::DownloadTables(operation);
+    if (outcome == ops::Outcome::Ok)
+        ops::ReadTables(entry);
+    else
+        *failure = ops::TablesLoadNotice(outcome).text;
+    operation.finish();
+    return outcome == ops::Outcome::Ok;
+}
+
+int ForEachController(Site& site, const Invocation& invocation, const QString& host, const QString& doneWord,
+                      const std::function<bool(TDeviceEntry&)>& operation,
+                      const std::function<bool()>& before) {
+    const Console& console = site.console();
+    const bool all = invocation.has(QStringLiteral("all"));
+    if (!all && !IsHostText(host))
+        return UsageError(site, invocation, QStringLiteral("Kein gültiger HOST: %1").arg(host));
+    if (!LoadCredentials(site, invocation))
+        return kExitUsage;
+    if (before && !before())
+        return kExitFailed;
+    if (!all) {
+        TDeviceEntry* entry = site.resolve(host);
+        return entry && site.login(*entry) && operation(*entry) ? kExitOk : kExitFailed;
+    }
+    const bool searched = site.search();
+    const std::vector<TDeviceEntry*> entries = site.entries();
+    if (entries.empty()) {
+        if (searched)
+            console.error(ops::kNoDevicesFoundText);
+        return kExitFailed;
+    }
+    QStringList failed;
+    const int total = static_cast<int>(entries.size());
+    for (int i = 0; i < total; ++i) {
+        TDeviceEntry& entry = *entries[static_cast<std::size_t>(i)];
+        console.step(QStringLiteral("[%1/%2] %3").arg(i + 1).arg(total).arg(Site::Label(entry)));
+        if (!site.login(entry) || !operation(entry))
+            failed << Site::Label(entry);
+    }
+    QString summary = QStringLiteral("Zusammenfassung: %1 von %2 Kelvora compact %3.")
+                          .arg(total - failed.size())
+                          .arg(total)
+                          .arg(doneWord);
+    if (!failed.isEmpty())
+        summary += QStringLiteral(" Fehlgeschlagen: ") + failed.join(QStringLiteral(", "));
+    if (!searched)
+        summary += QStringLiteral(" Die Suche wurde mit einem Fehler beendet.");
+    console.print(summary);
+    return failed.isEmpty() && searched ? kExitOk : kExitFailed;
+}
+
+QString TimeStamp(const QDateTime& when) {
+    return when.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+}
+
+QString FreePath(const QString& parent, const QString& base, const QString& suffix) {
+    const QDir dir(parent);
+    const auto taken = [](const QString& path) {
+        return QFileInfo::exists(path) || QFileInfo(path).isSymLink();
+    };
+    QString candidate = dir.filePath(base + suffix);
+    for (int n = 2; n <= 1000 && taken(candidate); ++n)
+        candidate = dir.filePath(QStringLiteral("%1-%2%3").arg(base).arg(n).arg(suffix));
+    return taken(candidate) ? QString() : candidate;
+}
+
+} // namespace cli

@@ -1,0 +1,169 @@
+// find, ipconfig, info, status, restart: the commands that move no files of their own.
+
+#include "cli/Commands.h"
+#include "cli/Site.h"
+#include "data/DeviceEntry.h"
+#include "data/DeviceInfoText.h"
+#include "data/ModuleStatusRows.h"
+#include "ops/ModuleStatus.h"
+#include "ops/Notices.h"
+#include "ops/Update.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <stdexcept>
+
+namespace cli {
+namespace {
+
+QString jsonText(const QJsonDocument& document) {
+    return QString::fromUtf8(document.toJson(QJsonDocument::Indented)).trimmed();
+}
+
+QJsonObject identity(const TDeviceEntry& entry) {
+    return {
+        {QStringLiteral("serial"), Site::SerialText(static_cast<std::uint32_t>(entry.Serial))},
+        {QStringLiteral("dhcp"), entry.DHCP},
+        {QStringLiteral("ip"), entry.IPAddress},
+        {QStringLiteral("mask"), entry.SubnetMask},
+        {QStringLiteral("gateway"), entry.Gateway},
+        {QStringLiteral("name"), entry.Name},
+    };
+}
+
+bool showInfo(const Site& site, bool json, const TDeviceEntry& entry) {
+    QStringList lines;
+    try {
+        DeviceInfoLines(entry.InfoValid, entry.Info, [&](const QString& line) {
+            lines << line;
+            if (!json)
+                site.console().print(line);
+        });
+    } catch (const std::range_error& e) {
+        // As on the page: the lines before the byte outside its table stay.
+        site.report(entry, QString::fromUtf8(e.what()), true);
+        return false;
+    }
+    if (!json) {
+        site.console().print(QStringLiteral("Name des Gerätes : %1").arg(entry.Name));
+        return true;
+    }
+    QJsonObject object = identity(entry);
+    object.insert(QStringLiteral("infoValid"), entry.InfoValid);
+    if (entry.InfoValid) {
+        const TDeviceInfo& info = entry.Info;
+        object.insert(
+            QStringLiteral("firmware"),
+            QStringLiteral("%1.%2").arg(info.FirmwareMajor).arg(info.FirmwareMinor, 2, 10, QLatin1Char('0')));
+        object.insert(QStringLiteral("language"), LanguageName(info.Language));
+        object.insert(QStringLiteral("version"), VersionName(info.Version));
+        object.insert(QStringLiteral("operatingMode"), OperatingModeName(info.OperatingMode));
+        object.insert(QStringLiteral("maxModules"), info.MaxModules());
+        object.insert(QStringLiteral("maxTransponders"), info.MaxTransponders());
+        object.insert(QStringLiteral("maxLogEntries"), info.MaxLogEntries());
+        object.insert(QStringLiteral("hardwareRevision"), info.HardwareRevision);
+    }
+    object.insert(QStringLiteral("lines"), QJsonArray::fromStringList(lines));
+    site.console().print(jsonText(QJsonDocument(object)));
+    return true;
+}
+
+bool showStatus(Site& site, TDeviceEntry& entry) {
+    // The rows are named from the module table, as on the page after "Konfiguration laden".
+    QString failure;
+    if (!LoadTables(site, entry, &failure))
+        site.report(entry, QStringLiteral("Ohne Modulnamen: ") + failure, true);
+    const ops::ModuleStatusRead read = ops::ReadModuleStatus(entry);
+    if (read.outcome != ops::Outcome::Ok) {
+        const ops::Notice notice = ops::ModuleStatusNotice(read.outcome);
+        // The window keeps its list as it was; a script must hear of it.
+        site.report(entry,
+                    notice.empty()
+                        ? QStringLiteral("Kelvora compact hat den Status der Lesemodule nicht gemeldet.")
+                        : notice.text,
+                    true);
+        return false;
+    }
+    for (const ModuleStatusRow& row : ModuleStatusRows(read.block, entry.Modules))
+        site.console().print(row.name + QLatin1Char('\t') + row.address + QLatin1Char('\t') + row.status);
+    return true;
+}
+
+} // namespace
+
+int RunFind(Site& site, const Invocation& invocation) {
+    const bool searched = site.search();
+    const std::vector<TDeviceEntry*> entries = site.entries();
+    if (invocation.has(QStringLiteral("json"))) {
+        QJsonArray list;
+        for (const TDeviceEntry* entry : entries)
+            list.append(identity(*entry));
+        site.console().print(jsonText(QJsonDocument(list)));
+    } else {
+        for (const TDeviceEntry* entry : entries) {
+            site.console().print(QStringLiteral("%1 %2 %3 %4 %5 %6")
+                                     .arg(Site::SerialText(static_cast<std::uint32_t>(entry->Serial)),
+                                          entry->DHCP ? QStringLiteral("1") : QStringLiteral("0"),
+                                          entry->IPAddress, entry->SubnetMask, entry->Gateway, entry->Name));
+        }
+    }
+    if (entries.empty() && searched)
+        site.console().error(ops::kNoDevicesFoundText);
+    return searched && !entries.empty() ? kExitOk : kExitFailed;
+}
+
+int RunIpConfig(Site& site, const Invocation& invocation) {
+    std::uint32_t serial = 0;
+    if (!ParseSerial(invocation.operands.value(0), serial))
+        return UsageError(site, invocation,
+                          QStringLiteral("Keine gültige Seriennummer: %1").arg(invocation.operands.value(0)));
+    const bool dhcp = invocation.has(QStringLiteral("dhcp"));
+    QStringList addresses;
+    for (const QString& name : {QStringLiteral("ip"), QStringLiteral("mask"), QStringLiteral("gateway")}) {
+        if (dhcp && invocation.hasValue(name))
+            return UsageError(site, invocation,
+                              QStringLiteral("--dhcp und --%1 schließen sich aus.").arg(name));
+        if (dhcp)
+            continue;
+        if (!invocation.hasValue(name))
+            return UsageError(site, invocation,
+                              QStringLiteral("Ohne --dhcp werden --ip, --mask und --gateway verlangt."));
+        // The window sends what was typed; a typo in a script would leave the controller unreachable.
+        if (!IsDottedAddress(invocation.value(name)))
+            return UsageError(
+                site, invocation,
+                QStringLiteral("Keine gültige Adresse für --%1: %2").arg(name, invocation.value(name)));
+        addresses << invocation.value(name);
+    }
+    TDeviceEntry entry;
+    entry.Serial = static_cast<std::int32_t>(serial);
+    site.deviceList().createDiscovery();
+    site.deviceList().sendIPConfig(entry, dhcp, addresses.value(0), addresses.value(1), addresses.value(2));
+    site.console().print(QStringLiteral("Die IP-Konfiguration wurde an Kelvora compact %1 gesendet.")
+                             .arg(Site::SerialText(serial)));
+    return kExitOk;
+}
+
+int RunInfo(Site& site, const Invocation& invocation) {
+    const bool json = invocation.has(QStringLiteral("json"));
+    return ForEachController(site, invocation, invocation.operands.value(0), QString(),
+                             [&](TDeviceEntry& entry) { return showInfo(site, json, entry); });
+}
+
+int RunStatus(Site& site, const Invocation& invocation) {
+    return ForEachController(site, invocation, invocation.operands.value(0), QString(),
+                             [&](TDeviceEntry& entry) { return showStatus(site, entry); });
+}
+
+int RunRestart(Site& site, const Invocation& invocation) {
+    return ForEachController(
+        site, invocation, invocation.operands.value(0), QString(), [&](TDeviceEntry& entry) {
+            const ops::Outcome outcome = ops::RestartController(entry);
+            site.report(entry, ops::RestartNotice(outcome).text, outcome != ops::Outcome::Ok);
+            return outcome == ops::Outcome::Ok;
+        });
+}
+
+} // namespace cli

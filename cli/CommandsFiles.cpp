@@ -1,0 +1,97 @@
+// backup, restore, update: the commands that move the controller's files.
+
+#include "cli/Commands.h"
+#include "cli/Site.h"
+#include "data/DeviceEntry.h"
+#include "ops/Backup.h"
+#include "ops/Notices.h"
+#include "ops/Update.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace cli {
+namespace {
+
+// The window says nothing when the controller's FTP server refuses the connection; a script must hear
+// of it, in the window's words for that case.
+QString noticeText(const ops::Notice& notice, ops::Outcome outcome) {
+    if (notice.empty() && outcome == ops::Outcome::FtpConnectFailed)
+        return ops::kUpdateFtpFailedText;
+    return notice.text;
+}
+
+bool backupOne(Site& site, TDeviceEntry& entry, const QString& root, const QString& stamp) {
+    const QString controllerFolder = QDir(root).filePath(Site::FolderName(entry));
+    const QString folder = QDir().mkpath(controllerFolder) ? FreePath(controllerFolder, stamp) : QString();
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        site.report(entry,
+                    QStringLiteral("Der Ordner \"%1\" kann nicht angelegt werden.")
+                        .arg(QDir::toNativeSeparators(folder.isEmpty() ? controllerFolder : folder)),
+                    true);
+        return false;
+    }
+    site.console().step(QStringLiteral("Sicherung von %1 ...").arg(Site::Label(entry)));
+    const ops::Outcome outcome = ops::BackupConfiguration(entry, site.ftp(), folder);
+    const QString text = noticeText(ops::BackupNotice(outcome), outcome);
+    if (outcome != ops::Outcome::Ok) {
+        // A failed backup leaves nothing in the folder: no empty time stamp either.
+        QDir().rmdir(folder);
+        QDir().rmdir(controllerFolder);
+        site.report(entry, text, true);
+        return false;
+    }
+    site.report(entry, text + QStringLiteral(" Ordner: ") + QDir::toNativeSeparators(folder), false);
+    return true;
+}
+
+} // namespace
+
+int RunBackup(Site& site, const Invocation& invocation) {
+    const bool all = invocation.has(QStringLiteral("all"));
+    const QString root = invocation.operands.last();
+    if (QFileInfo(root).exists() && !QFileInfo(root).isDir())
+        return UsageError(site, invocation, QStringLiteral("\"%1\" ist kein Ordner.").arg(root));
+    const QString stamp = TimeStamp(QDateTime::currentDateTime());
+    return ForEachController(site, invocation, all ? QString() : invocation.operands.first(),
+                             QStringLiteral("gesichert"),
+                             [&](TDeviceEntry& entry) { return backupOne(site, entry, root, stamp); });
+}
+
+int RunRestore(Site& site, const Invocation& invocation) {
+    const QString folder = invocation.operands.value(1);
+    // Checked before any connection is made, as in the window.
+    const auto folderComplete = [&] {
+        const ops::BackupFolderCheck check = ops::CheckBackupFolder(folder);
+        if (check.state != ops::BackupFolderCheck::Complete)
+            site.console().error(ops::BackupFolderRefusal(check));
+        return check.state == ops::BackupFolderCheck::Complete;
+    };
+    const auto restore = [&](TDeviceEntry& entry) {
+        site.console().step(QStringLiteral("Rücksicherung auf %1 ...").arg(Site::Label(entry)));
+        const ops::Outcome outcome = ops::RestoreConfiguration(entry, site.ftp(), folder);
+        site.report(entry, noticeText(ops::RestoreNotice(outcome), outcome), outcome != ops::Outcome::Ok);
+        return outcome == ops::Outcome::Ok;
+    };
+    return ForEachController(site, invocation, invocation.operands.value(0), QString(), restore,
+                             folderComplete);
+}
+
+int RunUpdate(Site& site, const Invocation& invocation) {
+    const QString file = invocation.operands.value(1);
+    const auto fileThere = [&] {
+        if (!QFileInfo(file).isFile())
+            site.console().error(
+                QStringLiteral("Die Datei \"%1\" ist nicht vorhanden.").arg(QDir::toNativeSeparators(file)));
+        return QFileInfo(file).isFile();
+    };
+    const auto upload = [&](TDeviceEntry& entry) {
+        site.console().step(QStringLiteral("Update von %1 ...").arg(Site::Label(entry)));
+        const ops::Outcome outcome = ops::UploadUpdate(entry, site.ftp(), file);
+        site.report(entry, ops::UpdateNotice(outcome).text, outcome != ops::Outcome::Ok);
+        return outcome == ops::Outcome::Ok;
+    };
+    return ForEachController(site, invocation, invocation.operands.value(0), QString(), upload, fileThere);
+}
+
+} // namespace cli

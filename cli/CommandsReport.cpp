@@ -1,0 +1,107 @@
+// report: the overviews of all transponders, from a backup folder or from a controller.
+
+#include "cli/Commands.h"
+#include "cli/Site.h"
+#include "data/DeviceEntry.h"
+#include "data/OverviewReport.h"
+#include "data/TableFiles.h"
+#include "ops/Backup.h"
+#include "ops/Notices.h"
+#include "ops/OverviewFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace cli {
+namespace {
+
+struct Target {
+    QString path;
+    QByteArray (*build)(const TDeviceEntry&, const overview::Progress&);
+};
+
+// Every overview asked for, written whole; the first failure is the message. Built from the tables as
+// they are, an empty table included: the configuration was read, so there is nothing to load first.
+bool writeReports(const QList<Target>& targets, const TDeviceEntry& entry, QString* failure,
+                  QStringList* written) {
+    for (const Target& target : targets) {
+        if (!ops::SaveOverviewFile(target.path, target.build(entry, {}))) {
+            *failure = ops::TargetNotWrittenText(target.path);
+            return false;
+        }
+        *written << QDir::toNativeSeparators(target.path);
+    }
+    return true;
+}
+
+QString savedText(const QStringList& written) {
+    return ops::kOverviewSavedText + QStringLiteral(" Datei: ") + written.join(QStringLiteral(", "));
+}
+
+// A backup folder as "backup" writes it: both tables must be there and whole, as for a restore.
+int reportFromFolder(Site& site, const QString& folder, const QList<Target>& targets) {
+    const ops::BackupFolderCheck check = ops::CheckBackupFolder(folder);
+    if (check.state != ops::BackupFolderCheck::Complete) {
+        site.console().error(ops::BackupFolderRefusal(check));
+        return kExitFailed;
+    }
+    TDeviceEntry entry;
+    const QDir dir(folder);
+    for (const QString& name : {ops::kModuleFileName, ops::kTransponderFileName}) {
+        const bool read = name == ops::kModuleFileName
+                              ? ReadTableFile(dir.filePath(name), entry.Modules)
+                              : ReadTableFile(dir.filePath(name), entry.Transponders);
+        if (!read) {
+            site.console().error(QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden.")
+                                     .arg(QDir::toNativeSeparators(dir.filePath(name))));
+            return kExitFailed;
+        }
+    }
+    QString failure;
+    QStringList written;
+    if (!writeReports(targets, entry, &failure, &written)) {
+        site.console().error(failure);
+        return kExitFailed;
+    }
+    site.console().print(savedText(written));
+    return kExitOk;
+}
+
+} // namespace
+
+int RunReport(Site& site, const Invocation& invocation) {
+    QList<Target> targets;
+    if (invocation.hasValue(QStringLiteral("text")))
+        targets.append({invocation.value(QStringLiteral("text")), &overview::TextOverviewFile});
+    if (invocation.hasValue(QStringLiteral("csv")))
+        targets.append({invocation.value(QStringLiteral("csv")), &overview::CsvOverviewFile});
+    if (targets.isEmpty())
+        return UsageError(site, invocation, QStringLiteral("Verlangt wird --text DATEI oder --csv DATEI."));
+    for (const Target& target : targets) {
+        if (target.path.isEmpty())
+            return UsageError(site, invocation, QStringLiteral("Der Dateiname fehlt."));
+    }
+    if (targets.size() == 2 &&
+        QFileInfo(targets[0].path).absoluteFilePath() == QFileInfo(targets[1].path).absoluteFilePath())
+        return UsageError(site, invocation, QStringLiteral("--text und --csv nennen dieselbe Datei."));
+
+    const QString source = invocation.operands.value(0);
+    // An existing folder is a backup, whatever its name looks like; no controller is asked.
+    if (QFileInfo(source).isDir())
+        return reportFromFolder(site, source, targets);
+    if (!IsHostText(source))
+        return UsageError(
+            site, invocation,
+            QStringLiteral("Weder ein vorhandener Ordner noch ein gültiger HOST: %1").arg(source));
+    return ForEachController(site, invocation, source, QString(), [&](TDeviceEntry& entry) {
+        site.console().step(QStringLiteral("Konfiguration von %1 laden ...").arg(Site::Label(entry)));
+        QString failure;
+        QStringList written;
+        const bool done =
+            LoadTables(site, entry, &failure) && writeReports(targets, entry, &failure, &written);
+        site.report(entry, done ? savedText(written) : failure, !done);
+        return done;
+    });
+}
+
+} // namespace cli

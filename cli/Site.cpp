@@ -1,0 +1,161 @@
+#include "cli/Site.h"
+
+#include "data/DeviceEntry.h"
+#include "device/ProgramFolder.h"
+#include "ops/Logbook.h"
+#include "ops/Login.h"
+#include "ops/Messages.h"
+
+#include <QStringList>
+
+#include <exception>
+
+namespace cli {
+
+Site::Site(const Console& console) : m_console(console), m_previousAppDir(AppDir()) {
+    m_ready = m_workDir.isValid();
+    if (!m_ready) {
+        m_console.error(
+            QStringLiteral("Der Arbeitsordner für die lokalen Kopien kann nicht angelegt werden."));
+        return;
+    }
+    // The window keeps its copies (the last read logbook, the tables in transfer) in the per-user
+    // folder; ours stay apart, owner-only, and go when the command ends.
+    SetAppDir(m_workDir.path());
+    ops::SetLogbookFolder(m_workDir.path());
+}
+
+Site::~Site() {
+    if (!m_ready)
+        return;
+    if (m_previousAppDir.isEmpty())
+        ClearAppDir();
+    else
+        SetAppDir(m_previousAppDir);
+    ops::SetLogbookFolder(QString());
+}
+
+bool Site::search() {
+    m_searched = true;
+    m_devices.clear();
+    try {
+        if (!m_devices.hasDiscovery())
+            m_devices.createDiscovery();
+        m_console.step(QStringLiteral("Suche nach Kelvora compact ..."));
+        m_devices.search({});
+    } catch (const std::exception& e) {
+        m_console.error(QString::fromUtf8(e.what()));
+        return false;
+    }
+    return true;
+}
+
+std::vector<TDeviceEntry*> Site::entries() const {
+    std::vector<TDeviceEntry*> list;
+    for (const auto& entry : m_devices.entries())
+        list.push_back(entry.get());
+    return list;
+}
+
+TDeviceEntry* Site::resolve(const QString& host) {
+    if (!m_searched)
+        search();
+    if (IsDottedAddress(host)) {
+        for (TDeviceEntry* entry : entries()) {
+            if (entry->IPAddress == host)
+                return entry;
+        }
+        // Not in the search (another segment, or it does not answer it): addressed directly, its serial
+        // number known after the login.
+        return &m_devices.addManual(QStringLiteral("0"), host);
+    }
+    std::uint32_t serial = 0;
+    if (ParseSerial(host, serial)) {
+        for (TDeviceEntry* entry : entries()) {
+            if (static_cast<std::uint32_t>(entry->Serial) == serial)
+                return entry;
+        }
+    }
+    m_console.error(QStringLiteral("Kelvora compact %1 wurde bei der Suche nicht gefunden.").arg(host));
+    return nullptr;
+}
+
+bool Site::login(TDeviceEntry& entry) {
+    const std::optional<Credential> credential = m_credentials.find(static_cast<std::uint32_t>(entry.Serial));
+    if (!credential) {
+        report(entry,
+               QStringLiteral("Keine Zugangsdaten für dieses Gerät (kein Eintrag für seine Seriennummer und "
+                              "kein Eintrag \"default\" in %1).")
+                   .arg(m_credentials.source()),
+               true);
+        return false;
+    }
+    m_console.step(QStringLiteral("Anmeldung bei %1 ...").arg(Label(entry)));
+    const ops::LoginResult result =
+        ops::LoginDevice(entry.IPAddress, credential->userName, credential->password);
+    if (!result.loggedIn) {
+        report(entry, ops::kConnectionFailedText, true);
+        return false;
+    }
+    ops::StoreLogin(entry, result, credential->userName, credential->password);
+    if (entry.Serial == 0 && result.infoValid)
+        entry.Serial = static_cast<std::int32_t>(result.info.Serial());
+    return true;
+}
+
+QString Site::Label(const TDeviceEntry& entry) {
+    QString label = entry.Serial != 0 ? SerialText(static_cast<std::uint32_t>(entry.Serial)) : QString();
+    if (!entry.Name.isEmpty())
+        label += (label.isEmpty() ? QString() : QStringLiteral(" ")) + entry.Name;
+    return label + QStringLiteral(" (%1)").arg(entry.IPAddress);
+}
+
+QString Site::SerialText(std::uint32_t serial) {
+    return QStringLiteral("%1").arg(serial, 5, 16, QLatin1Char('0')).toUpper();
+}
+
+QString Site::FolderName(const TDeviceEntry& entry) {
+    QString name;
+    for (const QChar c : entry.Name) {
+        // Characters no file system of the workstations takes in a name, and control characters.
+        const bool unsafe = c.unicode() < 0x20 || QStringLiteral("<>:\"/\\|?*").contains(c);
+        name += unsafe ? QLatin1Char('_') : c;
+    }
+    name = name.trimmed();
+    while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+        name.chop(1);
+    const QString serial = SerialText(static_cast<std::uint32_t>(entry.Serial));
+    return name.isEmpty() ? serial : serial + QLatin1Char('-') + name;
+}
+
+void Site::report(const TDeviceEntry& entry, const QString& text, bool failure) const {
+    const QString line = Label(entry) + QStringLiteral(": ") + ConsoleText(text);
+    if (failure)
+        m_console.error(line);
+    else
+        m_console.print(line);
+}
+
+bool IsDottedAddress(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    for (const QString& part : parts) {
+        if (part.isEmpty() || part.size() > 3)
+            return false;
+        for (const QChar c : part) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return false;
+        }
+        if (part.toInt() > 255)
+            return false;
+    }
+    return true;
+}
+
+bool IsHostText(const QString& text) {
+    std::uint32_t serial = 0;
+    return IsDottedAddress(text) || ParseSerial(text, serial);
+}
+
+} // namespace cli

@@ -1,0 +1,78 @@
+#pragma once
+
+// The controllers kelvora-cli works on, and what it needs to work on them: the search, the one FTP
+// link, the credentials, the login that every operation of the window starts from (it fills the
+// device information that decides the firmware's features), and a private folder for the local copies
+// so that a window open at the same time keeps its own.
+
+#include "cli/Console.h"
+#include "cli/Credentials.h"
+#include "ops/DeviceList.h"
+#include "ops/FtpLink.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <vector>
+
+struct TDeviceEntry;
+
+namespace cli {
+
+class Site {
+public:
+    explicit Site(const Console& console);
+    ~Site();
+    Site(const Site&) = delete;
+    Site& operator=(const Site&) = delete;
+
+    // False (with the message shown) when the private folder can't be made.
+    bool ready() const { return m_ready; }
+
+    // Searches the network; false with the message shown when the search could not run or a reply was
+    // not understood (the controllers found before it stay).
+    bool search();
+    const ops::DeviceList& devices() const { return m_devices; }
+    std::vector<TDeviceEntry*> entries() const;
+
+    // The controller HOST names (see the help text): after a search, the entry with that address or
+    // serial number; an address nobody answered for becomes an entry like a manual one. Null with the
+    // message shown (a serial number the search did not find).
+    TDeviceEntry* resolve(const QString& host);
+
+    void setCredentials(Credentials credentials) { m_credentials = std::move(credentials); }
+    // Logs in with the controller's credentials and keeps the device information in the entry, as the
+    // window does when a controller's node is opened. False with the message shown.
+    bool login(TDeviceEntry& entry);
+
+    ops::DeviceList& deviceList() { return m_devices; }
+    ops::FtpLink& ftp() { return m_ftp; }
+    const Console& console() const { return m_console; }
+
+    // "12AB3 Lager (192.168.0.10)"
+    static QString Label(const TDeviceEntry& entry);
+    // The serial number as the window shows it: upper-case hexadecimal, at least five digits.
+    static QString SerialText(std::uint32_t serial);
+    // "<serial>-<name>" made safe as one folder name.
+    static QString FolderName(const TDeviceEntry& entry);
+
+    // Shows a message about one controller: "<label>: <text>".
+    void report(const TDeviceEntry& entry, const QString& text, bool failure) const;
+
+private:
+    const Console& m_console;
+    QString m_previousAppDir;
+    QTemporaryDir m_workDir;
+    bool m_ready = false;
+    bool m_searched = false;
+    ops::DeviceList m_devices;
+    ops::FtpLink m_ftp;
+    Credentials m_credentials;
+};
+
+// A dotted IPv4 address of four numbers 0 to 255 (what a HOST or an IP configuration must be).
+bool IsDottedAddress(const QString& text);
+// What a HOST operand may be: a dotted address or a serial number.
+bool IsHostText(const QString& text);
+
+} // namespace cli

@@ -1,0 +1,76 @@
+#include "ops/CodeReading.h"
+
+#include "data/DeviceEntry.h"
+#include "ops/CommandSession.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+namespace ops {
+namespace {
+
+// The text form holds 10 characters and its terminator; the binary form 10 bytes.
+constexpr int kTextCodeLength = 10;
+constexpr int kBinaryCodeDigits = 20;
+
+} // namespace
+
+QString ArrivalText(const QDateTime& when) {
+    const QLocale locale = QLocale::system();
+    const QDateTime local = when.toLocalTime();
+    static const QRegularExpression zone(QStringLiteral("(^|\\s+)t+(?=\\s|$)"));
+    const QString timeFormat = locale.timeFormat(QLocale::LongFormat).remove(zone).trimmed();
+    return locale.toString(local.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(local.time(), timeFormat);
+}
+
+QString ReaderText(const QString& name, quint16 address) {
+    return name + QStringLiteral(" (0x") + QString::number(address, 16).toUpper() + QLatin1Char(')');
+}
+
+QString CodeForEditor(const TDeviceEntry& entry, const QString& code) {
+    return code.left(FirmwareAtLeast(entry, 39) ? kBinaryCodeDigits : kTextCodeLength);
+}
+
+CodeReading::CodeReading(const TDeviceEntry& entry, RowHandler onRow)
+    : m_onRow(std::move(onRow)), m_address(entry.IPAddress), m_userName(entry.UserName),
+      m_password(entry.Password) {}
+
+CodeReading::~CodeReading() {
+    close();
+}
+
+Outcome CodeReading::open() {
+    close();
+    m_session = std::make_unique<CommandSession>(m_address, m_userName, m_password);
+    TKLVSocket& socket = m_session->socket();
+    socket.OnCodeRead = [this](TKLVSocket*, const QString& readerName, quint16 readerAddress,
+                               const QString& code) {
+        if (m_onRow)
+            m_onRow({ArrivalText(QDateTime::currentDateTime()), ReaderText(readerName, readerAddress), code});
+    };
+    if (!m_session->login()) {
+        close();
+        return Outcome::LoginFailed;
+    }
+    socket.StartKeepAlive();
+    return Outcome::Ok;
+}
+
+void CodeReading::close() {
+    if (!m_session)
+        return;
+    // No report may reach a list after the session was given up, not even one still in the buffer.
+    m_session->socket().OnCodeRead = nullptr;
+    m_session.reset();
+}
+
+bool CodeReading::isOpen() const {
+    return m_session && m_session->socket().isConnected();
+}
+
+TKLVSocket* CodeReading::socket() const {
+    return m_session ? &m_session->socket() : nullptr;
+}
+
+} // namespace ops
