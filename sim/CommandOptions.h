@@ -86,7 +86,7 @@ struct CommandOptions {
     // A reply to one of these command codes breaks off after resetAfterBytes bytes and the connection
     // is reset, as when the device reboots mid-send.
     QList<int> resetMidReply;
-    int resetAfterBytes = 7;
+    int resetAfterBytes = 3; // past the code, inside every layout
     // Zero bytes sent after every reply: replies longer than the device's 1024 bytes.
     int extraReplyBytes = 0;
 };
