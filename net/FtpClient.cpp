@@ -334,6 +334,10 @@ TFtpClient::Result TFtpClient::runTransfer(const QByteArray& command, Direction 
                 continue;
             }
             final = reply;
+            // Whatever the server says from here on answers nothing: a server that keeps talking
+            // while the data connection stays open must not fill the memory.
+            m_dropReplies = true;
+            m_replies.clear();
         }
         if (!m_protocolError.isEmpty())
             return protocolFailure();
@@ -373,7 +377,17 @@ void TFtpClient::touchDeadline() {
 }
 
 bool TFtpClient::sendCommand(const QByteArray& line, Result& failure) {
-    m_replies.clear(); // whatever the server said unasked belongs to no request
+    // Whatever the server said unasked belongs to no request, also what is still unread and a line
+    // that has begun: none of it may be taken for the answer to this command. (The rest of a multi-line
+    // reply that began stays part of that reply.)
+    if (m_control.state() == QAbstractSocket::ConnectedState)
+        m_control.waitForReadyRead(0);
+    m_replies.clear();
+    m_dropReplies = false;
+    if (!m_lineBuffer.isEmpty()) {
+        m_lineBuffer.clear();
+        m_skipLineStart = true;
+    }
     if (m_control.write(line + "\r\n") < 0) {
         failure = connectionLost();
         return false;
@@ -428,6 +442,8 @@ void TFtpClient::resetControl() {
     m_multiLineCode = 0;
     m_replies.clear();
     m_protocolError.clear();
+    m_dropReplies = false;
+    m_skipLineStart = false;
 }
 
 void TFtpClient::abortControl() {
@@ -459,7 +475,13 @@ bool TFtpClient::dataDone() const {
 // ---- control connection ---------------------------------------------------------------------------------
 
 void TFtpClient::onControlReadyRead() {
-    m_lineBuffer += m_control.readAll();
+    QByteArray bytes = m_control.readAll();
+    if (m_skipLineStart) {
+        const qsizetype end = bytes.indexOf('\n');
+        bytes.remove(0, end < 0 ? bytes.size() : end + 1);
+        m_skipLineStart = end < 0;
+    }
+    m_lineBuffer += bytes;
     qsizetype start = 0;
     for (;;) {
         // A bare line feed ends a line as well as CR LF does.
@@ -486,6 +508,22 @@ void TFtpClient::onControlStateChanged() {
     net::wakeWaiters();
 }
 
+void TFtpClient::queueReply(int code, const QByteArray& line) {
+    if (m_dropReplies || !m_protocolError.isEmpty())
+        return;
+    // A request ends on one final reply; what comes behind it answers nothing.
+    const bool haveFinal =
+        std::any_of(m_replies.begin(), m_replies.end(), [](const Reply& r) { return r.code >= 200; });
+    if (haveFinal)
+        return;
+    if (static_cast<qsizetype>(m_replies.size()) >= kMaxQueuedReplies) {
+        m_replies.clear();
+        m_protocolError = QStringLiteral("Too many replies");
+        return;
+    }
+    m_replies.push_back({code, QString::fromLatin1(line)});
+}
+
 void TFtpClient::parseLine(QByteArray line) {
     const auto codeOf = [](const QByteArray& text) {
         if (text.size() < 3 ||
@@ -500,7 +538,7 @@ void TFtpClient::parseLine(QByteArray line) {
         // Inside "123-" everything up to a line beginning "123 " belongs to the reply.
         if (code == m_multiLineCode && (line.size() == 3 || line.at(3) == ' ')) {
             m_multiLineCode = 0;
-            m_replies.push_back({code, QString::fromLatin1(line)});
+            queueReply(code, line);
         }
         return;
     }
@@ -510,7 +548,7 @@ void TFtpClient::parseLine(QByteArray line) {
         m_multiLineCode = code;
         return;
     }
-    m_replies.push_back({code, QString::fromLatin1(line)});
+    queueReply(code, line);
 }
 
 // ---- data connection ------------------------------------------------------------------------------------

@@ -24,6 +24,8 @@ class TFtpClient : public QObject {
 public:
     static constexpr quint16 kDefaultPort = 21;
     static constexpr int kDefaultTimeoutSeconds = 15;
+    // Replies waiting for the running request at most; a server that sends more unasked is broken.
+    static constexpr qsizetype kMaxQueuedReplies = 32;
 
     explicit TFtpClient(QObject* parent = nullptr);
     ~TFtpClient() override;
@@ -72,6 +74,8 @@ public:
 
     bool Connected() const;
     bool Busy() const { return m_busy; }
+    // Replies received and not yet taken by a request (for tests).
+    qsizetype QueuedReplies() const { return static_cast<qsizetype>(m_replies.size()); }
 
 Q_SIGNALS:
     // Bytes moved so far by the running transfer.
@@ -119,6 +123,7 @@ private:
     void onControlReadyRead();
     void onControlStateChanged();
     void parseLine(QByteArray line);
+    void queueReply(int code, const QByteArray& line);
     void onDataConnection();
     void onDataReadyRead();
     void onDataClosed();
@@ -150,6 +155,8 @@ private:
     int m_multiLineCode = 0; // code of an unfinished "123-" reply
     std::deque<Reply> m_replies;
     QString m_protocolError;
+    bool m_dropReplies = false;   // the running exchange has its final reply: more are not kept
+    bool m_skipLineStart = false; // the start of the current line arrived before the last command
 
     // Data connection of the running transfer.
     QTcpServer m_listener;
