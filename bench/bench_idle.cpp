@@ -91,14 +91,14 @@ public:
         m_log = dataDir + QStringLiteral(".log");
         m_process.setStandardOutputFile(m_log);
         m_process.setStandardErrorFile(m_log + QStringLiteral(".err"));
-        m_process.start(QStringLiteral(KELVORA_SIM_PATH),
-                        QStringList{QStringLiteral("--first-address"), QStringLiteral("127.0.0.2"),
-                                    QStringLiteral("--command-port"), QString::number(commandPort),
-                                    QStringLiteral("--ftp-port"), QString::number(ftpPort),
-                                    QStringLiteral("--discovery"),
-                                    QStringLiteral("127.0.0.1:%1").arg(discoveryPort), QStringLiteral("--data-dir"),
-                                    dataDir, QStringLiteral("--lifetime"), QStringLiteral("600")} +
-                            extra);
+        m_process.start(
+            QStringLiteral(KELVORA_SIM_PATH),
+            QStringList{QStringLiteral("--first-address"), QStringLiteral("127.0.0.2"),
+                        QStringLiteral("--command-port"), QString::number(commandPort),
+                        QStringLiteral("--ftp-port"), QString::number(ftpPort), QStringLiteral("--discovery"),
+                        QStringLiteral("127.0.0.1:%1").arg(discoveryPort), QStringLiteral("--data-dir"),
+                        dataDir, QStringLiteral("--lifetime"), QStringLiteral("600")} +
+                extra);
         for (int i = 0; i < 400 && !ready; ++i) {
             QThread::msleep(25);
             QFile log(m_log);
@@ -170,7 +170,8 @@ bool timeOperations(const QString& address, int rounds, const QString& work) {
         {"load configuration", 200,
          [&] {
              ops::FileOperation operation(entry, link);
-             const bool ok = operation.open() == ops::Outcome::Ok && ops::DownloadTables(operation) == ops::Outcome::Ok;
+             const bool ok =
+                 operation.open() == ops::Outcome::Ok && ops::DownloadTables(operation) == ops::Outcome::Ok;
              if (ok) {
                  ops::ClearTables(entry);
                  ops::ReadTables(entry);
@@ -181,8 +182,8 @@ bool timeOperations(const QString& address, int rounds, const QString& work) {
         {"save configuration", 200,
          [&] {
              ops::FileOperation operation(entry, link);
-             const bool ok =
-                 operation.open() == ops::Outcome::Ok && ops::UploadTables(operation, entry) == ops::Outcome::Ok;
+             const bool ok = operation.open() == ops::Outcome::Ok &&
+                             ops::UploadTables(operation, entry) == ops::Outcome::Ok;
              operation.finish();
              return ok;
          }},
@@ -199,11 +200,12 @@ bool timeOperations(const QString& address, int rounds, const QString& work) {
          [&] { return ops::ReadLogbook(entry, link, kept).outcome == ops::Outcome::Ok; }},
         {"backup", 0, [&] { return ops::BackupConfiguration(entry, link, folder) == ops::Outcome::Ok; }},
         {"restore", 0, [&] { return ops::RestoreConfiguration(entry, link, folder) == ops::Outcome::Ok; }},
-        {"update upload (64 KiB)", 0, [&] { return ops::UploadUpdate(entry, link, image) == ops::Outcome::Ok; }},
+        {"update upload (64 KiB)", 0,
+         [&] { return ops::UploadUpdate(entry, link, image) == ops::Outcome::Ok; }},
         {"module status", 0, [&] { return ops::ReadModuleStatus(entry).outcome == ops::Outcome::Ok; }},
     };
-    out << qSetFieldWidth(40) << Qt::left << "operation" << qSetFieldWidth(0) << "median ms  mandated ms  rest ms"
-        << Qt::endl;
+    out << qSetFieldWidth(40) << Qt::left << "operation" << qSetFieldWidth(0)
+        << "median ms  mandated ms  rest ms" << Qt::endl;
     for (const Timing& timing : timings) {
         std::vector<double> times;
         for (int i = 0; i < rounds; ++i) {
@@ -220,8 +222,8 @@ bool timeOperations(const QString& address, int rounds, const QString& work) {
         const double m = median(times);
         out << qSetFieldWidth(40) << Qt::left << timing.name << qSetFieldWidth(9) << Qt::right
             << QString::number(m, 'f', 1) << qSetFieldWidth(13) << QString::number(timing.mandatedMs, 'f', 0)
-            << qSetFieldWidth(9) << QString::number(m - timing.mandatedMs, 'f', 1) << qSetFieldWidth(0) << Qt::left
-            << Qt::endl;
+            << qSetFieldWidth(9) << QString::number(m - timing.mandatedMs, 'f', 1) << qSetFieldWidth(0)
+            << Qt::left << Qt::endl;
     }
     return true;
 }
@@ -235,7 +237,8 @@ void cpuOfWait(const char* what, const std::function<void()>& wait) {
     const double wall = static_cast<double>(clock.elapsed());
     const double cpu = cpuMs() - cpuBefore;
     out << what << ": " << QString::number(cpu, 'f', 1) << " ms CPU in " << QString::number(wall, 'f', 0)
-        << " ms = " << QString::number(100.0 * cpu / wall, 'f', 2) << " % of a core (target < 1 %)" << Qt::endl;
+        << " ms = " << QString::number(100.0 * cpu / wall, 'f', 2) << " % of a core (target < 1 %)"
+        << Qt::endl;
 }
 
 bool loopbackFigures(int rounds, const QString& work) {
@@ -264,8 +267,9 @@ bool loopbackFigures(int rounds, const QString& work) {
         });
     }
     {
-        Simulator sim(work + QStringLiteral("/stall"), {QStringLiteral("--controllers"), QStringLiteral("1"),
-                                                        QStringLiteral("--ftp-stall-after"), QStringLiteral("1000")});
+        Simulator sim(work + QStringLiteral("/stall"),
+                      {QStringLiteral("--controllers"), QStringLiteral("1"),
+                       QStringLiteral("--ftp-stall-after"), QStringLiteral("1000")});
         TDeviceEntry entry;
         entry.IPAddress = QStringLiteral("127.0.0.2");
         const QString user = QStringLiteral("admin");
@@ -313,12 +317,13 @@ bool memoryFigures(const QString& work) {
             file.write(record);
         }
     }
-    Simulator sim(data, {QStringLiteral("--controllers"), QStringLiteral("100"), QStringLiteral("--max-transponders"),
-                         QStringLiteral("10000")});
+    Simulator sim(data, {QStringLiteral("--controllers"), QStringLiteral("100"),
+                         QStringLiteral("--max-transponders"), QStringLiteral("10000")});
     if (!sim.ready)
         return false;
     window->Aktualisieren1Click();
-    net::waitUntil([&] { return !window->busy() && Main_LV(*window)->topLevelItem(0)->childCount() == 100; }, 10000);
+    net::waitUntil([&] { return !window->busy() && Main_LV(*window)->topLevelItem(0)->childCount() == 100; },
+                   10000);
     out << "100 controllers found (" << Main_LV(*window)->topLevelItem(0)->childCount()
         << " nodes): " << QString::number(residentMiB(), 'f', 1) << " MiB" << Qt::endl;
 
@@ -365,6 +370,8 @@ int main(int argc, char** argv) {
             out << "refusing to use the product's targets here: " << refusal << Qt::endl;
             return 1;
         }
+        // The product's own targets (the test support points an unset search at loopback's discard port).
+        SetTargets(NetworkTargets::fromEnvironment());
         out << "== operations on the veth (product targets), " << rounds << " rounds" << Qt::endl;
         return timeOperations(QStringLiteral("10.99.0.2"), rounds, work.path()) ? 0 : 1;
     }

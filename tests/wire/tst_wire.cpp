@@ -7,6 +7,7 @@
 // Usage: tst_wire --netns <name> --sim-data <folder> [Qt Test options]
 
 #include "data/DeviceEntry.h"
+#include "device/NetworkTargets.h"
 #include "device/ProgramFolder.h"
 #include "ops/Backup.h"
 #include "ops/Logbook.h"
@@ -55,10 +56,16 @@ private Q_SLOTS:
 
 private:
     TDeviceEntry& entry(int i) const { return m_window->deviceList().at(i); }
-    QTreeWidgetItem* deviceNode(int i) const { return Main_LV(*m_window)->topLevelItem(0)->child(i); }
+    // Null when the search did not find it: the later steps fail instead of crashing.
+    QTreeWidgetItem* deviceNode(int i) const {
+        QTreeWidgetItem* top = Main_LV(*m_window)->topLevelItem(0);
+        return top ? top->child(i) : nullptr;
+    }
     // The child of the first device node with this caption (Allgemeines, Logbuch, Konfiguration).
     QTreeWidgetItem* select(const QString& caption) {
         QTreeWidgetItem* device = deviceNode(0);
+        if (!device)
+            return nullptr;
         for (int i = 0; i < device->childCount(); ++i) {
             if (device->child(i)->text(0) == caption) {
                 Main_LV(*m_window)->setCurrentItem(device->child(i));
@@ -84,6 +91,13 @@ void TestWire::initTestCase() {
     const QString reason = WireNamespaceRefusal(g_netns);
     if (!reason.isEmpty())
         QFAIL(qPrintable(QStringLiteral("refusing to search by broadcast here: ") + reason));
+    // The product's own targets: the test support points an unset search at loopback's discard port,
+    // and no KELVORA_* variable is set here (checked above).
+    SetTargets(NetworkTargets::fromEnvironment());
+    QCOMPARE(Targets().discoveryAddress, QHostAddress(QHostAddress::Broadcast));
+    QCOMPARE(Targets().discoveryPort, quint16(8001));
+    QCOMPARE(Targets().commandPort, quint16(1010));
+    QCOMPARE(Targets().ftpPort, quint16(21));
     m_settings = std::make_unique<TempSettings>();
     SetAppDir(m_appDir.path());
     ops::SetLogbookFolder(m_logbookDir.path());
@@ -111,6 +125,7 @@ void TestWire::searchByBroadcastFindsBoth() {
 }
 
 void TestWire::login() {
+    QVERIFY(Main_LV(*m_window)->topLevelItemCount() == 1 && deviceNode(1)); // found by the search
     for (int i = 0; i < 2; ++i) {
         m_prompter.dialogAnswers.push_back(TypeCredentials(QStringLiteral("admin"), QStringLiteral("admin")));
         Main_LV(*m_window)->setCurrentItem(deviceNode(i));
