@@ -33,6 +33,13 @@ skip() {
 command -v ip >/dev/null 2>&1 || skip "needs iproute2 (ip)"
 command -v timeout >/dev/null 2>&1 || skip "needs timeout (coreutils)"
 
+# Namespaces of an earlier run that was killed before its clean-up (its shell is gone) go first.
+for ns in $(ip netns list 2>/dev/null | grep -oE '^kvw[0-9]+-(tool|ctl)'); do
+    owner=${ns#kvw}
+    owner=${owner%%-*}
+    kill -0 "$owner" 2>/dev/null || ip netns del "$ns" 2>/dev/null
+done
+
 tag="kvw$$"
 toolNs="$tag-tool"
 ctlNs="$tag-ctl"
