@@ -9,8 +9,8 @@
 QString WireNamespaceRefusal(const QString& netns) {
     if (netns.isEmpty() || netns.contains(QLatin1Char('/')))
         return QStringLiteral("no network namespace named");
-    struct stat own{};
-    struct stat named{};
+    struct stat own {};
+    struct stat named {};
     const QByteArray path = QByteArrayLiteral("/run/netns/") + netns.toLocal8Bit();
     if (::stat("/proc/self/ns/net", &own) != 0 || ::stat(path.constData(), &named) != 0 ||
         own.st_ino != named.st_ino || own.st_dev != named.st_dev)
@@ -22,7 +22,8 @@ QString WireNamespaceRefusal(const QString& netns) {
             if (address.isLoopback() || address.isLinkLocal())
                 continue;
             if (address.protocol() != QAbstractSocket::IPv4Protocol || !address.isInSubnet(wire, 24))
-                return QStringLiteral("interface %1 has the address %2").arg(interface.name(), address.toString());
+                return QStringLiteral("interface %1 has the address %2")
+                    .arg(interface.name(), address.toString());
         }
     }
     for (const QString& variable : QProcessEnvironment::systemEnvironment().keys()) {
