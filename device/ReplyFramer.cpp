@@ -111,15 +111,6 @@ std::vector<QByteArray> ReplyFramer::feed(const QByteArray& bytes) {
 
         // The rest of a reply, up to the start of the next one.
         if (m_offset >= FullReplySize) {
-            // Zeros past a reply's 1024th byte are more padding (a peer that sends longer replies than
-            // the device): the login reply, the only one that begins with two zero bytes, only ever
-            // answers the first request, so they never begin a reply here.
-            if (available == 0 || (available == 1 && m_buffer.at(m_pos) == '\0'))
-                break;
-            if (available >= 2 && codeAt(m_pos) == 0) {
-                m_offset = 0;
-                continue;
-            }
             m_state = State::ReplyStart;
             continue;
         }

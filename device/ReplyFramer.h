@@ -17,7 +17,7 @@
 //   the reader takes them as zero.
 // - After the layout come the reply's remaining bytes (padding, or fields the tool does not read). The
 //   next reply begins
-//     1. 1024 bytes after the start of this one (no reply is longer; zeros beyond are padding), or
+//     1. 1024 bytes after the start of this one (no reply is longer), or
 //     2. where a known code other than 0 begins (the login reply only ever answers the first request,
 //        so two zero bytes are padding), or
 //     3. at the start of a read when everything after the layout so far was zero and the read begins
