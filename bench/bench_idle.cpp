@@ -290,18 +290,6 @@ bool memoryFigures(const QString& work) {
     SetAppDir(work + QStringLiteral("/app"));
     QDir().mkpath(work + QStringLiteral("/app"));
     ScriptedPrompter prompter;
-    // Nothing answers the first search.
-    NetworkTargets nowhere;
-    nowhere.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
-    nowhere.discoveryPort = freePort();
-    SetTargets(nowhere);
-    auto window = std::make_unique<TMain_Dlg>(prompter);
-    window->setChangeDelay(0);
-    window->show();
-    net::waitUntil([&] { return !window->busy() && !prompter.messages().isEmpty(); }, 5000);
-    net::pause(200);
-    out << "idle, no controller found: " << QString::number(residentMiB(), 'f', 1) << " MiB" << Qt::endl;
-
     // 100 controllers; the first holds 10 000 transponders.
     const QString data = work + QStringLiteral("/hundred");
     QDir().mkpath(data + QStringLiteral("/controller-1"));
@@ -321,6 +309,20 @@ bool memoryFigures(const QString& work) {
                          QStringLiteral("--max-transponders"), QStringLiteral("10000")});
     if (!sim.ready)
         return false;
+    // Nothing answers the first search. The simulator is up already (a process of its own): the window's
+    // FTP link takes the FTP port when the window is made.
+    const NetworkTargets simTargets = Targets();
+    NetworkTargets nowhere = simTargets;
+    nowhere.discoveryPort = freePort();
+    SetTargets(nowhere);
+    auto window = std::make_unique<TMain_Dlg>(prompter);
+    window->setChangeDelay(0);
+    window->show();
+    net::waitUntil([&] { return !window->busy() && !prompter.messages().isEmpty(); }, 5000);
+    net::pause(200);
+    out << "idle, no controller found: " << QString::number(residentMiB(), 'f', 1) << " MiB" << Qt::endl;
+
+    SetTargets(simTargets);
     window->Aktualisieren1Click();
     net::waitUntil([&] { return !window->busy() && Main_LV(*window)->topLevelItem(0)->childCount() == 100; },
                    10000);
@@ -334,6 +336,8 @@ bool memoryFigures(const QString& work) {
     Main_LV(*window)->setCurrentItem(window->deviceTree().configNode(window->deviceList().at(0)));
     Child<QPushButton>(*window, QStringLiteral("LoadConfig_BTN"))->click();
     net::pause(200);
+    if (window->deviceList().at(0).Transponders.empty())
+        out << "load failed: " << prompter.messages().join(QStringLiteral(" | ")) << Qt::endl;
     out << window->deviceList().at(0).Transponders.size()
         << " transponders loaded: " << QString::number(residentMiB(), 'f', 1) << " MiB (target <= 60 MiB)"
         << Qt::endl;
