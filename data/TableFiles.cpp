@@ -1,6 +1,7 @@
 #include "data/TableFiles.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 namespace {
 
@@ -31,15 +32,18 @@ bool readRecords(const QString& path, RecordList<Record>& records, TableFileInfo
     return true;
 }
 
+// Written beside the file and renamed over it when complete: a full disk or a write error leaves the
+// file as it was (an earlier copy whose upload failed stays whole) instead of a cut-off table. Unbuffered:
+// a buffered QSaveFile that cannot flush its last bytes still commits, an empty or cut-off file.
 template <typename Record> bool writeRecords(const QString& path, const RecordList<Record>& records) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(records.size() * sizeof(Record)));
+    for (const auto& record : records)
+        bytes.append(reinterpret_cast<const char*>(record.get()), sizeof(Record));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size())
         return false;
-    for (const auto& record : records) {
-        if (file.write(reinterpret_cast<const char*>(record.get()), sizeof(Record)) != sizeof(Record))
-            return false;
-    }
-    return file.flush();
+    return file.commit();
 }
 
 } // namespace

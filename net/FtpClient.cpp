@@ -254,8 +254,10 @@ TFtpClient::Result TFtpClient::transferBody(Direction direction) {
     // The download goes to a temporary file beside the target, which replaces the target only once the
     // transfer completed: a failed download never leaves an empty or partial file behind, nor destroys
     // an earlier good copy of the same name.
+    // Unbuffered: every chunk reaches the disk as it arrives, so a full disk fails the write it happens
+    // in (a buffered QSaveFile that cannot flush its last bytes still commits an empty or cut-off file).
     QSaveFile sink(m_localFileName);
-    if (!sink.open(QIODevice::WriteOnly))
+    if (!sink.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return {false, 0, localFileText(openFailed, m_localFileName, sink.errorString())};
     Result result;
     {

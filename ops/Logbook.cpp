@@ -150,9 +150,10 @@ LogbookExportResult ExportLogbook(const KeptLogbook& kept, const QString& target
         return result;
     // Written beside the chosen file and renamed over it when complete: an existing file is replaced
     // only by a whole export.
+    // Unbuffered: a buffered QSaveFile that cannot flush still commits a cut-off file.
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(result.exported.text) != result.exported.text.size() ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(result.exported.text) != result.exported.text.size() || !file.commit()) {
         result.outcome = Outcome::LocalFileFailed;
         return result;
     }

@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
           qt6-translations-l10n python3-pyftpdlib clang-format xvfb xauth imagemagick)
 missing=()
+packages+=(iproute2) # network namespaces of the wire test
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done

@@ -137,6 +137,11 @@ void addCommandOptions(QCommandLineParser& parser) {
         {opt("restart-downtime"),
          QStringLiteral("Milliseconds a controller stays unreachable after a restart command."),
          QStringLiteral("ms")},
+        {opt("reset-mid-reply"),
+         QStringLiteral("Command codes whose reply breaks off (after --reset-after bytes) with a reset."),
+         QStringLiteral("list")},
+        {opt("reset-after"), QStringLiteral("Bytes of a reply sent before the reset."), QStringLiteral("n")},
+        {opt("extra-reply-bytes"), QStringLiteral("Zero bytes sent after every reply."), QStringLiteral("n")},
     });
 }
 
@@ -172,8 +177,22 @@ bool applyCommandOptions(const QCommandLineParser& parser, CommandOptions& optio
         !takeUInt(parser, "code-read-interval", 3600000, options.codeReadIntervalMs, error) ||
         !takeUInt(parser, "split-at", 1023, options.splitAt, error) ||
         !takeUInt(parser, "unknown-reply", 0xFFFF, options.unknownReplyCode, error) ||
-        !takeUInt(parser, "restart-downtime", 600000, options.restartDowntimeMs, error))
+        !takeUInt(parser, "restart-downtime", 600000, options.restartDowntimeMs, error) ||
+        !takeUInt(parser, "reset-after", 1023, options.resetAfterBytes, error) ||
+        !takeUInt(parser, "extra-reply-bytes", 65536, options.extraReplyBytes, error))
         return false;
+    if (parser.isSet(opt("reset-mid-reply"))) {
+        options.resetMidReply.clear();
+        for (const QString& item :
+             parser.value(opt("reset-mid-reply")).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            uint code = 0;
+            if (!parseUInt(item, 0xFFFF, code)) {
+                *error = QStringLiteral("bad --reset-mid-reply");
+                return false;
+            }
+            options.resetMidReply.append(static_cast<int>(code));
+        }
+    }
     if (parser.isSet(opt("module-status")) &&
         !parseModuleStatus(parser.value(opt("module-status")), options.moduleStatus)) {
         *error = QStringLiteral("bad --module-status");

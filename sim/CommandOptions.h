@@ -98,6 +98,13 @@ struct CommandOptions {
     // After the restart command (999) the controller is gone this long: its command and FTP services
     // refuse connections and it answers no search.
     int restartDowntimeMs = 3000;
+
+    // A reply to one of these command codes breaks off after resetAfterBytes bytes and the connection
+    // is reset, as when the device reboots mid-send.
+    QList<int> resetMidReply;
+    int resetAfterBytes = 3; // past the code, inside every layout
+    // Zero bytes sent after every reply: replies longer than the device's 1024 bytes.
+    int extraReplyBytes = 0;
 };
 
 void addCommandOptions(QCommandLineParser& parser);

@@ -9,6 +9,7 @@
 
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace sim {
@@ -46,6 +47,17 @@ QString field(const QByteArray& request, int offset, int size) {
     const QByteArray bytes = request.mid(offset, size);
     const qsizetype nul = bytes.indexOf('\0');
     return FromAnsi(nul < 0 ? bytes : bytes.left(nul));
+}
+
+// "packet <length>: <hex up to the last non-zero byte> +<n> zero": a request exactly as it came.
+QString PacketText(const QByteArray& packet) {
+    qsizetype used = packet.size();
+    while (used > 0 && packet.at(used - 1) == '\0')
+        --used;
+    return QStringLiteral("packet %1: %2 +%3 zero")
+        .arg(packet.size())
+        .arg(QString::fromLatin1(packet.left(used).toHex()))
+        .arg(packet.size() - used);
 }
 
 } // namespace
@@ -172,7 +184,11 @@ void CommandService::readRequests() {
     while (m_client && m_received.size() >= kRequestSize) {
         const QByteArray request = m_received.left(kRequestSize);
         m_received.remove(0, kRequestSize);
+        const quint64 queuedBefore = m_enqueued;
         handle(request);
+        const int extra = m_controller.config().command.extraReplyBytes;
+        if (m_client && extra > 0 && m_enqueued != queuedBefore)
+            enqueue({QByteArray(extra, '\0'), 0});
     }
 }
 
@@ -180,6 +196,9 @@ void CommandService::handle(const QByteArray& request) {
     const CommandOptions& options = m_controller.config().command;
     const quint16 code = word(request, 0);
     m_controller.logEvent(QStringLiteral("command %1 value %2").arg(code).arg(word(request, 2)));
+    if (m_controller.config().logPackets)
+        m_controller.logEvent(PacketText(request));
+    m_resetBudget = options.resetMidReply.contains(code) ? options.resetAfterBytes : -1;
     if (options.unansweredCommands.contains(code))
         return;
     if (code == 0) {
@@ -402,6 +421,7 @@ void CommandService::sendReply(QByteArray reply) {
 }
 
 void CommandService::enqueue(Chunk chunk) {
+    ++m_enqueued;
     m_outgoing.push_back(std::move(chunk));
     if (!m_outgoingTimer.isActive())
         writeQueued();
@@ -418,12 +438,33 @@ void CommandService::writeQueued() {
             m_outgoingTimer.start(delay);
             return;
         }
+        if (!chunk.bytes.isEmpty() && m_resetBudget >= 0) {
+            const qsizetype n = std::min<qsizetype>(m_resetBudget, chunk.bytes.size());
+            m_client->write(chunk.bytes.left(n));
+            m_client->flush();
+            m_resetBudget -= static_cast<int>(n);
+            if (n < chunk.bytes.size() || m_resetBudget == 0)
+                return resetSoon();
+            m_outgoing.pop_front();
+            continue;
+        }
         if (!chunk.bytes.isEmpty()) {
             m_client->write(chunk.bytes);
             m_client->flush();
         }
         m_outgoing.pop_front();
     }
+}
+
+void CommandService::resetSoon() {
+    m_outgoing.clear();
+    m_resetBudget = -1;
+    m_controller.logEvent(QStringLiteral("reset mid-reply"));
+    // The bytes already written reach the tool before the reset does.
+    QTimer::singleShot(20, this, [this, client = m_client] {
+        if (client && client == m_client)
+            dropConnection(true);
+    });
 }
 
 } // namespace sim

@@ -62,6 +62,7 @@ private:
     void enqueue(Chunk chunk);
     void writeQueued();
     QByteArray nextCodeReadReply();
+    void resetSoon();
 
     SimController& m_controller;
     QTcpServer m_server;
@@ -73,6 +74,8 @@ private:
     QTimer m_outgoingTimer;
     QTimer m_codeReadTimer;
     int m_codeReadIndex = 0;
+    quint64 m_enqueued = 0; // chunks queued on this connection so far
+    int m_resetBudget = -1; // bytes still to send before the reset of a broken-off reply; -1: none
 };
 
 } // namespace sim

@@ -25,8 +25,9 @@ struct ControllerConfig {
     QString name = QStringLiteral("Kelvora compact");
     std::uint16_t commandPort = 1010;
     std::uint16_t ftpPort = 21;
-    QString dataDir;      // module.dat, trans.dat, kelvora.log, firmware/; a temporary folder when empty
-    bool demoData = true; // fill an empty data folder with demo tables and logbook
+    QString dataDir;         // module.dat, trans.dat, kelvora.log, firmware/; a temporary folder when empty
+    bool demoData = true;    // fill an empty data folder with demo tables and logbook
+    bool logPackets = false; // every command request into the events, byte for byte
     // Records of the demo module table: 16, or up to 20 with readers still being set up (the last one
     // new, at address 0).
     int demoModules = 16;

@@ -5,6 +5,29 @@
 #include <QNetworkDatagram>
 
 namespace sim {
+namespace {
+
+// The datagram as a C string literal: printable ASCII as it is, everything else escaped.
+QString quoted(const QByteArray& bytes) {
+    QString text = QStringLiteral("\"");
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '"' || byte == '\\') {
+            text += QLatin1Char('\\');
+            text += QLatin1Char(c);
+        } else if (byte >= 0x20 && byte < 0x7F)
+            text += QLatin1Char(c);
+        else
+            text += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+    }
+    return text + QLatin1Char('"');
+}
+
+QString peer(const QHostAddress& address, quint16 port) {
+    return QStringLiteral("%1:%2").arg(address.toString()).arg(port);
+}
+
+} // namespace
 
 DiscoveryService::DiscoveryService(QObject* parent) : QObject(parent) {
     connect(&m_socket, &QUdpSocket::readyRead, this, &DiscoveryService::readPending);
@@ -29,6 +52,17 @@ void DiscoveryService::readPending() {
         const QNetworkDatagram datagram = m_socket.receiveDatagram();
         if (!datagram.isValid())
             break;
+        // The destination shows whether a search came as a broadcast.
+        const QHostAddress destination = datagram.destinationAddress();
+        Q_EMIT eventLogged(
+            QStringLiteral("received %1 bytes from %2%3: %4")
+                .arg(datagram.data().size())
+                .arg(peer(datagram.senderAddress(), static_cast<quint16>(datagram.senderPort())),
+                     destination.isNull()
+                         ? QString()
+                         : QStringLiteral(" to ") +
+                               peer(destination, static_cast<quint16>(datagram.destinationPort())),
+                     quoted(datagram.data())));
         handle(datagram.data(), datagram.senderAddress(), static_cast<quint16>(datagram.senderPort()));
     }
 }
@@ -36,6 +70,7 @@ void DiscoveryService::readPending() {
 void DiscoveryService::handle(const QByteArray& datagram, const QHostAddress& sender, quint16 senderPort) {
     m_received.push_back(datagram);
     Q_EMIT datagramReceived(datagram);
+
     const QList<QByteArray> fields = datagram.split(' ');
     if (fields.size() < 2)
         return;
@@ -47,7 +82,7 @@ void DiscoveryService::handle(const QByteArray& datagram, const QHostAddress& se
         for (int i = 0; i < m_repliesPerSearch; ++i) {
             for (SimController* controller : m_controllers) {
                 if (!controller->restarting())
-                    m_socket.writeDatagram(controller->searchReply(), sender, senderPort);
+                    reply(controller->searchReply(), sender, senderPort);
             }
         }
         return;
@@ -56,6 +91,14 @@ void DiscoveryService::handle(const QByteArray& datagram, const QHostAddress& se
         if (controller->config().serial == serial)
             controller->handleDiscoveryRequest(datagram);
     }
+}
+
+void DiscoveryService::reply(const QByteArray& datagram, const QHostAddress& to, quint16 port) {
+    const qint64 sent = m_socket.writeDatagram(datagram, to, port);
+    Q_EMIT eventLogged(QStringLiteral("sent %1 of %2 bytes to %3: %4")
+                           .arg(sent)
+                           .arg(datagram.size())
+                           .arg(peer(to, port), quoted(datagram)));
 }
 
 } // namespace sim

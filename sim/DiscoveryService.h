@@ -28,10 +28,14 @@ public:
 
 Q_SIGNALS:
     void datagramReceived(const QByteArray& datagram);
+    // Every datagram received and sent, with its peer and its exact bytes ("received 4 bytes from
+    // 10.99.0.1:40000: \"0 1 \"").
+    void eventLogged(const QString& line);
 
 private:
     void readPending();
     void handle(const QByteArray& datagram, const QHostAddress& sender, quint16 senderPort);
+    void reply(const QByteArray& datagram, const QHostAddress& to, quint16 port);
 
     QUdpSocket m_socket;
     std::vector<SimController*> m_controllers;

@@ -12,6 +12,7 @@ const QString kStall = QStringLiteral("ftp-stall-after");
 const QString kSlow = QStringLiteral("ftp-slow");
 const QString kRefuseLogin = QStringLiteral("ftp-refuse-login");
 const QString kNoPassword = QStringLiteral("ftp-login-without-password");
+const QString kDropData = QStringLiteral("ftp-drop-data-after");
 
 } // namespace
 
@@ -29,6 +30,8 @@ void addFtpOptions(QCommandLineParser& parser) {
         {kSlow, QStringLiteral("FTP transfers move N bytes every M milliseconds."), QStringLiteral("N:M")},
         {kRefuseLogin, QStringLiteral("Answer every FTP PASS with 530.")},
         {kNoPassword, QStringLiteral("Answer FTP USER with 230 (no PASS needed).")},
+        {kDropData, QStringLiteral("Reset the data connection of a transfer after this many bytes."),
+         QStringLiteral("bytes")},
     });
 }
 
@@ -59,6 +62,12 @@ bool applyFtpOptions(const QCommandLineParser& parser, FtpOptions& options, QStr
         }
         if (!okBytes || !okMs || options.slowChunkBytes <= 0 || options.slowIntervalMs <= 0)
             return fail(QStringLiteral("bad --ftp-slow (expected bytes:milliseconds)"));
+    }
+    if (parser.isSet(kDropData)) {
+        bool ok = false;
+        options.dropDataAfterBytes = parser.value(kDropData).toLongLong(&ok);
+        if (!ok || options.dropDataAfterBytes < 0)
+            return fail(QStringLiteral("bad --ftp-drop-data-after"));
     }
     options.refuseLogin = parser.isSet(kRefuseLogin);
     options.loginWithoutPassword = parser.isSet(kNoPassword);

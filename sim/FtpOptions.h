@@ -21,6 +21,7 @@ struct FtpOptions {
     int slowIntervalMs = 0;      // ... every this many milliseconds
     bool refuseLogin = false;    // PASS is answered 530 whatever the password
     bool loginWithoutPassword = false; // USER is answered 230: logged in without PASS
+    qint64 dropDataAfterBytes = -1;    // a transfer's data connection is reset after this many bytes
 };
 
 void addFtpOptions(QCommandLineParser& parser);

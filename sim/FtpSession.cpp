@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <limits>
 
+#include <sys/socket.h>
+
 namespace sim {
 namespace {
 
@@ -216,9 +218,8 @@ void FtpSession::port(const QString& argument) {
     if (!ok || portNumber == 0)
         return reply(QStringLiteral("501 Syntax error in parameters or arguments."));
     const QHostAddress target(address);
-    // Data goes only back to the client that asked, and only on loopback.
-    if (!target.isLoopback() ||
-        !target.isEqual(m_control->peerAddress(), QHostAddress::ConvertV4MappedToIPv4))
+    // Data goes only back to the client that asked: never a third host (no FTP bounce).
+    if (!target.isEqual(m_control->peerAddress(), QHostAddress::ConvertV4MappedToIPv4))
         return reply(QStringLiteral("504 PORT address refused."));
     dropPassive();
     m_activeSet = true;
@@ -298,6 +299,8 @@ void FtpSession::stor(const QString& argument) {
 void FtpSession::openData() {
     const FtpOptions& options = m_controller.config().ftp;
     m_stallAfter = options.stallAfterBytes;
+    m_dropAfter = options.dropDataAfterBytes;
+    m_dropping = false;
     m_slowChunk = options.slowIntervalMs > 0 ? options.slowChunkBytes : 0;
     m_budget = m_slowChunk > 0 ? m_slowChunk : -1;
     m_dataOpen = false;
@@ -358,7 +361,25 @@ qint64 FtpSession::allowance() const {
         allowed = std::min(allowed, m_stallAfter);
     if (m_budget >= 0)
         allowed = std::min(allowed, m_budget);
+    if (m_dropAfter >= 0)
+        allowed = std::min(allowed, m_dropAfter);
     return allowed;
+}
+
+void FtpSession::dropIfDue(qint64 moved) {
+    if (m_dropAfter < 0 || moved < m_dropAfter || m_dropping)
+        return;
+    m_dropping = true;
+    m_controller.logEvent(QStringLiteral("ftp data dropped %1 after %2").arg(m_name).arg(moved));
+    // A moment for the bytes already written to arrive, then a reset instead of an orderly end.
+    QTimer::singleShot(20, this, [this, socket = m_data] {
+        if (!socket || socket != m_data)
+            return;
+        const linger option{1, 0};
+        ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &option,
+                     sizeof(option));
+        finishTransfer(QStringLiteral("426 Connection closed; transfer aborted."));
+    });
 }
 
 void FtpSession::onSlowTick() {
@@ -378,6 +399,8 @@ void FtpSession::sendMore() {
         m_data->write(m_content.constData() + m_sent, n);
         m_sent += n;
     }
+    if (m_dropAfter >= 0 && m_dropAfter < m_content.size())
+        return dropIfDue(m_sent);
     if (m_sent == m_content.size()) {
         // Stream mode: the end of the data connection is the end of the file.
         m_closing = true;
@@ -399,6 +422,9 @@ void FtpSession::readUpload() {
             return finishTransfer(QStringLiteral("451 Requested action aborted: local error in processing."));
         m_received += chunk.size();
     }
+    dropIfDue(m_received);
+    if (m_dropping)
+        return;
     if (m_dataEof && m_data->bytesAvailable() == 0 && !m_commitTimer.isActive())
         m_commitTimer.start(kCommitGraceMs);
 }

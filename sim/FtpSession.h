@@ -62,6 +62,8 @@ private:
     void dropData();
     void dropPassive();
     qint64 allowance() const;
+    // The data connection breaks off with a reset once dropDataAfterBytes have moved.
+    void dropIfDue(qint64 moved);
 
     SimController& m_controller;
     std::unique_ptr<QTcpSocket> m_control;
@@ -91,6 +93,8 @@ private:
     std::unique_ptr<QSaveFile> m_upload;
     qint64 m_received = 0;
     qint64 m_stallAfter = -1;
+    qint64 m_dropAfter = -1;
+    bool m_dropping = false;
     qint64 m_budget = -1; // bytes a slow transfer may move so far; -1: no limit
     qint64 m_slowChunk = 0;
     QTimer m_slowTimer;

@@ -35,7 +35,7 @@ bool parseSimOptions(const QStringList& arguments, SimSetup& setup, QString* err
                                        QStringLiteral("Address and port of the search service."),
                                        QStringLiteral("host:port"), QStringLiteral("127.0.0.1:8001"));
     const QCommandLineOption firstAddress(QStringLiteral("first-address"),
-                                          QStringLiteral("Loopback address of the first controller; the "
+                                          QStringLiteral("Address of the first controller; the "
                                                          "others follow (127.0.0.2, 127.0.0.3, ...)."),
                                           QStringLiteral("address"), QStringLiteral("127.0.0.2"));
     const QCommandLineOption commandPort(QStringLiteral("command-port"), QStringLiteral("TCP command port."),
@@ -64,8 +64,10 @@ bool parseSimOptions(const QStringList& arguments, SimSetup& setup, QString* err
     const QCommandLineOption lifetime(QStringLiteral("lifetime"),
                                       QStringLiteral("Stop by itself after this many seconds (0: never)."),
                                       QStringLiteral("seconds"), QStringLiteral("0"));
+    const QCommandLineOption logPackets(QStringLiteral("log-packets"),
+                                        QStringLiteral("Log every command request byte for byte."));
     parser.addOptions({controllers, discovery, firstAddress, commandPort, ftpPort, dataDir, serial, name,
-                       dhcp, noDemo, replies, lifetime});
+                       dhcp, noDemo, replies, lifetime, logPackets});
     parser.addOption(demoModules);
     addCommandOptions(parser);
     addFtpOptions(parser);
@@ -117,6 +119,7 @@ bool parseSimOptions(const QStringList& arguments, SimSetup& setup, QString* err
         *error = QStringLiteral("bad --demo-modules");
         return false;
     }
+    base.logPackets = parser.isSet(logPackets);
     if (!applyCommandOptions(parser, base.command, error) || !applyFtpOptions(parser, base.ftp, error))
         return false;
 
@@ -125,7 +128,10 @@ bool parseSimOptions(const QStringList& arguments, SimSetup& setup, QString* err
         ControllerConfig config = base;
         config.address = QHostAddress(first.toIPv4Address() + static_cast<quint32>(i));
         config.ip = config.address.toString();
-        config.gateway = QStringLiteral("127.0.0.1");
+        // On loopback the tool's own address; on a real segment its first host.
+        config.gateway = first.isLoopback()
+                             ? QStringLiteral("127.0.0.1")
+                             : QHostAddress((first.toIPv4Address() & 0xFFFFFF00u) | 1u).toString();
         config.serial = firstSerial + static_cast<quint32>(i);
         config.name = parser.isSet(name) ? parser.value(name) : kDemoNames.at(i % kDemoNames.size());
         // The demo tables' modules report their status under their own addresses.

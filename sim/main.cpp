@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
 
     sim::DiscoveryService discovery;
     discovery.setRepliesPerSearch(setup.repliesPerSearch);
+    QObject::connect(&discovery, &sim::DiscoveryService::eventLogged, &discovery,
+                     [&out](const QString& line) { out << "discovery: " << line << Qt::endl; });
     std::vector<std::unique_ptr<sim::SimController>> controllers;
     for (const sim::ControllerConfig& config : setup.controllers) {
         auto controller = std::make_unique<sim::SimController>(config);
