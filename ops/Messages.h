@@ -25,4 +25,11 @@ inline const QString kNameNotSupportedText =
     QStringLiteral("Diese Funktion wird von der aktuellen Firmware Ihres Kelvora compact nicht unterstützt. "
                    "Bitte installieren Sie das neueste Update von unserer Internetseite.");
 
+// File access refused before the configuration or the logbook leaves the controller (load, logbook,
+// backup) or before the configuration reaches it (save, restore).
+inline const QString kLoadAccessRefusedText =
+    QStringLiteral("Die Konfiguration kann nicht geladen werden. Bitte versuchen Sie den Vorgang erneut.");
+inline const QString kSaveAccessRefusedText = QStringLiteral(
+    "Die Konfiguration kann nicht gespeichert werden. Bitte versuchen Sie den Vorgang erneut.");
+
 } // namespace ops

@@ -110,6 +110,9 @@ void addCommandOptions(QCommandLineParser& parser) {
         {opt("unknown-reply"), QStringLiteral("Answer every command after the login with this reply code."),
          QStringLiteral("code")},
         {opt("refuse-name"), QStringLiteral("Refuse the device-name request (result 0).")},
+        {opt("restart-downtime"),
+         QStringLiteral("Milliseconds a controller stays unreachable after a restart command."),
+         QStringLiteral("ms")},
     });
 }
 
@@ -144,7 +147,8 @@ bool applyCommandOptions(const QCommandLineParser& parser, CommandOptions& optio
         !takeUInt(parser, "log-position", 0xFFFF, options.logPosition, error) ||
         !takeUInt(parser, "code-read-interval", 3600000, options.codeReadIntervalMs, error) ||
         !takeUInt(parser, "split-at", 1023, options.splitAt, error) ||
-        !takeUInt(parser, "unknown-reply", 0xFFFF, options.unknownReplyCode, error))
+        !takeUInt(parser, "unknown-reply", 0xFFFF, options.unknownReplyCode, error) ||
+        !takeUInt(parser, "restart-downtime", 600000, options.restartDowntimeMs, error))
         return false;
     if (parser.isSet(opt("module-status")) &&
         !parseModuleStatus(parser.value(opt("module-status")), options.moduleStatus)) {

@@ -47,7 +47,7 @@ struct CommandOptions {
     std::uint16_t maxLogEntries = 1500;
     std::uint8_t hardwareRevision = 4;
 
-    // Logbook state of command 106; -1: from the records in kelvora.log (ring not wrapped).
+    // Logbook state of command 106; -1: the controller's own ring state (see LogbookRing.h).
     int logCount = -1;
     int logPosition = -1;
 
@@ -78,6 +78,10 @@ struct CommandOptions {
     bool fileAccessInterimFirst = false; // file access answered with result 2 before the final answer
     int unknownReplyCode = 0; // non-zero: every command after the login gets a reply with this code
     bool refuseName = false;  // name request answered with result 0
+
+    // After the restart command (999) the controller is gone this long: its command and FTP services
+    // refuse connections and it answers no search.
+    int restartDowntimeMs = 3000;
 };
 
 void addCommandOptions(QCommandLineParser& parser);

@@ -1,21 +1,21 @@
 #include "sim/CommandService.h"
 
 #include "device/Cp1252.h"
+#include "sim/LogbookRing.h"
 #include "sim/SimController.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QTcpSocket>
 
 #include <sys/socket.h>
+
+#include <utility>
 
 namespace sim {
 namespace {
 
 constexpr int kRequestSize = 1024;
 constexpr int kReplySize = 1024;
-constexpr int kLogRecordSize = 63;
-constexpr int kLogRingSize = 1500;
 constexpr int kBusyGraceMs = 50;
 
 // Layout lengths of the replies, as the controller fills them.
@@ -150,6 +150,22 @@ void CommandService::dropConnection(bool reset) {
     clientGone();
 }
 
+void CommandService::suspend() {
+    m_server.close();
+    for (const QPointer<QTcpSocket>& socket : std::as_const(m_waiting)) {
+        if (socket) {
+            socket->abort();
+            socket->deleteLater();
+        }
+    }
+    m_waiting.clear();
+    dropConnection(false);
+}
+
+bool CommandService::resume(QString* error) {
+    return m_server.isListening() || listen(error);
+}
+
 void CommandService::readRequests() {
     if (!m_client)
         return;
@@ -174,8 +190,7 @@ void CommandService::handle(const QByteArray& request) {
     if (!m_loggedIn)
         return;
     if (code == 999) {
-        m_controller.logEvent(QStringLiteral("restart"));
-        m_client->disconnectFromHost();
+        m_controller.restart();
         return;
     }
     if (options.unknownReplyCode != 0) {
@@ -232,9 +247,9 @@ void CommandService::handle(const QByteArray& request) {
         break;
     }
     case 106: {
-        const int records = logRecords();
-        const int count = options.logCount >= 0 ? options.logCount : records;
-        const int position = options.logPosition >= 0 ? options.logPosition : records % kLogRingSize;
+        const RingState ring = readRingState(m_controller);
+        const int count = options.logCount >= 0 ? options.logCount : ring.count;
+        const int position = options.logPosition >= 0 ? options.logPosition : ring.position;
         QByteArray reply = layout(106, kLogInfoReplyLength);
         putWord(reply, 2, static_cast<quint16>(position));
         putWord(reply, 4, static_cast<quint16>(count));
@@ -307,18 +322,12 @@ void CommandService::deleteLog() {
     QFile log(m_controller.dataFile(QStringLiteral("kelvora.log")));
     if (log.exists() && log.open(QIODevice::WriteOnly | QIODevice::Truncate))
         log.close();
+    clearRingState(m_controller);
     if (options.logCount >= 0)
         options.logCount = 0;
     if (options.logPosition >= 0)
         options.logPosition = 0;
     m_controller.logEvent(QStringLiteral("log deleted"));
-}
-
-int CommandService::logRecords() const {
-    const QFileInfo info(m_controller.dataFile(QStringLiteral("kelvora.log")));
-    if (!info.exists())
-        return 0;
-    return static_cast<int>(qMin<qint64>(info.size() / kLogRecordSize, kLogRingSize));
 }
 
 void CommandService::pushCodeRead() {

@@ -32,6 +32,9 @@ public:
     void dropConnection(bool reset);
     // Reports the next transponder of CommandOptions::codeReads now (when a client is logged in).
     void pushCodeRead();
+    // A restarting device: the connection ends and new ones are refused until resume().
+    void suspend();
+    bool resume(QString* error = nullptr);
 
 private:
     struct Chunk {
@@ -54,7 +57,6 @@ private:
     void sendReply(QByteArray layout);
     void enqueue(Chunk chunk);
     void writeQueued();
-    int logRecords() const;
 
     SimController& m_controller;
     QTcpServer m_server;

@@ -1,8 +1,10 @@
 #include "sim/DemoData.h"
 
 #include "data/Records.h"
+#include "sim/LogbookRing.h"
 #include "sim/SimController.h"
 
+#include <QDate>
 #include <QFile>
 
 #include <cstring>
@@ -86,6 +88,10 @@ void setHours(std::uint8_t* mask, int from, int to) {
         mask[h / 8] |= static_cast<std::uint8_t>(1u << (h % 8));
 }
 
+std::uint16_t demoModuleAddress(int i) {
+    return static_cast<std::uint16_t>(0x0100 + i * 3 + (i % 4));
+}
+
 QByteArray demoModules() {
     QByteArray file;
     for (int i = 0; i < 16; ++i) {
@@ -94,7 +100,7 @@ QByteArray demoModules() {
         putName(m.Name, kModuleNames[i]);
         if (i == 3) // bytes behind the name's zero that only the controller knows about
             std::memcpy(m.Name + 12, "\x07\x08\x09", 3);
-        m.setModAddr(static_cast<std::uint16_t>(0x0100 + i * 3 + (i % 4)));
+        m.setModAddr(demoModuleAddress(i));
         m.setUnnamed(1);
         m.setRelaisTime(static_cast<std::uint16_t>(10 + (i % 5) * 10));
         m.setLEDTime(static_cast<std::uint16_t>(5 + (i % 3) * 5));
@@ -165,18 +171,122 @@ QByteArray demoTransponders() {
     return file;
 }
 
-void writeIfMissing(const QString& path, const QByteArray& bytes) {
+// The logbook record as the controller writes it (63 bytes, see kelvora.log).
+struct LogEntry {
+    std::uint8_t type;
+    std::uint8_t status;
+    std::uint8_t second, minute, hour, day, month, year;
+    std::uint8_t reserved[2];
+    std::uint8_t moduleAddress[2]; // little-endian
+    std::uint8_t moduleName[20];
+    std::uint8_t code[11];
+    std::uint8_t transponderName[20];
+};
+static_assert(sizeof(LogEntry) == 63);
+
+// A full ring that has wrapped: the oldest of the 1500 entries lies at slot kDemoRingPosition, the
+// newest just before it. Five weeks of a working site: logins at the doors from early morning to the
+// evening, now and then a refusal or a tamper alarm, and at the very end an entry of type 0.
+constexpr int kDemoRingSlots = 1500;
+constexpr int kDemoRingPosition = 437;
+
+QByteArray demoLogbook(const QByteArray& transponders) {
+    const int transponderCount = static_cast<int>(transponders.size() / sizeof(TTransponderEntry));
+    Lcg random;
+    QByteArray file(kDemoRingSlots * static_cast<int>(sizeof(LogEntry)), '\0');
+    QDate date(2025, 3, 3);
+    int seconds = 6 * 3600;
+    for (int k = 0; k < kDemoRingSlots; ++k) {
+        seconds += 60 + static_cast<int>(random.below(25 * 60));
+        if (seconds >= 20 * 3600) {
+            date = date.addDays(date.dayOfWeek() >= 5 ? 8 - date.dayOfWeek() : 1); // over the weekend
+            seconds = 6 * 3600 + static_cast<int>(random.below(1800));
+        }
+        LogEntry e;
+        std::memset(&e, 0, sizeof e);
+        e.second = static_cast<std::uint8_t>(seconds % 60);
+        e.minute = static_cast<std::uint8_t>(seconds / 60 % 60);
+        e.hour = static_cast<std::uint8_t>(seconds / 3600);
+        e.day = static_cast<std::uint8_t>(date.day());
+        e.month = static_cast<std::uint8_t>(date.month());
+        e.year = static_cast<std::uint8_t>(date.year() % 100);
+        e.reserved[0] = static_cast<std::uint8_t>(k);
+        e.reserved[1] = static_cast<std::uint8_t>(k >> 8);
+        const int module = static_cast<int>(random.below(16));
+        const std::uint16_t address = static_cast<std::uint16_t>(0x0100 + module * 3 + (module % 4));
+        e.moduleAddress[0] = static_cast<std::uint8_t>(address);
+        e.moduleAddress[1] = static_cast<std::uint8_t>(address >> 8);
+        putName(e.moduleName, kModuleNames[module]);
+
+        const std::uint32_t roll = random.below(100);
+        if (k == kDemoRingSlots - 1) {
+            e.type = 0;
+        } else if (roll < 4) {
+            e.type = 2;
+            e.status = static_cast<std::uint8_t>(roll % 3);
+        } else {
+            e.type = 1;
+            // 0 unknown code, 1 not activated, 2 admitted, 3 to 5 refused by time, day or module.
+            e.status = roll < 9 ? 0 : roll < 13 ? 1 : roll < 89 ? 2 : roll < 94 ? 3 : roll < 97 ? 4 : 5;
+        }
+        if (e.type == 1 && e.status == 0) {
+            // A transponder the controller does not know: its code only.
+            const std::uint32_t code = random.next();
+            e.code[7] = static_cast<std::uint8_t>(code >> 16);
+            e.code[8] = static_cast<std::uint8_t>(code >> 8);
+            e.code[9] = static_cast<std::uint8_t>(code);
+            e.code[10] = 0xFF;
+        } else if (e.type == 1 && transponderCount > 0) {
+            // Not activated: the demo table deactivates every 17th transponder.
+            int t = static_cast<int>(random.below(static_cast<std::uint32_t>(transponderCount)));
+            if (e.status == 1)
+                t -= t % 17;
+            TTransponderEntry entry;
+            std::memcpy(&entry, transponders.constData() + t * static_cast<int>(sizeof entry), sizeof entry);
+            std::memcpy(e.code, entry.Code, sizeof e.code);
+            std::memcpy(e.transponderName, entry.Name, sizeof e.transponderName);
+        }
+        const int slot = (kDemoRingPosition + k) % kDemoRingSlots;
+        std::memcpy(file.data() + slot * static_cast<int>(sizeof e), &e, sizeof e);
+    }
+    return file;
+}
+
+bool writeIfMissing(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (file.exists() || !file.open(QIODevice::WriteOnly))
-        return;
-    file.write(bytes);
+        return false;
+    return file.write(bytes) == bytes.size();
 }
 
 } // namespace
 
+QList<ModuleStatusEntry> demoModuleStatus(int variant) {
+    // Module 4 shares its address with module 3 in the demo table; the bus has it once.
+    const int modules[] = {0, 1, 2, 3, 5, 6, 7, 8};
+    constexpr int kCount = static_cast<int>(std::size(modules));
+    QList<ModuleStatusEntry> block;
+    for (int slot = 0; slot < kCount; ++slot) {
+        ModuleStatusEntry entry{demoModuleAddress(modules[slot]), 1, 0, 0};
+        const int shifted = (slot - variant % kCount + kCount) % kCount;
+        if (shifted == 1)
+            entry.doorOpen = 1;
+        else if (shifted == 3)
+            entry.sabotage = 1;
+        else if (shifted == 5)
+            entry.ready = 0;
+        block.append(entry);
+    }
+    block.append({0x0020, 1, 0, 0});
+    return block;
+}
+
 void writeDemoData(SimController& controller) {
+    const QByteArray transponders = demoTransponders();
     writeIfMissing(controller.dataFile(QStringLiteral("module.dat")), demoModules());
-    writeIfMissing(controller.dataFile(QStringLiteral("trans.dat")), demoTransponders());
+    writeIfMissing(controller.dataFile(QStringLiteral("trans.dat")), transponders);
+    if (writeIfMissing(controller.dataFile(QStringLiteral("kelvora.log")), demoLogbook(transponders)))
+        writeRingState(controller, {kDemoRingSlots, kDemoRingPosition});
 }
 
 } // namespace sim

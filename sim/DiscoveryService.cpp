@@ -45,8 +45,10 @@ void DiscoveryService::handle(const QByteArray& datagram, const QHostAddress& se
         return;
     if (serial == 0 && fields.at(1) == "1") {
         for (int i = 0; i < m_repliesPerSearch; ++i) {
-            for (SimController* controller : m_controllers)
-                m_socket.writeDatagram(controller->searchReply(), sender, senderPort);
+            for (SimController* controller : m_controllers) {
+                if (!controller->restarting())
+                    m_socket.writeDatagram(controller->searchReply(), sender, senderPort);
+            }
         }
         return;
     }

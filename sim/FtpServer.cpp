@@ -16,7 +16,7 @@ FtpServer::FtpServer(SimController& controller, QObject* parent) : QObject(paren
 FtpServer::~FtpServer() = default;
 
 bool FtpServer::listen(QString* error) {
-    const ControllerConfig& config = m_controller.config();
+    ControllerConfig& config = m_controller.config();
     if (!m_server.listen(config.address, config.ftpPort)) {
         if (error)
             *error = QStringLiteral("FTP %1:%2: %3")
@@ -25,7 +25,17 @@ bool FtpServer::listen(QString* error) {
                          .arg(m_server.errorString());
         return false;
     }
+    m_controller.config().ftpPort = m_server.serverPort();
     return true;
+}
+
+void FtpServer::suspend() {
+    m_server.close();
+    m_sessions.clear();
+}
+
+bool FtpServer::resume(QString* error) {
+    return m_server.isListening() || listen(error);
 }
 
 void FtpServer::onNewConnection() {

@@ -23,6 +23,9 @@ public:
     bool listen(QString* error);
     quint16 port() const { return m_server.serverPort(); }
     int sessionCount() const { return static_cast<int>(m_sessions.size()); }
+    // A restarting device: every session ends and new connections are refused until resume().
+    void suspend();
+    bool resume(QString* error = nullptr);
 
 private:
     void onNewConnection();

@@ -5,6 +5,9 @@
 #include "sim/FtpServer.h"
 
 #include <QDir>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace sim {
 
@@ -61,6 +64,21 @@ void SimController::handleDiscoveryRequest(const QByteArray& datagram) {
         m_config.subnetMask = fields.size() > 4 ? QString::fromLatin1(fields.at(4)) : QString();
         m_config.gateway = fields.size() > 5 ? QString::fromLatin1(fields.at(5)) : QString();
     }
+}
+
+void SimController::restart() {
+    if (m_restarting)
+        return;
+    m_restarting = true;
+    logEvent(QStringLiteral("restart"));
+    m_command->suspend();
+    m_ftp->suspend();
+    QTimer::singleShot(std::max(0, m_config.command.restartDowntimeMs), this, [this] {
+        QString error;
+        const bool back = m_command->resume(&error) && m_ftp->resume(&error);
+        m_restarting = false;
+        logEvent(back ? QStringLiteral("restarted") : QStringLiteral("restart failed: ") + error);
+    });
 }
 
 void SimController::logEvent(const QString& line) {

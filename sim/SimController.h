@@ -37,6 +37,11 @@ public:
     // A request of the discovery protocol addressed to this controller (its serial matched).
     void handleDiscoveryRequest(const QByteArray& datagram);
 
+    // The restart command: the connections end, the services are gone for restartDowntimeMs, then the
+    // controller is back ("restart" and "restarted" in the events).
+    void restart();
+    bool restarting() const { return m_restarting; }
+
     // What happened, one line per event, for tests and the demo's console ("ipconfig 12AB3 5 1", ...).
     const QStringList& events() const { return m_events; }
     void logEvent(const QString& line);
@@ -50,6 +55,7 @@ private:
     std::unique_ptr<CommandService> m_command;
     std::unique_ptr<FtpServer> m_ftp;
     QStringList m_events;
+    bool m_restarting = false;
 };
 
 } // namespace sim

@@ -1,5 +1,7 @@
 #include "sim/SimOptions.h"
 
+#include "sim/DemoData.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 
@@ -116,6 +118,9 @@ bool parseSimOptions(const QStringList& arguments, SimSetup& setup, QString* err
         config.gateway = QStringLiteral("127.0.0.1");
         config.serial = firstSerial + static_cast<quint32>(i);
         config.name = parser.isSet(name) ? parser.value(name) : kDemoNames.at(i % kDemoNames.size());
+        // The demo tables' modules report their status under their own addresses.
+        if (base.demoData && !parser.isSet(QStringLiteral("module-status")))
+            config.command.moduleStatus = demoModuleStatus(i);
         if (parser.isSet(dataDir)) {
             config.dataDir = QDir(parser.value(dataDir)).filePath(QStringLiteral("controller-%1").arg(i + 1));
             QDir().mkpath(config.dataDir);

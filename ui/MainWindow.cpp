@@ -12,11 +12,15 @@
 #include "ui/WaitCursor.h"
 #include "ui/dialogs/ManualDialog.h"
 #include "ui/dialogs/PasswordDialog.h"
+#include "ui/pages/BackupSection.h"
 #include "ui/pages/ConfigurationPage.h"
 #include "ui/pages/GeneralPage.h"
 #include "ui/pages/InformationPage.h"
+#include "ui/pages/LogbookPage.h"
+#include "ui/pages/ModuleStatusPage.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/StartPage.h"
+#include "ui/pages/UpdatePage.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -177,24 +181,16 @@ void TMain_Dlg::buildPages() {
     m_informationPage = new TInformationPage(*this, m_pages);
     m_pages->addWidget(m_informationPage);
     m_generalPage = new TGeneralPage(*this, m_pages);
+    m_generalPage->addSection(new TBackupSection(*this));
     m_pages->addWidget(m_generalPage);
-    addPlaceholderPage(
-        QStringLiteral("Logbuch"), QStringLiteral("Logbuch auslesen"),
-        QStringLiteral("Hier können Sie das Logbuch Ihres Kelvora compact auslesen. Für den automatischen\r\n"
-                       "Export des Logbuchs bieten wir Ihnen ein eigenes Programm an."),
-        images::Logbook);
-    addPlaceholderPage(QStringLiteral("Software"), QStringLiteral("Software Update"),
-                       QStringLiteral("Mit Hilfe dieser Funktionen können Sie ein Update der Firmware von "
-                                      "Kelvora\r\ncompact durchführen. Ihr Gerät halten Sie damit immer auf "
-                                      "dem neuesten Stand."),
-                       images::Firmware);
+    m_logbookPage = new TLogbookPage(*this, m_pages);
+    m_pages->addWidget(m_logbookPage);
+    m_updatePage = new TUpdatePage(*this, m_pages);
+    m_pages->addWidget(m_updatePage);
     m_configurationPage = new TConfigurationPage(*this, m_pages);
     m_pages->addWidget(m_configurationPage);
-    addPlaceholderPage(
-        QStringLiteral("ModulNode"), QStringLiteral("Module"),
-        QStringLiteral("Die Konfiguration von Transponderlesemodulen - oder Geräten können Sie "
-                       "hier\r\ndurchführen."),
-        images::ModuleFolder);
+    m_moduleStatusPage = new TModuleStatusPage(*this, m_pages);
+    m_pages->addWidget(m_moduleStatusPage);
     addPlaceholderPage(
         QStringLiteral("TransNode"), QStringLiteral("Transponder"),
         QStringLiteral("Die Transponderverwaltung erlaubt Ihnen eine komfortable Administration "
@@ -342,8 +338,14 @@ void TMain_Dlg::fillPage(QTreeWidgetItem* node, TNodeKind kind) {
         m_currentTransponder = nodes::Transponder(node);
         return;
     case nkLogbook:
+        m_logbookPage->fill(*owner);
+        return;
     case nkFirmware:
+        m_updatePage->fill(*owner);
+        return;
     case nkModuleFolder:
+        m_moduleStatusPage->fill(*owner);
+        return;
     case nkTransponderFolder:
     case nkNone:
         return;

@@ -27,6 +27,9 @@ class QTreeWidgetItem;
 class TConfigurationPage;
 class TGeneralPage;
 class TInformationPage;
+class TLogbookPage;
+class TModuleStatusPage;
+class TUpdatePage;
 class TManual_Dlg;
 class TPassword_Dlg;
 class TStartPage;
@@ -115,7 +118,10 @@ private:
     TStartPage* m_startPage = nullptr;
     TInformationPage* m_informationPage = nullptr;
     TGeneralPage* m_generalPage = nullptr;
+    TLogbookPage* m_logbookPage = nullptr;
+    TUpdatePage* m_updatePage = nullptr;
     TConfigurationPage* m_configurationPage = nullptr;
+    TModuleStatusPage* m_moduleStatusPage = nullptr;
 
     // The dialogs live as long as the window and are reused.
     TPassword_Dlg* m_passwordDialog = nullptr;

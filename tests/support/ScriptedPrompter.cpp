@@ -30,13 +30,17 @@ QString nextFile(std::deque<QString>& answers) {
 
 } // namespace
 
-QString ScriptedPrompter::openFileName(QWidget*, const QString& caption, const QString&, const QString&) {
+QString ScriptedPrompter::openFileName(QWidget*, const QString& caption, const QString&,
+                                       const QString& filter) {
     shown.push_back({QStringLiteral("open"), caption, MsgIcon::Information});
+    filters.push_back(filter);
     return nextFile(fileAnswers);
 }
 
-QString ScriptedPrompter::saveFileName(QWidget*, const QString& caption, const QString&, const QString&) {
+QString ScriptedPrompter::saveFileName(QWidget*, const QString& caption, const QString&,
+                                       const QString& filter) {
     shown.push_back({QStringLiteral("save"), caption, MsgIcon::Information});
+    filters.push_back(filter);
     return nextFile(fileAnswers);
 }
 

@@ -37,6 +37,7 @@ public:
     std::function<void(const QString&)> onMessage;
 
     std::vector<Shown> shown;
+    std::vector<QString> filters; // of the open and save dialogs, in order
     int dialogsRun = 0;
 
     QStringList messages() const;

@@ -4,6 +4,7 @@
 #include "ops/ConfigTables.h"
 #include "ops/FileOperation.h"
 #include "ops/FtpLink.h"
+#include "ops/Messages.h"
 #include "ui/ImageList.h"
 #include "ui/Prompter.h"
 #include "ui/WaitCursor.h"
@@ -17,10 +18,6 @@ namespace {
 
 const QString kRetryText =
     QStringLiteral("Es ist ein Fehler aufgetreten. Bitte versuchen Sie den Vorgang erneut.");
-const QString kLoadAccessText =
-    QStringLiteral("Die Konfiguration kann nicht geladen werden. Bitte versuchen Sie den Vorgang erneut.");
-const QString kSaveAccessText = QStringLiteral(
-    "Die Konfiguration kann nicht gespeichert werden. Bitte versuchen Sie den Vorgang erneut.");
 const QString kLoadFailedText =
     QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht geladen werden.");
 const QString kSaveFailedText =
@@ -113,7 +110,7 @@ void TConfigurationPage::LoadConfig_BTNClick() {
     const CommandScope command = m_host.beginCommand();
     ops::FileOperation operation(device, m_host.ftpLink());
     if (operation.open() == ops::Outcome::FileAccessRefused) {
-        m_host.prompter().message(this, kLoadAccessText, MsgIcon::Information);
+        m_host.prompter().message(this, ops::kLoadAccessRefusedText, MsgIcon::Information);
         return;
     }
     {
@@ -159,7 +156,7 @@ void TConfigurationPage::SaveConfig_BTNClick() {
     const CommandScope command = m_host.beginCommand();
     ops::FileOperation operation(device, m_host.ftpLink());
     if (operation.open() == ops::Outcome::FileAccessRefused) {
-        m_host.prompter().message(this, kSaveAccessText, MsgIcon::Information);
+        m_host.prompter().message(this, ops::kSaveAccessRefusedText, MsgIcon::Information);
         return;
     }
     bool saved = false;

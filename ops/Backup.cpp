@@ -1,0 +1,188 @@
+#include "ops/Backup.h"
+
+#include "data/Records.h"
+#include "ops/FileOperation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <utility>
+#include <vector>
+
+namespace ops {
+namespace {
+
+constexpr int kModuleRecordSize = static_cast<int>(sizeof(TModuleEntry));
+constexpr int kTransponderRecordSize = static_cast<int>(sizeof(TTransponderEntry));
+
+bool present(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// A name beside target that nothing in the folder uses yet; empty when none was found.
+QString freeNameBeside(const QString& target) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QString name = target + QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8,
+                                                                    16, QLatin1Char('0'));
+        if (!present(name))
+            return name;
+    }
+    return QString();
+}
+
+// The names of files on their way into the folder; whatever is still there when the operation ends
+// goes, so a failed backup leaves nothing of its own behind.
+class IncomingFiles {
+public:
+    IncomingFiles() = default;
+    ~IncomingFiles() {
+        for (const QString& name : m_names)
+            QFile::remove(name);
+    }
+    IncomingFiles(const IncomingFiles&) = delete;
+    IncomingFiles& operator=(const IncomingFiles&) = delete;
+
+    QString reserve(const QString& target) {
+        QString name = freeNameBeside(target);
+        if (!name.isEmpty())
+            m_names.push_back(name);
+        return name;
+    }
+
+private:
+    std::vector<QString> m_names;
+};
+
+struct Replacement {
+    QString incoming;
+    QString target;
+};
+
+// Puts every incoming file in the place of its target, all or none. The targets are moved aside first
+// and come back when any step fails, so the folder never holds a mix of old and new files.
+bool replaceAll(const std::vector<Replacement>& replacements) {
+    std::vector<std::pair<QString, QString>> asides; // (aside, target)
+    std::vector<QString> placed;
+    const auto rollBack = [&] {
+        for (const QString& target : placed)
+            QFile::remove(target);
+        for (const auto& [aside, target] : asides)
+            QFile::rename(aside, target);
+        return false;
+    };
+    for (const Replacement& r : replacements) {
+        if (!present(r.target))
+            continue;
+        if (!QFileInfo(r.target).isFile())
+            return rollBack(); // a folder or a dangling link of that name is not ours to move
+        const QString aside = freeNameBeside(r.target);
+        if (aside.isEmpty() || !QFile::rename(r.target, aside))
+            return rollBack();
+        asides.emplace_back(aside, r.target);
+    }
+    for (const Replacement& r : replacements) {
+        if (!QFile::rename(r.incoming, r.target))
+            return rollBack();
+        placed.push_back(r.target);
+    }
+    for (const auto& aside : asides)
+        QFile::remove(aside.first);
+    return true;
+}
+
+bool wholeRecords(const QString& path, int recordSize, BackupFolderCheck& check) {
+    const qint64 size = QFileInfo(path).size();
+    if (size % recordSize == 0)
+        return true;
+    check.state = BackupFolderCheck::WrongSize;
+    check.fileName = QFileInfo(path).fileName();
+    check.size = size;
+    check.recordSize = recordSize;
+    return false;
+}
+
+} // namespace
+
+QString FolderFile(const QString& folder, const QString& fileName) {
+    QString path = QDir::fromNativeSeparators(folder);
+    while (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path + QLatin1Char('/') + fileName;
+}
+
+Outcome BackupConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder) {
+    FileOperation operation(entry, ftp);
+    if (operation.open() == Outcome::FileAccessRefused)
+        return Outcome::FileAccessRefused;
+    if (operation.connect() != Outcome::Ok)
+        return Outcome::FtpConnectFailed;
+    const QString moduleTarget = FolderFile(folder, kModuleFileName);
+    const QString transponderTarget = FolderFile(folder, kTransponderFileName);
+    IncomingFiles incoming;
+    const QString moduleIncoming = incoming.reserve(moduleTarget);
+    const QString transponderIncoming = incoming.reserve(transponderTarget);
+    const bool transferred = !moduleIncoming.isEmpty() && !transponderIncoming.isEmpty() &&
+                             operation.get(kModuleFileName, moduleIncoming) &&
+                             operation.get(kTransponderFileName, transponderIncoming);
+    operation.quit();
+    if (!transferred)
+        return Outcome::TransferFailed;
+    if (!replaceAll({{moduleIncoming, moduleTarget}, {transponderIncoming, transponderTarget}}))
+        return Outcome::LocalFileFailed;
+    return Outcome::Ok;
+}
+
+BackupFolderCheck CheckBackupFolder(const QString& folder) {
+    BackupFolderCheck check;
+    const QString transponders = FolderFile(folder, kTransponderFileName);
+    const QString modules = FolderFile(folder, kModuleFileName);
+    for (const QString& path : {transponders, modules}) {
+        if (!QFileInfo(path).isFile()) {
+            check.state = BackupFolderCheck::FilesMissing;
+            check.fileName = QFileInfo(path).fileName();
+            return check;
+        }
+    }
+    if (!wholeRecords(modules, kModuleRecordSize, check) ||
+        !wholeRecords(transponders, kTransponderRecordSize, check))
+        return check;
+    check.state = BackupFolderCheck::Complete;
+    return check;
+}
+
+QString BackupFolderRefusal(const BackupFolderCheck& check) {
+    switch (check.state) {
+    case BackupFolderCheck::Complete:
+        return QString();
+    case BackupFolderCheck::FilesMissing:
+        return kBackupFilesMissingText;
+    case BackupFolderCheck::WrongSize:
+        return QStringLiteral(
+                   "Die Datei \"%1\" in diesem Verzeichnis ist beschädigt oder keine Kelvora compact "
+                   "Konfigurationsdatei: Ihre Größe von %2 Bytes ist kein Vielfaches der "
+                   "Eintragsgröße von %3 Bytes. Bitte wählen Sie ein anderes Verzeichnis aus.")
+            .arg(check.fileName)
+            .arg(check.size)
+            .arg(check.recordSize);
+    }
+    return QString();
+}
+
+Outcome RestoreConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder) {
+    if (CheckBackupFolder(folder).state != BackupFolderCheck::Complete)
+        return Outcome::LocalFileFailed;
+    FileOperation operation(entry, ftp);
+    if (operation.open() == Outcome::FileAccessRefused)
+        return Outcome::FileAccessRefused;
+    if (operation.connect() != Outcome::Ok)
+        return Outcome::FtpConnectFailed;
+    const bool transferred = operation.put(FolderFile(folder, kModuleFileName), kModuleFileName) &&
+                             operation.put(FolderFile(folder, kTransponderFileName), kTransponderFileName);
+    operation.quit();
+    return transferred ? Outcome::Ok : Outcome::TransferFailed;
+}
+
+} // namespace ops

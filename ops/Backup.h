@@ -1,0 +1,67 @@
+#pragma once
+
+// Backup and restore of a controller's whole configuration: its two table files, moved unchanged
+// between the controller's FTP login directory and a folder the user chose. The operations open and
+// close their own file-operation frame and report an outcome; the window shows the messages.
+
+#include "ops/Outcome.h"
+
+#include <QString>
+
+struct TDeviceEntry;
+
+namespace ops {
+
+class FtpLink;
+
+inline const QString kBackupPrompt =
+    QStringLiteral("Bitte wählen Sie den Ordner aus, in dem die Konfiguration gespeichert werden soll :");
+inline const QString kRestorePrompt = QStringLiteral(
+    "Bitte wählen Sie den Ordner aus, in dem Sie die Konfigurationsdateien gespeichert haben :");
+inline const QString kBackupDoneText = QStringLiteral("Die Datensicherung wurde erfolgreich durchgeführt.");
+inline const QString kBackupFailedText =
+    QStringLiteral("Die Datensicherung konnte nicht durchgeführt werden. Bitte versuchen Sie es erneut.");
+inline const QString kRestoreDoneText = QStringLiteral(
+    "Die Rücksicherung wurde erfolgreich durchgeführt. Bitte starten Sie Kelvora compact sofort neu.");
+inline const QString kRestoreFailedText =
+    QStringLiteral("Die Rücksicherung konnte nicht durchgeführt werden. Bitte versuchen Sie es erneut.");
+inline const QString kBackupFilesMissingText = QStringLiteral(
+    "Es befinden sich keine bzw. unvollständige Kelvora compact Konfigurationsdateien in diesem "
+    "Verzeichnis. Bitte wählen Sie ein anderes Verzeichnis aus.");
+
+inline const QString kModuleFileName = QStringLiteral("module.dat");
+inline const QString kTransponderFileName = QStringLiteral("trans.dat");
+
+// The file's path in the folder with exactly one separator between them, whether the folder is a
+// drive root, ends with a separator or not.
+QString FolderFile(const QString& folder, const QString& fileName);
+
+// Downloads "module.dat" and "trans.dat" into the folder. Both arrive under temporary names beside
+// their targets and replace the earlier pair only once both are complete: a failed or stalled
+// transfer leaves the folder as it was. Ok, FileAccessRefused, FtpConnectFailed, TransferFailed, or
+// LocalFileFailed when the completed pair could not be put in place.
+Outcome BackupConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder);
+
+// What a folder offers for a restore, checked before any connection is made.
+struct BackupFolderCheck {
+    enum State {
+        Complete,
+        FilesMissing, // "trans.dat" or "module.dat" is not there (tested in this order)
+        WrongSize,    // a file is not a whole number of its records: swapped, cut off or foreign
+    };
+    State state = FilesMissing;
+    QString fileName; // the file that failed the check
+    qint64 size = 0;
+    int recordSize = 0;
+};
+BackupFolderCheck CheckBackupFolder(const QString& folder);
+
+// The message for a folder whose check did not come out Complete.
+QString BackupFolderRefusal(const BackupFolderCheck& check);
+
+// Uploads "module.dat" then "trans.dat" from a folder that passed the check (LocalFileFailed without a
+// connection otherwise). Ok, FileAccessRefused, FtpConnectFailed or TransferFailed. The controller
+// takes the files over at its next restart.
+Outcome RestoreConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder);
+
+} // namespace ops

@@ -1,0 +1,72 @@
+#include "ui/pages/ModuleStatusPage.h"
+
+#include "data/DeviceEntry.h"
+#include "data/ModuleStatusRows.h"
+#include "ops/Messages.h"
+#include "ops/ModuleStatus.h"
+#include "ui/ErrorHandler.h"
+#include "ui/ImageList.h"
+#include "ui/Prompter.h"
+#include "ui/WaitCursor.h"
+#include "ui/pages/PageFrame.h"
+#include "ui/pages/PageHost.h"
+#include "ui_ModuleStatusPage.h"
+
+#include <QHeaderView>
+
+TModuleStatusPage::TModuleStatusPage(PageHost& host, QWidget* parent)
+    : QWidget(parent), m_host(host), m_ui(std::make_unique<Ui::ModuleStatusPage>()) {
+    QWidget* body = pages::BuildPageFrame(
+        this, QStringLiteral("ModulNode"), QStringLiteral("Module"),
+        QStringLiteral("Die Konfiguration von Transponderlesemodulen - oder Geräten können Sie hier\r\n"
+                       "durchführen."),
+        images::ModuleFolder);
+    m_ui->setupUi(body);
+    QHeaderView* header = m_ui->Status_LV->header();
+    header->setSectionsClickable(false);
+    header->setSectionsMovable(false);
+    header->resizeSection(0, 120);
+    header->resizeSection(2, 280);
+    m_ui->Status_LV->setIconSize(QSize(16, 16));
+    connect(m_ui->Start_BTN, &QPushButton::clicked, this,
+            [this] { RunGuarded(m_host.prompter(), this, [this] { Start_BTNClick(); }); });
+}
+
+TModuleStatusPage::~TModuleStatusPage() = default;
+
+void TModuleStatusPage::fill(TDeviceEntry&) {
+    m_ui->Status_LV->clear();
+}
+
+void TModuleStatusPage::Start_BTNClick() {
+    TDeviceEntry* device = m_host.currentDevice();
+    if (!device || m_host.busy())
+        return;
+    const CommandScope command = m_host.beginCommand();
+    ops::ModuleStatusRead read;
+    {
+        WaitCursor hourglass;
+        read = ops::ReadModuleStatus(*device);
+    }
+    switch (read.outcome) {
+    case ops::Outcome::Ok:
+        break;
+    case ops::Outcome::LoginFailed:
+        m_host.prompter().message(this, ops::kConnectionFailedText, MsgIcon::Error);
+        return;
+    case ops::Outcome::CommandFailed:
+    case ops::Outcome::FileAccessRefused:
+    case ops::Outcome::FtpConnectFailed:
+    case ops::Outcome::TransferFailed:
+    case ops::Outcome::LocalFileFailed:
+        return; // no answer to the status request: the list keeps what it showed
+    }
+    QTreeWidget* list = m_ui->Status_LV;
+    list->clear();
+    for (const ModuleStatusRow& row : ModuleStatusRows(read.block, device->Modules)) {
+        auto* item = new QTreeWidgetItem(list, {row.name, row.address, row.status});
+        const int image = row.operational ? images::ModuleOnline : images::ModuleOffline;
+        item->setIcon(0, images::icon(image));
+        item->setData(0, ImageRole, image);
+    }
+}
