@@ -6,6 +6,8 @@
 // replies. Data connections are active (the client listens and sends PORT) and no TYPE command is ever
 // sent: the controller's server transfers its files unchanged in its default representation.
 
+#include "net/FtpReplyParser.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -118,7 +120,6 @@ private:
 
     void onControlReadyRead();
     void onControlStateChanged();
-    void parseLine(QByteArray line);
     void onDataConnection();
     void onDataReadyRead();
     void onDataClosed();
@@ -146,8 +147,7 @@ private:
 
     // Control connection and its reply parser.
     QTcpSocket m_control;
-    QByteArray m_lineBuffer;
-    int m_multiLineCode = 0; // code of an unfinished "123-" reply
+    FtpReplyParser m_replyParser;
     std::deque<Reply> m_replies;
     QString m_protocolError;
 
