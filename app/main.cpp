@@ -9,6 +9,8 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 namespace {
 
 // The last line of defence of the general error handler: an exception that escaped an event handler
@@ -31,9 +33,39 @@ private:
     Prompter& m_prompter;
 };
 
+// Whether a window can be shown at all; without one the message goes to stderr only.
+bool displayAvailable() {
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    return true;
+#else
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#endif
+}
+
+constexpr int kBadEnvironmentExitCode = 2;
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // Read before anything else: a malformed override must stop the program before it sends anything.
+    QString targetError;
+    const NetworkTargets targets = NetworkTargets::fromEnvironment(&targetError);
+    if (!targetError.isEmpty()) {
+        const QString text = targetError + QStringLiteral("\nDas Programm wird beendet.");
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        if (displayAvailable()) {
+            QApplication app(argc, argv);
+            const QString platform = QGuiApplication::platformName();
+            // The offscreen and minimal platforms have nobody to press OK.
+            if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+                QtPrompter prompter;
+                prompter.message(nullptr, text, MsgIcon::Error);
+            }
+        }
+        return kBadEnvironmentExitCode;
+    }
+
     QtPrompter prompter;
     AdministratorApplication app(argc, argv, prompter);
     QApplication::setApplicationName(ApplicationTitle());
@@ -44,7 +76,7 @@ int main(int argc, char** argv) {
     InstallGermanTranslation();
 
     InitAppDir();
-    SetTargets(NetworkTargets::fromEnvironment());
+    SetTargets(targets);
 
     TMain_Dlg window(prompter);
     window.show();

@@ -44,17 +44,6 @@ template <typename Record> bool writeRecords(const QString& path, const RecordLi
 
 } // namespace
 
-TableFileInfo InspectTableFile(const QString& path, qsizetype recordSize) {
-    TableFileInfo info;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return info;
-    info.opened = true;
-    info.records = static_cast<qsizetype>(file.size() / recordSize);
-    info.extraBytes = static_cast<qsizetype>(file.size() % recordSize);
-    return info;
-}
-
 bool ReadTableFile(const QString& path, RecordList<TModuleEntry>& records, TableFileInfo* info) {
     return readRecords(path, records, info);
 }

@@ -18,9 +18,6 @@ struct TableFileInfo {
     qsizetype extraBytes = 0; // a trailing partial record, not read
 };
 
-// What a file holds without reading it (the statistics are shown before the records are read).
-TableFileInfo InspectTableFile(const QString& path, qsizetype recordSize);
-
 // Appends every complete record of the file to the list; false when the file can't be opened.
 bool ReadTableFile(const QString& path, RecordList<TModuleEntry>& records, TableFileInfo* info = nullptr);
 bool ReadTableFile(const QString& path, RecordList<TTransponderEntry>& records,

@@ -8,6 +8,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -36,22 +37,56 @@ constexpr int kCodeOffset = 34;
 
 constexpr std::uint16_t kFileAccessRefused = 0xFFFF;
 
+// Counts a callback of the session while it runs, also when the session is freed inside it.
+class CallbackScope {
+public:
+    CallbackScope(TKLVSocket* session, int& depth) : m_alive(session), m_depth(depth) { ++m_depth; }
+    ~CallbackScope() {
+        if (m_alive)
+            --m_depth;
+    }
+    CallbackScope(const CallbackScope&) = delete;
+    CallbackScope& operator=(const CallbackScope&) = delete;
+    bool alive() const { return !m_alive.isNull(); }
+
+private:
+    QPointer<TKLVSocket> m_alive;
+    int& m_depth;
+};
+
 } // namespace
 
 TKLVSocket::TKLVSocket(QObject* owner)
-    : QObject(owner), m_socket(new QTcpSocket(this)), m_keepAliveTimer(new QTimer(this)) {
+    : QObject(owner), m_socket(new QTcpSocket(this)), m_keepAliveTimer(new QTimer(this)),
+      m_partialReplyTimer(new QTimer(this)) {
     connect(m_socket, &QTcpSocket::readyRead, this, &TKLVSocket::DoDataAvailable);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &TKLVSocket::DoError);
     // A connect or close that completes ends the wait for it at once.
     connect(m_socket, &QTcpSocket::stateChanged, this, [] { net::wakeWaiters(); });
     connect(m_keepAliveTimer, &QTimer::timeout, this, &TKLVSocket::DoKeepAliveTimer);
+    m_partialReplyTimer->setSingleShot(true);
+    connect(m_partialReplyTimer, &QTimer::timeout, this, &TKLVSocket::DoPartialReplyTimer);
 }
 
 TKLVSocket::~TKLVSocket() {
     m_keepAliveTimer->stop();
-    // The socket goes with this object; nothing it reports while being torn down concerns us any more.
+    m_partialReplyTimer->stop();
+    // Nothing the socket reports while being torn down concerns us any more.
     m_socket->disconnect(this);
     m_socket->abort();
+    if (m_callbackDepth > 0) {
+        // Freed from inside a handler that one of these emitted (the code-read handler ends the session):
+        // Qt still works with the emitter when the handler returns, so it goes once control is back in
+        // the event loop.
+        for (QObject* emitter :
+             {static_cast<QObject*>(m_socket), static_cast<QObject*>(m_partialReplyTimer)}) {
+            emitter->setParent(nullptr);
+            emitter->deleteLater();
+        }
+    }
+    // A command of this session that waits must end now; its wait sees the session gone.
+    ErrorFlag = true;
+    net::wakeWaiters();
 }
 
 TKLVSocket::Packet TKLVSocket::newPacket(std::uint16_t code) {
@@ -74,6 +109,8 @@ bool TKLVSocket::Login() {
     LogCount = 0;
     LogPosition = 0;
     m_framer.reset();
+    m_partialReplyTimer->stop();
+    m_awaited.reset();
     if (m_socket->state() != QAbstractSocket::UnconnectedState)
         m_socket->abort();
 
@@ -87,7 +124,8 @@ bool TKLVSocket::Login() {
         return false;
     }
     m_socket->connectToHost(address, static_cast<quint16>(port));
-    net::waitUntil([this] { return ErrorFlag || isConnected(); }, ConnectCycles * CycleMs);
+    if (!waitFor([this] { return ErrorFlag || isConnected(); }, ConnectCycles * CycleMs))
+        return false;
     if (ErrorFlag || !isConnected())
         return false;
 
@@ -97,7 +135,8 @@ bool TKLVSocket::Login() {
     StrToChars(LoginName, packet.data() + kLoginNameOffset, kLoginNameSize);
     StrToChars(LoginPassword, packet.data() + kLoginPasswordOffset, kLoginPasswordSize);
     send(packet);
-    net::waitUntil([this] { return LoggedInFlag || ErrorFlag; }, LoginReplyCycles * CycleMs);
+    if (!waitFor([this] { return LoggedInFlag || ErrorFlag; }, LoginReplyCycles * CycleMs))
+        return false;
     return LoggedInFlag && !ErrorFlag;
 }
 
@@ -113,9 +152,11 @@ bool TKLVSocket::RequestFileAccess() {
 
 bool TKLVSocket::ReadDeviceInfo(TDeviceInfo* target) {
     InfoTarget = target;
+    const QPointer<TKLVSocket> alive(this);
     const bool ok = runCommand(newPacket(cmdDeviceInfo), ShortCommandCycles);
     // A reply that comes after the caller gave up must not write into a buffer it may have released.
-    InfoTarget = nullptr;
+    if (alive)
+        InfoTarget = nullptr;
     return ok;
 }
 
@@ -153,8 +194,9 @@ void TKLVSocket::Disconnect() {
         // A request sent just before (the restart command) must still reach the controller.
         m_socket->flush();
         m_socket->disconnectFromHost();
-        net::waitUntil([this] { return m_socket->state() == QAbstractSocket::UnconnectedState; },
-                       DisconnectTimeoutMs);
+        if (!waitFor([this] { return m_socket->state() == QAbstractSocket::UnconnectedState; },
+                     DisconnectTimeoutMs))
+            return;
     }
     if (m_socket->state() != QAbstractSocket::UnconnectedState)
         m_socket->abort();
@@ -179,37 +221,62 @@ bool TKLVSocket::send(const Packet& packet) {
 bool TKLVSocket::runCommand(const Packet& packet, int cycles) {
     DoneFlag = false;
     ErrorFlag = false;
+    m_awaited = GetLE16(packet.data());
     send(packet);
-    net::waitUntil([this] { return DoneFlag || ErrorFlag; }, cycles * CycleMs);
+    if (!waitFor([this] { return DoneFlag || ErrorFlag; }, cycles * CycleMs))
+        return false;
     return DoneFlag && !ErrorFlag;
 }
 
-void TKLVSocket::DoDataAvailable() {
+bool TKLVSocket::waitFor(const std::function<bool()>& condition, int timeoutMs) {
     const QPointer<TKLVSocket> alive(this);
+    net::waitUntil([&] { return !alive || condition(); }, timeoutMs);
+    return !alive.isNull();
+}
+
+bool TKLVSocket::deliver(const std::vector<QByteArray>& replies) {
+    const QPointer<TKLVSocket> alive(this);
+    for (const QByteArray& reply : replies) {
+        dispatch(reply);
+        if (!alive) // a code-read handler may end the session
+            return false;
+    }
+    return true;
+}
+
+void TKLVSocket::DoDataAvailable() {
+    const CallbackScope scope(this, m_callbackDepth);
     // Qt does not announce data that arrives while a handler below runs a nested event loop, so the
     // buffer is drained until it is empty.
     while (m_socket->bytesAvailable() > 0) {
-        for (const QByteArray& reply : m_framer.feed(m_socket->readAll())) {
-            dispatch(reply);
-            if (!alive) // a code-read handler may end the session
-                return;
-        }
+        if (!deliver(m_framer.feed(m_socket->readAll())))
+            return;
     }
+    if (m_framer.waitingForRest())
+        m_partialReplyTimer->start(PartialReplyWaitMs);
+    else
+        m_partialReplyTimer->stop();
+    net::wakeWaiters();
+}
+
+void TKLVSocket::DoPartialReplyTimer() {
+    const CallbackScope scope(this, m_callbackDepth);
+    if (!deliver(m_framer.flush()))
+        return;
     net::wakeWaiters();
 }
 
 void TKLVSocket::dispatch(const QByteArray& reply) {
-    const auto* d = reinterpret_cast<const std::uint8_t*>(reply.constData());
-    const qsizetype size = reply.size();
-    if (size < 2)
+    if (reply.size() < 2)
         return;
+    // A reply may be shorter than its layout; the fields that did not arrive read as zero.
+    Packet packet{};
+    std::memcpy(packet.data(), reply.constData(), std::min<std::size_t>(reply.size(), packet.size()));
+    const std::uint8_t* d = packet.data();
     const std::uint16_t code = GetLE16(d);
-    // The framer hands out whole layouts; the checks keep every read inside what arrived regardless.
-    const qsizetype layout = ReplyFramer::layoutLength(code);
-    if (layout == 0 || size < layout) {
-        ErrorFlag = true;
-        return;
-    }
+    // Only the reply to the command that waits completes it: the keep-alive's status replies arrive at
+    // any time, also while another command waits.
+    const bool awaited = m_awaited && *m_awaited == code;
     switch (code) {
     case cmdLogin:
         if (GetLE16(d + kLoginResultOffset) == 1)
@@ -220,11 +287,11 @@ void TKLVSocket::dispatch(const QByteArray& reply) {
     case cmdDeviceInfo:
         if (InfoTarget)
             std::memcpy(InfoTarget, d + kInfoOffset, sizeof(TDeviceInfo));
-        DoneFlag = true;
+        DoneFlag = DoneFlag || awaited;
         break;
     case cmdDeviceName:
         if (GetLE16(d + kResultOffset) == 1)
-            DoneFlag = true;
+            DoneFlag = DoneFlag || awaited;
         else
             ErrorFlag = true;
         break;
@@ -232,23 +299,23 @@ void TKLVSocket::dispatch(const QByteArray& reply) {
         // Other results are interim answers; the controller sends the final one later.
         const std::uint16_t result = GetLE16(d + kResultOffset);
         if (result == 0 || result == 1)
-            DoneFlag = true;
+            DoneFlag = DoneFlag || awaited;
         else if (result == kFileAccessRefused)
             ErrorFlag = true;
         break;
     }
     case cmdModuleStatus:
         std::memcpy(ModuleStatus.data(), d + kStatusOffset, sizeof(TModuleStatusBlock));
-        DoneFlag = true;
+        DoneFlag = DoneFlag || awaited;
         break;
     case cmdLogInfo:
         LogPosition = GetLE16(d + kLogPositionOffset);
         LogCount = GetLE16(d + kLogCountOffset);
-        DoneFlag = true;
+        DoneFlag = DoneFlag || awaited;
         break;
     case cmdDeleteLog:
     case cmdActivateConfig:
-        DoneFlag = true;
+        DoneFlag = DoneFlag || awaited;
         break;
     case cmdCodeRead:
         if (d[kCodeReadValidOffset] == 1 && d[kCodeReadReservedOffset] == 0 && OnCodeRead) {

@@ -7,6 +7,12 @@
 // Nothing here blocks: the socket is event-driven and every wait runs the event loop (net::waitUntil),
 // so replies, the keep-alive tick and the user's clicks are handled while a command waits. The waits
 // last a number of poll cycles of CycleMs each and end as soon as a flag they wait for is set.
+//
+// A command's wait ends on the reply to that command, on an error reply or on a reply with an unknown
+// code; the keep-alive's status replies, code reads and other stray replies are taken in (the status
+// block is stored) but end no other command's wait. A session may be freed from inside one of its own
+// callbacks (the code-read handler) and while one of its commands waits: that command then returns
+// false, and the socket underneath goes later, once Qt is done with it.
 
 #include "device/ByteOrder.h"
 #include "device/DeviceInfo.h"
@@ -19,6 +25,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QTcpSocket;
 class QTimer;
@@ -79,6 +86,9 @@ public:
     // What new sessions start with; tests shorten them for every session a window creates.
     static inline int DefaultCycleMs = 100;
     static inline int DefaultKeepAliveIntervalMs = 2500;
+    // How long the rest of a reply that arrived shorter than its layout is waited for before the reply
+    // is taken as it is; longer than a lost TCP segment takes to be sent again.
+    static inline int DefaultPartialReplyWaitMs = 300;
 
     explicit TKLVSocket(QObject* owner = nullptr);
     ~TKLVSocket() override;
@@ -116,7 +126,7 @@ public:
     QString LoginPassword;
     bool ErrorFlag = false;    // error reply or socket error
     bool LoggedInFlag = false; // login accepted
-    bool DoneFlag = false;     // a reply completed a command
+    bool DoneFlag = false;     // the reply to the command last sent completed it
     std::int32_t LogCount = 0;
     std::int32_t LogPosition = 0;
     TModuleStatusBlock ModuleStatus{};
@@ -125,6 +135,7 @@ public:
     int CycleMs = DefaultCycleMs;
     int KeepAliveIntervalMs = DefaultKeepAliveIntervalMs;
     int DisconnectTimeoutMs = 2000; // for queued bytes to leave before the connection is cut
+    int PartialReplyWaitMs = DefaultPartialReplyWaitMs;
 
 private:
     using Packet = std::array<std::uint8_t, PacketSize>;
@@ -132,13 +143,22 @@ private:
     static Packet newPacket(std::uint16_t code);
     bool send(const Packet& packet);
     bool runCommand(const Packet& packet, int cycles);
+    // Runs the event loop until the condition holds or the time is up; false when the session was freed
+    // meanwhile (then nothing of it may be touched any more).
+    bool waitFor(const std::function<bool()>& condition, int timeoutMs);
+    // Hands the replies to dispatch; false when a handler freed the session.
+    bool deliver(const std::vector<QByteArray>& replies);
     void dispatch(const QByteArray& reply);
 
     void DoDataAvailable();
     void DoError();
     void DoKeepAliveTimer();
+    void DoPartialReplyTimer();
 
     QTcpSocket* m_socket;
     QTimer* m_keepAliveTimer;
+    QTimer* m_partialReplyTimer;
     ReplyFramer m_framer;
+    std::optional<std::uint16_t> m_awaited; // code of the command last sent with a wait
+    int m_callbackDepth = 0;                // > 0 while a signal of the socket or a timer is handled
 };

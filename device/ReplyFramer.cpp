@@ -2,16 +2,6 @@
 
 #include "device/ByteOrder.h"
 
-#include <algorithm>
-
-namespace {
-
-std::uint16_t codeAt(const QByteArray& bytes) {
-    return GetLE16(reinterpret_cast<const std::uint8_t*>(bytes.constData()));
-}
-
-} // namespace
-
 qsizetype ReplyFramer::layoutLength(std::uint16_t code) {
     switch (code) {
     case 0:
@@ -37,57 +27,117 @@ qsizetype ReplyFramer::layoutLength(std::uint16_t code) {
 
 void ReplyFramer::reset() {
     m_buffer.clear();
-    m_skip = 0;
-    m_undecidedPadding = 0;
-    m_size = ReplySize::Unknown;
+    m_pos = 0;
+    m_state = State::ReplyStart;
+    m_offset = 0;
+    m_restZero = true;
+}
+
+std::uint16_t ReplyFramer::codeAt(qsizetype pos) const {
+    return GetLE16(reinterpret_cast<const std::uint8_t*>(m_buffer.constData() + pos));
+}
+
+void ReplyFramer::take(qsizetype n) {
+    m_pos += n;
+    m_offset += n;
+}
+
+void ReplyFramer::startRest(qsizetype consumed) {
+    m_state = State::Rest;
+    m_offset = 0;
+    take(consumed);
+    m_restZero = true;
+}
+
+bool ReplyFramer::waitingForRest() const {
+    if (m_state != State::ReplyStart || pending() == 0)
+        return false;
+    if (pending() < 2)
+        return true;
+    const qsizetype layout = layoutLength(codeAt(m_pos));
+    return layout > 0 && pending() < layout;
+}
+
+std::vector<QByteArray> ReplyFramer::flush() {
+    std::vector<QByteArray> replies;
+    if (!waitingForRest())
+        return replies;
+    if (pending() < 2) {
+        m_buffer.clear();
+        m_pos = 0;
+        return replies;
+    }
+    replies.push_back(m_buffer.mid(m_pos));
+    startRest(pending());
+    return replies;
 }
 
 std::vector<QByteArray> ReplyFramer::feed(const QByteArray& bytes) {
     std::vector<QByteArray> replies;
+    if (m_pos == m_buffer.size()) {
+        m_buffer.clear();
+        m_pos = 0;
+    }
+    const qsizetype readStart = m_buffer.size();
+    if (bytes.size() >= 2 && pending() >= 2 && waitingForRest()) {
+        // The device sends a reply in one piece: a read that begins like a reply ends the one before,
+        // which was shorter than its layout.
+        const std::uint16_t next = GetLE16(reinterpret_cast<const std::uint8_t*>(bytes.constData()));
+        if (next != 0 && layoutLength(next) > 0) {
+            replies.push_back(m_buffer.mid(m_pos));
+            startRest(pending());
+        }
+    }
     m_buffer.append(bytes);
+
     for (;;) {
-        if (m_skip > 0) {
-            const qsizetype n = std::min(m_skip, m_buffer.size());
-            m_buffer.remove(0, n);
-            m_skip -= n;
-            if (m_skip > 0)
+        const qsizetype available = m_buffer.size() - m_pos;
+        if (m_state == State::ReplyStart) {
+            if (available < 2)
                 break;
-            continue;
-        }
-        if (m_buffer.size() < 2)
-            break;
-        const std::uint16_t code = codeAt(m_buffer);
-        if (m_undecidedPadding > 0) {
-            if (code != 0 && layoutLength(code) > 0) {
-                m_size = ReplySize::Layout;
-            } else {
-                m_size = ReplySize::Full;
-                m_skip = m_undecidedPadding;
+            const std::uint16_t code = codeAt(m_pos);
+            const qsizetype layout = layoutLength(code);
+            if (layout == 0) {
+                replies.push_back(m_buffer.mid(m_pos, 2));
+                startRest(2);
+                continue;
             }
-            m_undecidedPadding = 0;
+            if (available < layout)
+                break;
+            replies.push_back(m_buffer.mid(m_pos, layout));
+            startRest(layout);
             continue;
         }
-        const qsizetype layout = layoutLength(code);
-        if (layout == 0) {
-            if (m_size == ReplySize::Full) {
-                const qsizetype n = std::min(m_buffer.size(), FullReplySize);
-                replies.push_back(m_buffer.left(n));
-                m_buffer.remove(0, n);
-                m_skip = FullReplySize - n;
-            } else {
-                replies.push_back(m_buffer);
-                m_buffer.clear();
-            }
+
+        // The rest of a reply, up to the start of the next one.
+        if (m_offset >= FullReplySize) {
+            m_state = State::ReplyStart;
             continue;
         }
-        if (m_buffer.size() < layout)
+        if (available == 0)
             break;
-        replies.push_back(m_buffer.left(layout));
-        m_buffer.remove(0, layout);
-        if (m_size == ReplySize::Full)
-            m_skip = FullReplySize - layout;
-        else if (m_size == ReplySize::Unknown)
-            m_undecidedPadding = FullReplySize - layout;
+        // A code needs two bytes inside this reply's 1024; the last byte is always padding.
+        const bool codeFits = m_offset <= FullReplySize - 2;
+        if (codeFits && available >= 2) {
+            const std::uint16_t code = codeAt(m_pos);
+            const bool known = code != 0 && layoutLength(code) > 0;
+            const bool unknownAfterLayout = m_pos == readStart && m_restZero && code != 0;
+            if (known || unknownAfterLayout) {
+                m_state = State::ReplyStart;
+                continue;
+            }
+        } else if (codeFits && m_buffer.at(m_pos) != '\0') {
+            break; // may begin a known code (none begins with a zero byte); wait for the next byte
+        }
+        if (m_buffer.at(m_pos) != '\0')
+            m_restZero = false;
+        take(1);
+    }
+
+    // Keep only what is still to be looked at.
+    if (m_pos > 0) {
+        m_buffer.remove(0, m_pos);
+        m_pos = 0;
     }
     return replies;
 }

@@ -2,29 +2,32 @@
 
 // Cuts the byte stream of a command connection into replies.
 //
-// The controller sends each reply with one send of 1024 bytes: the reply's layout (the command code and
-// the fields the tool reads) and padding. Other devices and the simulator's short mode send only the
-// layout. TCP may split a reply over several reads and may hand over two replies in one read, so the
-// stream is framed here instead of taking one read as one reply.
+// Controllers differ in how long their replies are: the device sends 1024 bytes (the reply's layout, that
+// is the command code and the fields the tool reads, then padding), other firmware and the simulator send
+// only the layout or some length in between (64 bytes have been seen), and the length may change after
+// the login reply. TCP may split a reply anywhere and may hand over several replies in one read. Nothing
+// is learnt from one reply for the next; every reply is framed by itself:
 //
-// The rule:
-// - A reply's code is its first two bytes. Its layout length follows from the code (44 for login, 22
-//   for device info, 14 for name and file access, 98 for module status, 6 for log info, 2 for 107 and
-//   108, 45 for a code read). A reply is handed out as soon as its layout is complete, cut to the
-//   layout, so no field is ever read beyond what arrived and no flag waits for padding.
-// - Whether the connection's replies are 1024 bytes or layout-sized is learnt once, from the bytes
-//   that follow the first reply's layout: when they begin another reply with a known non-zero code,
-//   replies are layout-sized; anything else (zeros, other bytes) is padding, and every reply of the
-//   connection is 1024 bytes long. Two zero bytes never count as a next reply: the login reply (code 0)
-//   only ever answers the first request of a connection. Until bytes follow the first layout, nothing
-//   is decided and nothing is waited for.
-// - A code the tool does not know has no known length. The reply is handed out (it fails the command
-//   that waits); on a 1024-byte connection the rest of its 1024 bytes are skipped, otherwise everything
-//   buffered with it is dropped so that the next read starts afresh.
-// - Fewer bytes than a layout (or than the two code bytes) stay buffered until the rest arrives.
+// - A reply starts with its 16-bit code. Its layout length follows from the code (44 login, 22 device
+//   info, 14 name and file access, 98 module status, 6 log info, 2 for 107 and 108, 45 code read). The
+//   reply is handed out as soon as its layout is complete, cut to the layout, so no flag waits for padding.
+// - Fewer bytes than the layout stay buffered until the rest arrives. If nothing more comes (the caller
+//   calls flush() after a quiet spell), or the next read begins with a known code other than 0, the
+//   reply is handed out as it arrived: a reply shorter than its layout. Its missing fields are not there;
+//   the reader takes them as zero.
+// - After the layout come the reply's remaining bytes (padding, or fields the tool does not read). The
+//   next reply begins
+//     1. 1024 bytes after the start of this one (no reply is longer), or
+//     2. where a known code other than 0 begins (the login reply only ever answers the first request,
+//        so two zero bytes are padding), or
+//     3. at the start of a read when everything after the layout so far was zero and the read begins
+//        with a non-zero code: a reply with an unknown code after a layout-sized reply.
+// - A reply with a code the tool does not know is handed out as its two code bytes (it fails the command
+//   that waits); the bytes after it are skipped by the same rules.
 //
-// A connection whose padding starts with a known reply code, or that changes its reply size after the
-// first reply, is not framed correctly; the controller does neither.
+// Framed wrongly are: padding that happens to hold a known code; a reply split inside its layout whose
+// rest arrives after the quiet spell or begins like a known code; a reply shorter than its layout that
+// arrives in one read with the next. The controllers pad with zeros and send each reply in one piece.
 
 #include <QByteArray>
 
@@ -35,25 +38,35 @@ class ReplyFramer {
 public:
     static constexpr qsizetype FullReplySize = 1024;
 
-    enum class ReplySize { Unknown, Full, Layout };
-
     // Bytes of a reply's layout; 0 for codes the tool does not know.
     static qsizetype layoutLength(std::uint16_t code);
 
     // Takes the bytes of one read; returns the replies they complete, in order, each cut to its layout
-    // (a reply with an unknown code holds at least its two code bytes).
+    // (a reply with an unknown code as its two code bytes).
     std::vector<QByteArray> feed(const QByteArray& bytes);
+
+    // True while a reply whose layout is not complete waits for the rest: the caller calls flush() when
+    // nothing more has come for a while.
+    bool waitingForRest() const;
+    // Hands out the incomplete reply as it arrived (at most one); drops a lone byte that begins no reply.
+    std::vector<QByteArray> flush();
 
     // Forgets everything (a new connection).
     void reset();
 
-    ReplySize replySize() const { return m_size; }
-    // Bytes of an incomplete reply waiting for the rest.
-    qsizetype pending() const { return m_buffer.size(); }
+    // Bytes buffered and not yet handed out or skipped.
+    qsizetype pending() const { return m_buffer.size() - m_pos; }
 
 private:
+    enum class State { ReplyStart, Rest };
+
+    std::uint16_t codeAt(qsizetype pos) const;
+    void startRest(qsizetype consumed);
+    void take(qsizetype n);
+
     QByteArray m_buffer;
-    qsizetype m_skip = 0;             // padding of the last 1024-byte reply still to come
-    qsizetype m_undecidedPadding = 0; // after the first layout, while the reply size is not known yet
-    ReplySize m_size = ReplySize::Unknown;
+    qsizetype m_pos = 0; // first byte not yet consumed
+    State m_state = State::ReplyStart;
+    qsizetype m_offset = 0; // position of m_buffer[m_pos] within the current reply
+    bool m_restZero = true; // every byte after the current reply's layout so far was zero
 };

@@ -330,6 +330,10 @@ TFtpClient::Result TFtpClient::runTransfer(const QByteArray& command, Direction 
                 continue;
             }
             final = reply;
+            // Whatever the server says from here on answers nothing: a server that keeps talking
+            // while the data connection stays open must not fill the memory.
+            m_dropReplies = true;
+            m_replies.clear();
         }
         if (!m_protocolError.isEmpty())
             return protocolFailure();
@@ -369,7 +373,14 @@ void TFtpClient::touchDeadline() {
 }
 
 bool TFtpClient::sendCommand(const QByteArray& line, Result& failure) {
-    m_replies.clear(); // whatever the server said unasked belongs to no request
+    // Whatever the server said unasked belongs to no request, also what is still unread and a line
+    // that has begun: none of it may be taken for the answer to this command. (The rest of a multi-line
+    // reply that began stays part of that reply.)
+    if (m_control.state() == QAbstractSocket::ConnectedState)
+        m_control.waitForReadyRead(0);
+    m_replies.clear();
+    m_dropReplies = false;
+    m_replyParser.skipLineBegun();
     if (m_control.write(line + "\r\n") < 0) {
         failure = connectionLost();
         return false;
@@ -423,6 +434,7 @@ void TFtpClient::resetControl() {
     m_replyParser.reset();
     m_replies.clear();
     m_protocolError.clear();
+    m_dropReplies = false;
 }
 
 void TFtpClient::abortControl() {
@@ -454,9 +466,8 @@ bool TFtpClient::dataDone() const {
 // ---- control connection ---------------------------------------------------------------------------------
 
 void TFtpClient::onControlReadyRead() {
-    const bool fits = m_replyParser.feed(m_control.readAll(), [this](int code, const QByteArray& line) {
-        m_replies.push_back({code, QString::fromLatin1(line)});
-    });
+    const bool fits = m_replyParser.feed(
+        m_control.readAll(), [this](int code, const QByteArray& line) { queueReply(code, line); });
     if (!fits)
         m_protocolError = QStringLiteral("Reply line too long");
     net::wakeWaiters();
@@ -466,6 +477,22 @@ void TFtpClient::onControlStateChanged() {
     if (m_control.bytesAvailable() > 0)
         onControlReadyRead();
     net::wakeWaiters();
+}
+
+void TFtpClient::queueReply(int code, const QByteArray& line) {
+    if (m_dropReplies || !m_protocolError.isEmpty())
+        return;
+    // A request ends on one final reply; what comes behind it answers nothing.
+    const bool haveFinal =
+        std::any_of(m_replies.begin(), m_replies.end(), [](const Reply& r) { return r.code >= 200; });
+    if (haveFinal)
+        return;
+    if (static_cast<qsizetype>(m_replies.size()) >= kMaxQueuedReplies) {
+        m_replies.clear();
+        m_protocolError = QStringLiteral("Too many replies");
+        return;
+    }
+    m_replies.push_back({code, QString::fromLatin1(line)});
 }
 
 // ---- data connection ------------------------------------------------------------------------------------

@@ -26,6 +26,8 @@ class TFtpClient : public QObject {
 public:
     static constexpr quint16 kDefaultPort = 21;
     static constexpr int kDefaultTimeoutSeconds = 15;
+    // Replies waiting for the running request at most; a server that sends more unasked is broken.
+    static constexpr qsizetype kMaxQueuedReplies = 32;
 
     explicit TFtpClient(QObject* parent = nullptr);
     ~TFtpClient() override;
@@ -74,6 +76,8 @@ public:
 
     bool Connected() const;
     bool Busy() const { return m_busy; }
+    // Replies received and not yet taken by a request (for tests).
+    qsizetype QueuedReplies() const { return static_cast<qsizetype>(m_replies.size()); }
 
 Q_SIGNALS:
     // Bytes moved so far by the running transfer.
@@ -120,6 +124,7 @@ private:
 
     void onControlReadyRead();
     void onControlStateChanged();
+    void queueReply(int code, const QByteArray& line);
     void onDataConnection();
     void onDataReadyRead();
     void onDataClosed();
@@ -150,6 +155,7 @@ private:
     FtpReplyParser m_replyParser;
     std::deque<Reply> m_replies;
     QString m_protocolError;
+    bool m_dropReplies = false; // the running exchange has its final reply: more are not kept
 
     // Data connection of the running transfer.
     QTcpServer m_listener;

@@ -14,9 +14,23 @@ int FtpReplyParser::replyCode(const QByteArray& line) {
 void FtpReplyParser::reset() {
     m_lineBuffer.clear();
     m_multiLineCode = 0;
+    m_skipLineStart = false;
 }
 
-bool FtpReplyParser::feed(const QByteArray& bytes, const ReplyHandler& onReply) {
+void FtpReplyParser::skipLineBegun() {
+    if (!m_lineBuffer.isEmpty()) {
+        m_lineBuffer.clear();
+        m_skipLineStart = true;
+    }
+}
+
+bool FtpReplyParser::feed(const QByteArray& read, const ReplyHandler& onReply) {
+    QByteArray bytes = read;
+    if (m_skipLineStart) {
+        const qsizetype end = bytes.indexOf('\n');
+        bytes.remove(0, end < 0 ? bytes.size() : end + 1);
+        m_skipLineStart = end < 0;
+    }
     m_lineBuffer += bytes;
     qsizetype start = 0;
     for (;;) {

@@ -20,6 +20,10 @@ public:
     // line that has begun grows beyond kMaxLine; what it held is dropped.
     bool feed(const QByteArray& bytes, const ReplyHandler& onReply);
 
+    // Drops the line that has begun, up to its end in the reads to come: it began before the command now
+    // sent and answers nothing (an open multi-line reply stays open). Nothing happens between lines.
+    void skipLineBegun();
+
     // Forgets the line that has begun and an open multi-line reply (a new connection).
     void reset();
 
@@ -33,5 +37,6 @@ private:
     void parseLine(const QByteArray& line, const ReplyHandler& onReply);
 
     QByteArray m_lineBuffer;
-    int m_multiLineCode = 0; // code of an unfinished "123-" reply
+    int m_multiLineCode = 0;      // code of an unfinished "123-" reply
+    bool m_skipLineStart = false; // the reads to come begin with the rest of a dropped line
 };

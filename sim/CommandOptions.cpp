@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <utility>
+
 namespace sim {
 namespace {
 
@@ -69,6 +71,19 @@ bool parseModuleStatus(const QString& text, QList<ModuleStatusEntry>& entries) {
     return entries.size() <= 16;
 }
 
+// "1024", "layout" or a length from 2 to 1024.
+bool parseReplyLength(const QString& text, int& length) {
+    if (text.trimmed() == QLatin1String("layout")) {
+        length = CommandOptions::kLayoutLength;
+        return true;
+    }
+    uint value = 0;
+    if (!parseUInt(text, 1024, value) || value < 2)
+        return false;
+    length = static_cast<int>(value);
+    return true;
+}
+
 } // namespace
 
 void addCommandOptions(QCommandLineParser& parser) {
@@ -100,6 +115,15 @@ void addCommandOptions(QCommandLineParser& parser) {
          QStringLiteral("Report a transponder code at a reader every this many ms (0: never)."),
          QStringLiteral("ms")},
         {opt("short-replies"), QStringLiteral("Send replies of their layout length instead of 1024 bytes.")},
+        {opt("reply-length"),
+         QStringLiteral("Length of the replies: 1024 (default), layout, or 2 to 1024 bytes (cut when shorter "
+                        "than a reply's layout)."),
+         QStringLiteral("length")},
+        {opt("login-reply-length"),
+         QStringLiteral("Length of the login reply, as --reply-length (default: as the other replies)."),
+         QStringLiteral("length")},
+        {opt("status-before-replies"),
+         QStringLiteral("Send a module status reply in the same segment before every other reply.")},
         {opt("split-replies"), QStringLiteral("Send every reply in two TCP segments.")},
         {opt("split-at"), QStringLiteral("Length of the first segment of a split reply."),
          QStringLiteral("n")},
@@ -167,7 +191,16 @@ bool applyCommandOptions(const QCommandLineParser& parser, CommandOptions& optio
             options.unansweredCommands.append(static_cast<int>(code));
         }
     }
+    for (const auto& [name, field] :
+         {std::pair<const char*, int*>{"reply-length", &options.replyLength},
+          std::pair<const char*, int*>{"login-reply-length", &options.loginReplyLength}}) {
+        if (parser.isSet(opt(name)) && !parseReplyLength(parser.value(opt(name)), *field)) {
+            *error = QStringLiteral("bad --%1").arg(opt(name));
+            return false;
+        }
+    }
     options.shortReplies = options.shortReplies || parser.isSet(opt("short-replies"));
+    options.statusBeforeReplies = options.statusBeforeReplies || parser.isSet(opt("status-before-replies"));
     options.splitReplies = options.splitReplies || parser.isSet(opt("split-replies"));
     options.refuseFileAccess = options.refuseFileAccess || parser.isSet(opt("refuse-file-access"));
     options.fileAccessInterimFirst =

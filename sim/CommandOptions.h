@@ -67,7 +67,16 @@ struct CommandOptions {
 
     // Shape of the replies: 1024 bytes like the device, or only the bytes of each layout; optionally
     // written in two segments (the first splitAt bytes, the rest splitDelayMs later).
-    bool shortReplies = false;
+    bool shortReplies = false; // the same as replyLength = kLayoutLength
+    // Length of every reply: kLayoutLength for the bytes of its layout, or 2 to 1024 bytes (zero-padded,
+    // or cut when shorter than the layout). The login reply may have a length of its own.
+    static constexpr int kLayoutLength = 0;
+    static constexpr int kAsOtherReplies = -1;
+    int replyLength = 1024;
+    int loginReplyLength = kAsOtherReplies;
+    // Every reply to a command other than 100 goes out in one segment behind a status reply, as when a
+    // keep-alive's answer and the next reply leave together.
+    bool statusBeforeReplies = false;
     bool splitReplies = false;
     int splitAt = 7;
     int splitDelayMs = 20;

@@ -15,7 +15,6 @@ namespace sim {
 namespace {
 
 constexpr int kRequestSize = 1024;
-constexpr int kReplySize = 1024;
 constexpr int kBusyGraceMs = 50;
 
 // Layout lengths of the replies, as the controller fills them.
@@ -233,19 +232,9 @@ void CommandService::handle(const QByteArray& request) {
     case 4:
         answerFileAccess();
         break;
-    case 100: {
-        QByteArray reply = layout(100, kStatusReplyLength);
-        for (int i = 0; i < options.moduleStatus.size() && i < 16; ++i) {
-            const ModuleStatusEntry& entry = options.moduleStatus.at(i);
-            const int at = 2 + 6 * i;
-            putWord(reply, at, entry.address);
-            reply[at + 2] = static_cast<char>(entry.ready);
-            reply[at + 3] = static_cast<char>(entry.sabotage);
-            reply[at + 4] = static_cast<char>(entry.doorOpen);
-        }
-        sendReply(reply);
+    case 100:
+        sendReply(statusReply());
         break;
-    }
     case 106: {
         const RingState ring = readRingState(m_controller);
         const int count = options.logCount >= 0 ? options.logCount : ring.count;
@@ -352,10 +341,42 @@ void CommandService::pushCodeRead() {
     sendReply(reply);
 }
 
+QByteArray CommandService::statusReply() const {
+    const CommandOptions& options = m_controller.config().command;
+    QByteArray reply = layout(100, kStatusReplyLength);
+    for (int i = 0; i < options.moduleStatus.size() && i < 16; ++i) {
+        const ModuleStatusEntry& entry = options.moduleStatus.at(i);
+        const int at = 2 + 6 * i;
+        putWord(reply, at, entry.address);
+        reply[at + 2] = static_cast<char>(entry.ready);
+        reply[at + 3] = static_cast<char>(entry.sabotage);
+        reply[at + 4] = static_cast<char>(entry.doorOpen);
+    }
+    return reply;
+}
+
+QByteArray CommandService::shaped(QByteArray reply) const {
+    const CommandOptions& options = m_controller.config().command;
+    int length = word(reply, 0) == 0 && options.loginReplyLength != CommandOptions::kAsOtherReplies
+                     ? options.loginReplyLength
+                     : options.replyLength;
+    if (options.shortReplies)
+        length = CommandOptions::kLayoutLength;
+    if (length == CommandOptions::kLayoutLength)
+        return reply;
+    if (reply.size() > length)
+        reply.truncate(length);
+    else
+        reply.append(QByteArray(length - reply.size(), '\0'));
+    return reply;
+}
+
 void CommandService::sendReply(QByteArray reply) {
     const CommandOptions& options = m_controller.config().command;
-    if (!options.shortReplies && reply.size() < kReplySize)
-        reply.append(QByteArray(kReplySize - reply.size(), '\0'));
+    const quint16 code = word(reply, 0);
+    reply = shaped(reply);
+    if (options.statusBeforeReplies && code != 0 && code != 100 && code != 200)
+        reply.prepend(shaped(statusReply()));
     if (options.splitReplies && reply.size() > 1) {
         const int first = qBound(1, options.splitAt, static_cast<int>(reply.size()) - 1);
         enqueue({reply.left(first), 0});

@@ -52,9 +52,11 @@ private:
     void handleName(const QByteArray& request);
     void answerFileAccess();
     void deleteLog();
-    // Sends a reply given by its layout bytes: padded to 1024 unless short replies are on, and split
-    // into two segments when asked for.
+    // Sends a reply given by its layout bytes: padded or cut to the reply length, behind a status reply
+    // and split into two segments when asked for.
     void sendReply(QByteArray layout);
+    QByteArray statusReply() const;
+    QByteArray shaped(QByteArray reply) const;
     void enqueue(Chunk chunk);
     void writeQueued();
 

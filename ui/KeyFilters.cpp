@@ -1,37 +1,6 @@
 #include "ui/KeyFilters.h"
 
-#include <QKeyEvent>
 #include <QLineEdit>
-
-KeyFilter::KeyFilter(QLineEdit* edit, std::function<QChar(QChar)> filter)
-    : QObject(edit), m_edit(edit), m_filter(std::move(filter)) {
-    edit->installEventFilter(this);
-}
-
-bool KeyFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_edit || event->type() != QEvent::KeyPress)
-        return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    // Shortcuts (paste, select all, undo) and keys without text (arrows, Delete, Enter, Esc) pass.
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return false;
-    const QString text = key->text();
-    if (text.size() != 1)
-        return !text.isEmpty();
-    const QChar typed = text.at(0);
-    if (typed.unicode() < 0x20 && typed.unicode() != 0x08)
-        return false;
-    if (key->key() == Qt::Key_Backspace)
-        return false;
-    const QChar accepted = m_filter(typed);
-    if (accepted.isNull())
-        return true;
-    if (accepted != typed) {
-        m_edit->insert(QString(accepted));
-        return true;
-    }
-    return false;
-}
 
 QChar FilterHexKey(QChar typed) {
     if (typed.unicode() == 0x08)
@@ -44,13 +13,31 @@ QChar FilterHexKey(QChar typed) {
     return QChar();
 }
 
+QValidator::State THexValidator::validate(QString& input, int& pos) const {
+    Q_UNUSED(pos);
+    for (qsizetype i = 0; i < input.size(); ++i) {
+        const QChar accepted = FilterHexKey(input.at(i));
+        if (accepted.isNull() || accepted.unicode() == 0x08)
+            return Invalid;
+        input[i] = accepted;
+    }
+    return Acceptable;
+}
+
+QValidator::State TAddressValidator::validate(QString& input, int& pos) const {
+    Q_UNUSED(pos);
+    for (QChar c : input) {
+        const char16_t u = c.unicode();
+        if (u != '.' && (u < '0' || u > '9'))
+            return Invalid;
+    }
+    return Acceptable;
+}
+
 void InstallHexKeyFilter(QLineEdit* edit) {
-    new KeyFilter(edit, FilterHexKey);
+    edit->setValidator(new THexValidator(edit));
 }
 
 void InstallAddressKeyFilter(QLineEdit* edit) {
-    new KeyFilter(edit, [](QChar c) {
-        const char16_t u = c.unicode();
-        return (u == 0x08 || u == '.' || (u >= '0' && u <= '9')) ? c : QChar();
-    });
+    edit->setValidator(new TAddressValidator(edit));
 }

@@ -1,33 +1,32 @@
 #pragma once
 
-// Key filters of entry fields: each typed character is checked (and may be changed) before the edit
-// sees it. Pasted text is not filtered, so callers still check what they read.
+// What may enter the code, address and serial fields. The rule sits in a validator, so it holds for
+// everything that reaches the field: typed keys with any modifier, text from an input method, pasted
+// or dropped text. Text set by the program itself is not checked.
 
-#include <QObject>
-
-#include <functional>
+#include <QValidator>
 
 class QLineEdit;
 
-class KeyFilter : public QObject {
-    Q_OBJECT
-public:
-    // The filter returns the character to insert, or a null QChar to drop it.
-    KeyFilter(QLineEdit* edit, std::function<QChar(QChar)> filter);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    QLineEdit* m_edit;
-    std::function<QChar(QChar)> m_filter;
-};
-
-// The hexadecimal entry filter of code, address and serial fields: the typed character in upper
-// case when it is backspace or a hex digit, a null QChar when it is to be dropped.
+// The hexadecimal entry rule of code, address and serial fields for one character: the character in
+// upper case when it is backspace or a hex digit, a null QChar when it is to be dropped.
 QChar FilterHexKey(QChar typed);
 
-// Hexadecimal digits, upper-cased (code, module address and serial fields).
-void InstallHexKeyFilter(QLineEdit* edit);
+// Hexadecimal digits; lower-case a to f become upper case.
+class THexValidator : public QValidator {
+    Q_OBJECT
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override;
+};
+
 // Digits and points (IP address fields).
+class TAddressValidator : public QValidator {
+    Q_OBJECT
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override;
+};
+
+void InstallHexKeyFilter(QLineEdit* edit);
 void InstallAddressKeyFilter(QLineEdit* edit);

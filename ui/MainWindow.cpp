@@ -80,8 +80,6 @@ TMain_Dlg::TMain_Dlg(Prompter& prompter, QWidget* parent)
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->availableGeometry().center() - rect().center());
     }
-    const int treeWidth = settings::RestoreTreeWidth();
-    m_splitter->setSizes({treeWidth > 0 ? treeWidth : kInitialTreeWidth, width()});
 
     m_changeTimer.setSingleShot(true);
     connect(&m_changeTimer, &QTimer::timeout, this,
@@ -214,6 +212,10 @@ void TMain_Dlg::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
+        // The splitter knows its real width only now; sizes given earlier would be rescaled.
+        const int stored = settings::RestoreTreeWidth();
+        const int tree = stored > 0 ? stored : kInitialTreeWidth;
+        m_splitter->setSizes({tree, std::max(1, m_splitter->width() - tree - m_splitter->handleWidth())});
         // After the window has painted, so the search runs in a visible window.
         QTimer::singleShot(0, this, [this] { guarded([this] { FormShow(); }); });
     }

@@ -6,7 +6,8 @@
 //  - a read is refused exactly when the line that has begun after it is longer than the limit, and then
 //    nothing of it stays buffered; the buffer never holds more than the limit;
 //  - every reply is a line of the stream, in order: never more bytes come out than arrived.
-// A reset (a new connection) starts a new stream.
+// A command sent in between drops the line that has begun (it answers nothing); a reset (a new
+// connection) starts a new stream.
 
 #include "FuzzSupport.h"
 
@@ -15,6 +16,7 @@
 #include <QList>
 
 #include <cctype>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -52,32 +54,48 @@ Replies reference(const QByteArray& stream) {
     return out;
 }
 
+// Reads, and the points at which the client sent a command (an empty entry): a line that has begun
+// then is dropped up to its end.
 struct Stream {
-    std::vector<QByteArray> reads;
-    QByteArray all() const {
-        QByteArray bytes;
-        for (const QByteArray& r : reads)
-            bytes += r;
-        return bytes;
-    }
+    std::vector<std::optional<QByteArray>> events;
 };
+
+// The bytes after the last line feed.
+qsizetype begunLength(const QByteArray& bytes) {
+    return bytes.size() - (bytes.lastIndexOf('\n') + 1);
+}
 
 // inReads is the parser of the previous stream, reset: it must behave like a new one.
 void check(const Stream& stream, FtpReplyParser& inReads) {
-    const QByteArray all = stream.all();
     Replies got;
     const auto collect = [&](int code, const QByteArray& line) {
         fuzz::check(code == FtpReplyParser::replyCode(line) && code >= 100, "the reply's code is its line's");
         got.emplace_back(code, line);
     };
+    // What the parser has taken in: the reads without the dropped lines.
+    QByteArray effective;
+    bool skipping = false;
     bool refused = false;
-    qsizetype fed = 0;
-    for (const QByteArray& bytes : stream.reads) {
-        fed += bytes.size();
+    for (const std::optional<QByteArray>& event : stream.events) {
+        if (!event) {
+            inReads.skipLineBegun();
+            const qsizetype begun = begunLength(effective);
+            if (!refused && begun > 0) {
+                effective.chop(begun);
+                skipping = true;
+            }
+            fuzz::check(refused || inReads.pending() == 0, "nothing of a dropped line stays");
+            continue;
+        }
+        QByteArray bytes = *event;
         const bool fits = inReads.feed(bytes, collect);
-        // The line that has begun: everything after the last line feed so far.
-        const qsizetype lastBreak = fed == 0 ? -1 : all.lastIndexOf('\n', fed - 1);
-        const qsizetype begun = fed - (lastBreak + 1);
+        if (skipping) {
+            const qsizetype end = bytes.indexOf('\n');
+            bytes.remove(0, end < 0 ? bytes.size() : end + 1);
+            skipping = end < 0;
+        }
+        effective += bytes;
+        const qsizetype begun = begunLength(effective);
         if (!refused) {
             fuzz::check(fits == (begun <= FtpReplyParser::kMaxLine), "refused exactly for an overlong line");
             if (fits)
@@ -92,7 +110,7 @@ void check(const Stream& stream, FtpReplyParser& inReads) {
 
     qsizetype from = 0;
     for (const auto& [code, line] : got) {
-        const qsizetype at = all.indexOf(line, from);
+        const qsizetype at = effective.indexOf(line, from);
         fuzz::check(at >= 0, "every reply is a line of the stream, in order");
         from = at + line.size();
     }
@@ -101,9 +119,9 @@ void check(const Stream& stream, FtpReplyParser& inReads) {
 
     FtpReplyParser atOnce;
     Replies whole;
-    atOnce.feed(all, [&](int code, const QByteArray& line) { whole.emplace_back(code, line); });
+    atOnce.feed(effective, [&](int code, const QByteArray& line) { whole.emplace_back(code, line); });
     fuzz::check(got == whole, "the same replies whatever the reads");
-    fuzz::check(got == reference(all), "the reference's replies");
+    fuzz::check(got == reference(effective), "the reference's replies");
 }
 
 } // namespace
@@ -114,18 +132,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FtpReplyParser parser;
     while (in.remaining() > 0) {
         const std::uint8_t head = in.byte();
-        if (head == 0xFF) {
+        if (head == 0xFD) {
+            stream.events.emplace_back(); // a command goes out
+        } else if (head == 0xFF) {
             check(stream, parser); // a reset: a new connection, a new stream
             parser.reset();
             stream = Stream();
         } else if (head == 0xFE) {
             // A long run of one byte, to reach the line limit with small inputs.
             const int count = in.le16() % 10000;
-            stream.reads.push_back(QByteArray(count, static_cast<char>(in.byte())));
+            stream.events.emplace_back(QByteArray(count, static_cast<char>(in.byte())));
         } else {
             std::size_t n = 0;
             const std::uint8_t* p = in.take(head, &n);
-            stream.reads.emplace_back(reinterpret_cast<const char*>(p), static_cast<qsizetype>(n));
+            stream.events.emplace_back(
+                QByteArray(reinterpret_cast<const char*>(p), static_cast<qsizetype>(n)));
         }
     }
     check(stream, parser);

@@ -3,7 +3,11 @@
 #include "ui/dialogs/ManualDialog.h"
 #include "ui/dialogs/PasswordDialog.h"
 
+#include <QClipboard>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -22,6 +26,8 @@ private Q_SLOTS:
     void serialKeyFilter();
     void addressKeyFilter_data();
     void addressKeyFilter();
+    void filtersHoldForEveryInputRoute_data();
+    void filtersHoldForEveryInputRoute();
     void okEnabledOnlyWithBothFields();
     void manualDialogKeepsItsValues();
     void manualEnterNeedsOk();
@@ -129,6 +135,78 @@ void TestDialogs::addressKeyFilter() {
     QCOMPARE(Child<QLineEdit>(dialog, QStringLiteral("IPAddr_ED"))->text(), shown);
     QTest::keyClick(Child<QLineEdit>(dialog, QStringLiteral("IPAddr_ED")), Qt::Key_Backspace);
     QCOMPARE(Child<QLineEdit>(dialog, QStringLiteral("IPAddr_ED"))->text(), shown.left(shown.size() - 1));
+}
+
+void TestDialogs::filtersHoldForEveryInputRoute_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("route");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("serial: Alt+g") << "Serial_ED"
+                                   << "alt"
+                                   << "g"
+                                   << "";
+    QTest::newRow("serial: AltGr+b") << "Serial_ED"
+                                     << "altgr"
+                                     << "b"
+                                     << "B";
+    QTest::newRow("serial: input method gb") << "Serial_ED"
+                                             << "ime"
+                                             << "gb"
+                                             << "";
+    QTest::newRow("serial: input method ab") << "Serial_ED"
+                                             << "ime"
+                                             << "ab"
+                                             << "AB";
+    QTest::newRow("serial: pasted x1") << "Serial_ED"
+                                       << "paste"
+                                       << "x1"
+                                       << "";
+    QTest::newRow("serial: pasted 1f") << "Serial_ED"
+                                       << "paste"
+                                       << "1f"
+                                       << "1F";
+    QTest::newRow("address: Alt+x") << "IPAddr_ED"
+                                    << "alt"
+                                    << "x"
+                                    << "";
+    QTest::newRow("address: input method x,") << "IPAddr_ED"
+                                              << "ime"
+                                              << "x,"
+                                              << "";
+    QTest::newRow("address: pasted 10.0.0.1") << "IPAddr_ED"
+                                              << "paste"
+                                              << "10.0.0.1"
+                                              << "10.0.0.1";
+    QTest::newRow("address: pasted 10,0") << "IPAddr_ED"
+                                          << "paste"
+                                          << "10,0"
+                                          << "";
+}
+
+void TestDialogs::filtersHoldForEveryInputRoute() {
+    QFETCH(QString, field);
+    QFETCH(QString, route);
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    TManual_Dlg dialog;
+    dialog.show();
+    QLineEdit* edit = Child<QLineEdit>(dialog, field);
+    edit->setFocus();
+    if (route == QLatin1String("alt") || route == QLatin1String("altgr")) {
+        const Qt::KeyboardModifiers modifiers =
+            route == QLatin1String("alt") ? Qt::AltModifier : (Qt::ControlModifier | Qt::AltModifier);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, modifiers, text);
+        QCoreApplication::sendEvent(edit, &press);
+    } else if (route == QLatin1String("ime")) {
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QCoreApplication::sendEvent(edit, &commit);
+    } else {
+        QGuiApplication::clipboard()->setText(text);
+        edit->paste();
+    }
+    QCOMPARE(edit->text(), shown);
 }
 
 void TestDialogs::okEnabledOnlyWithBothFields() {

@@ -3,7 +3,11 @@
 #include "ui/MainWindow.h"
 #include "ui/SettingsStore.h"
 
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
+#include <QSplitter>
 #include <QtTest>
 
 #include <cstring>
@@ -32,6 +36,8 @@ private Q_SLOTS:
     void closeWritesTheBlockAndPlacement();
     void startReadsTheBlock();
     void placementRestored();
+    void perUserFallbackWhenMachineStoreIsUnwritable();
+    void treeWidthKeptWithThePlacement();
 };
 
 void TestSettings::decodingRules_data() {
@@ -124,6 +130,59 @@ void TestSettings::placementRestored() {
     placement.sync();
     TMain_Dlg broken(prompter);
     QCOMPARE(broken.size(), QSize(900, 600)); // the size a first start opens with
+
+    // A position on a screen that is no longer there would hide the window: it opens centred instead.
+    placement.setValue(QStringLiteral("NormPos"), QStringLiteral("-9000,-9000,-8200,-8400"));
+    placement.sync();
+    TMain_Dlg offScreen(prompter);
+    QCOMPARE(offScreen.size(), QSize(900, 600));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(screen.intersects(offScreen.geometry()));
+}
+
+void TestSettings::perUserFallbackWhenMachineStoreIsUnwritable() {
+    TempSettings temp;
+    // A plain file where the per-machine folder would be: nobody, not even an administrator, can write
+    // there, so the block goes to the per-user store and is read back from there.
+    QFile blocker(temp.path() + QStringLiteral("/blocked"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope,
+                       blocker.fileName() + QStringLiteral("/system"));
+    TDefaultRestrictions block{};
+    block.ApplyRestr = 1;
+    block.DayRestr = 0x7F;
+    QVERIFY(settings::SaveDefaultRestrictions(block));
+    QSettings user(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("nopra"),
+                   QStringLiteral("Kelvora"));
+    QCOMPARE(user.value(kKey).toByteArray(), blockBytes(block));
+    QCOMPARE(blockBytes(settings::LoadDefaultRestrictions()), blockBytes(block));
+
+    // Once the machine's store can be written again, it takes the block and the user's copy goes.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope,
+                       temp.path() + QStringLiteral("/system"));
+    block.DayRestr = 0x01;
+    QVERIFY(settings::SaveDefaultRestrictions(block));
+    QCOMPARE(machineStore().value(kKey).toByteArray(), blockBytes(block));
+    user.sync();
+    QVERIFY(!user.contains(kKey));
+}
+
+void TestSettings::treeWidthKeptWithThePlacement() {
+    TempSettings temp;
+    ScriptedPrompter prompter;
+    {
+        TMain_Dlg window(prompter);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* splitter = Child<QSplitter>(window, QStringLiteral("Splitter1"));
+        splitter->setSizes({222, 600});
+        QVERIFY(window.close());
+    }
+    TMain_Dlg again(prompter);
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QCOMPARE(Child<QSplitter>(again, QStringLiteral("Splitter1"))->sizes().value(0), 222);
 }
 
 QTEST_MAIN(TestSettings)

@@ -35,6 +35,9 @@ TDeviceEntry entryFor(const QString& user = QStringLiteral("admin"),
     return entry;
 }
 
+// For checks that a wait ended on its reply: waits this long cannot look ended early on a loaded machine.
+constexpr int kLongCycleMs = 200;
+
 int countEvents(const sim::SimController& controller, const QString& prefix) {
     int n = 0;
     for (const QString& line : controller.events())
@@ -118,12 +121,14 @@ void tst_CommandSessionSim::login() {
     QFETCH(bool, loggedIn);
     QFETCH(QString, event);
 
+    TKLVSocket::DefaultCycleMs = kLongCycleMs;
     QElapsedTimer clock;
     clock.start();
     const ops::LoginResult result = ops::LoginDevice(kAddress, user, password);
     QCOMPARE(result.loggedIn, loggedIn);
     QCOMPARE(result.infoValid, loggedIn);
-    QVERIFY2(clock.elapsed() < 2000, "the login waited for a time-out");
+    QVERIFY2(clock.elapsed() < TKLVSocket::LoginReplyCycles * kLongCycleMs / 2,
+             "the login waited for a time-out");
     QVERIFY(controller().events().contains(event));
     QCOMPARE(countEvents(controller(), QStringLiteral("command 1 ")), loggedIn ? 1 : 0);
     QTRY_VERIFY_WITH_TIMEOUT(!controller().commandService()->hasClient(), 5000);
@@ -258,7 +263,12 @@ void tst_CommandSessionSim::faults() {
     QFETCH(bool, result);
     QFETCH(bool, timesOut);
 
-    TKLVSocket::DefaultCycleMs = 30; // 15 cycles: 450 ms, 30: 900 ms
+    const int cycles = command == QLatin1String("deviceInfo") || command == QLatin1String("name")
+                           ? TKLVSocket::ShortCommandCycles
+                           : TKLVSocket::CommandCycles; // the login's reply wait has as many
+    // A wait that must run out is short; one that must end on a reply is long.
+    const int cycleMs = timesOut ? 30 : kLongCycleMs;
+    TKLVSocket::DefaultCycleMs = cycleMs;
     fault(options());
     const QString nameBefore = controller().config().name;
     ops::CommandSession session(entryFor());
@@ -283,9 +293,9 @@ void tst_CommandSessionSim::faults() {
     const qint64 elapsed = clock.elapsed();
     QCOMPARE(ok, result);
     if (timesOut)
-        QVERIFY2(elapsed >= 448, qPrintable(QString::number(elapsed)));
+        QVERIFY2(elapsed >= cycles * cycleMs - 2, qPrintable(QString::number(elapsed)));
     else
-        QVERIFY2(elapsed < 440, qPrintable(QString::number(elapsed)));
+        QVERIFY2(elapsed < cycles * cycleMs / 2, qPrintable(QString::number(elapsed)));
     if (command == QLatin1String("name"))
         QCOMPARE(controller().config().name, nameBefore);
 }
@@ -294,9 +304,26 @@ void tst_CommandSessionSim::replyShapes_data() {
     QTest::addColumn<Options>("shape");
     QTest::addColumn<bool>("keepAlive");
 
+    constexpr int layoutSized = sim::CommandOptions::kLayoutLength;
+    const auto lengths = [](int login, int others) {
+        return Options([login, others](sim::CommandOptions& o) {
+            o.loginReplyLength = login;
+            o.replyLength = others;
+        });
+    };
+    const auto all = [](int length) {
+        return Options([length](sim::CommandOptions& o) { o.replyLength = length; });
+    };
     QTest::newRow("1024-byte replies") << Options([](sim::CommandOptions&) {}) << false;
-    QTest::newRow("layout-sized replies")
+    QTest::newRow("layout-sized replies") << all(layoutSized) << false;
+    QTest::newRow("layout-sized replies, older switch")
         << Options([](sim::CommandOptions& o) { o.shortReplies = true; }) << false;
+    QTest::newRow("64-byte replies (status shorter than its layout)") << all(64) << false;
+    QTest::newRow("200-byte replies") << all(200) << false;
+    QTest::newRow("1024-byte login reply, then layout-sized") << lengths(1024, layoutSized) << false;
+    QTest::newRow("44-byte login reply, then 1024 bytes") << lengths(layoutSized, 1024) << false;
+    QTest::newRow("1024-byte login reply, then 64 bytes") << lengths(1024, 64) << false;
+    QTest::newRow("64-byte login reply, then layout-sized") << lengths(64, layoutSized) << false;
     QTest::newRow("split inside the layout")
         << Options([](sim::CommandOptions& o) { o.splitReplies = true; }) << false;
     QTest::newRow("split after one byte") << Options([](sim::CommandOptions& o) {
@@ -307,14 +334,38 @@ void tst_CommandSessionSim::replyShapes_data() {
         o.splitReplies = true;
         o.splitAt = 500;
     }) << false;
+    QTest::newRow("split before the last byte") << Options([](sim::CommandOptions& o) {
+        o.splitReplies = true;
+        o.splitAt = 1023;
+    }) << false;
     QTest::newRow("layout-sized and split") << Options([](sim::CommandOptions& o) {
-        o.shortReplies = true;
+        o.replyLength = sim::CommandOptions::kLayoutLength;
         o.splitReplies = true;
     }) << false;
+    QTest::newRow("64 bytes, split after one byte") << Options([](sim::CommandOptions& o) {
+        o.replyLength = 64;
+        o.splitReplies = true;
+        o.splitAt = 1;
+    }) << false;
+    QTest::newRow("two 1024-byte replies in one segment")
+        << Options([](sim::CommandOptions& o) { o.statusBeforeReplies = true; }) << false;
+    QTest::newRow("two layout-sized replies in one segment") << Options([](sim::CommandOptions& o) {
+        o.statusBeforeReplies = true;
+        o.replyLength = sim::CommandOptions::kLayoutLength;
+    }) << false;
+    QTest::newRow("two 1024-byte replies in one segment, split inside the second")
+        << Options([](sim::CommandOptions& o) {
+               o.statusBeforeReplies = true;
+               o.splitReplies = true;
+               o.splitAt = 1030;
+           })
+        << false;
     QTest::newRow("split with the keep-alive running")
         << Options([](sim::CommandOptions& o) { o.splitReplies = true; }) << true;
-    QTest::newRow("layout-sized with the keep-alive running")
-        << Options([](sim::CommandOptions& o) { o.shortReplies = true; }) << true;
+    QTest::newRow("layout-sized with the keep-alive running") << all(layoutSized) << true;
+    QTest::newRow("64 bytes with the keep-alive running") << all(64) << true;
+    QTest::newRow("44-byte login reply, then 1024 bytes, keep-alive running")
+        << lengths(layoutSized, 1024) << true;
 }
 
 void tst_CommandSessionSim::replyShapes() {
@@ -326,30 +377,32 @@ void tst_CommandSessionSim::replyShapes() {
     options().logPosition = 437;
     ops::CommandSession session(entryFor());
     TKLVSocket& socket = session.socket();
-    socket.KeepAliveIntervalMs = 15;
-    QElapsedTimer clock;
-    clock.start();
+    // Longer than the simulator's delay of a split reply's second part, so that its queue of replies
+    // does not grow without end.
+    socket.KeepAliveIntervalMs = 2 * options().splitDelayMs;
+    // Every command must succeed on its own reply: one that was not recognised fails or runs out.
     QVERIFY(session.login());
-    if (keepAlive)
+    if (keepAlive) {
         socket.StartKeepAlive();
+        QTRY_VERIFY_WITH_TIMEOUT(countEvents(controller(), QStringLiteral("command 100 ")) >= 1, 5000);
+    }
     TDeviceInfo info{};
     QVERIFY(socket.ReadDeviceInfo(&info));
-    if (!keepAlive) // with the keep-alive any status reply may end this wait first
-        QCOMPARE(info.Serial(), controller().config().serial);
+    QCOMPARE(info.Serial(), controller().config().serial);
+    QCOMPARE(int(info.FirmwareMinor), 39);
     QVERIFY(socket.RequestFileAccess());
     QVERIFY(socket.ReadModuleStatus());
     QCOMPARE(int(socket.ModuleStatus[2].Address()), 5);
+    QCOMPARE(int(socket.ModuleStatus[2].Sabotage), 1);
+    QCOMPARE(int(socket.ModuleStatus[3].Address()), 0x12);
     QVERIFY(socket.ReadLogInfo());
-    if (!keepAlive) {
-        QCOMPARE(socket.LogCount, 1500);
-        QCOMPARE(socket.LogPosition, 437);
-    }
+    QCOMPARE(socket.LogCount, 1500);
+    QCOMPARE(socket.LogPosition, 437);
     QVERIFY(socket.WriteDeviceName(QStringLiteral("Werkstatt")));
     QVERIFY(socket.ActivateConfig(0));
     QVERIFY(socket.ActivateConfig(1));
     QVERIFY(socket.DeleteLog());
     QVERIFY(!socket.ErrorFlag);
-    QVERIFY2(clock.elapsed() < 4000, "a reply was not recognised and its command ran into the time-out");
     QCOMPARE(controller().config().name, QStringLiteral("Werkstatt"));
 }
 
@@ -382,6 +435,7 @@ void tst_CommandSessionSim::codeReadNotifications() {
 }
 
 void tst_CommandSessionSim::secondConnectionRefused() {
+    TKLVSocket::DefaultCycleMs = kLongCycleMs;
     auto first = std::make_unique<ops::CommandSession>(entryFor());
     QVERIFY(first->login());
     {
@@ -389,7 +443,8 @@ void tst_CommandSessionSim::secondConnectionRefused() {
         QElapsedTimer clock;
         clock.start();
         QVERIFY(!second.login());
-        QVERIFY2(clock.elapsed() < 2000, "the refused connection was not noticed");
+        QVERIFY2(clock.elapsed() < TKLVSocket::LoginReplyCycles * kLongCycleMs / 2,
+                 "the refused connection was not noticed");
         QVERIFY(controller().events().contains(QStringLiteral("connection refused: busy")));
     }
     TDeviceInfo info{};
@@ -468,6 +523,7 @@ void tst_CommandSessionSim::connectionDroppedDuringWait() {
     QFETCH(bool, reset);
 
     options().unansweredCommands = {1};
+    TKLVSocket::DefaultCycleMs = kLongCycleMs;
     ops::CommandSession session(entryFor());
     QVERIFY(session.login());
     QTimer::singleShot(50, this, [this, reset] { controller().commandService()->dropConnection(reset); });
@@ -482,7 +538,8 @@ void tst_CommandSessionSim::connectionDroppedDuringWait() {
     }
     QVERIFY(!ok);
     QVERIFY(session.socket().ErrorFlag);
-    QVERIFY2(clock.elapsed() < 1200, "the dropped connection was not noticed before the time-out");
+    QVERIFY2(clock.elapsed() < TKLVSocket::ShortCommandCycles * kLongCycleMs / 2,
+             "the dropped connection was not noticed before the time-out");
     QVERIFY(!session.socket().RequestFileAccess()); // a send on the dropped connection fails at once
 }
 
@@ -521,6 +578,11 @@ void tst_CommandSessionSim::commandLine_data() {
                                                  QStringLiteral("--code-read-interval"),
                                                  QStringLiteral("2000"),
                                                  QStringLiteral("--short-replies"),
+                                                 QStringLiteral("--reply-length"),
+                                                 QStringLiteral("64"),
+                                                 QStringLiteral("--login-reply-length"),
+                                                 QStringLiteral("layout"),
+                                                 QStringLiteral("--status-before-replies"),
                                                  QStringLiteral("--split-replies"),
                                                  QStringLiteral("--split-at"),
                                                  QStringLiteral("3"),
@@ -538,6 +600,12 @@ void tst_CommandSessionSim::commandLine_data() {
         << QStringList{QStringLiteral("--module-status"), QStringLiteral("1:1:0")} << false;
     QTest::newRow("bad unanswered list")
         << QStringList{QStringLiteral("--unanswered"), QStringLiteral("4,x")} << false;
+    QTest::newRow("reply length beyond 1024")
+        << QStringList{QStringLiteral("--reply-length"), QStringLiteral("1025")} << false;
+    QTest::newRow("reply length of one byte")
+        << QStringList{QStringLiteral("--reply-length"), QStringLiteral("1")} << false;
+    QTest::newRow("reply length no number")
+        << QStringList{QStringLiteral("--login-reply-length"), QStringLiteral("full")} << false;
     QTest::newRow("language beyond a byte")
         << QStringList{QStringLiteral("--language"), QStringLiteral("256")} << false;
 }
@@ -579,6 +647,9 @@ void tst_CommandSessionSim::commandLine() {
     QCOMPARE(int(o.moduleStatus.at(1).sabotage), 1);
     QCOMPARE(o.codeReadIntervalMs, 2000);
     QVERIFY(o.shortReplies);
+    QCOMPARE(o.replyLength, 64);
+    QCOMPARE(o.loginReplyLength, sim::CommandOptions::kLayoutLength);
+    QVERIFY(o.statusBeforeReplies);
     QVERIFY(o.splitReplies);
     QCOMPARE(o.splitAt, 3);
     QCOMPARE(o.unansweredCommands, (QList<int>{4, 100}));

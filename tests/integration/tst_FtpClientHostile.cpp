@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 using testsupport::readFile;
 using testsupport::writeFile;
 
@@ -34,6 +36,9 @@ constexpr int kTimeoutMs = 800;
 //   "drop"              reset the control connection
 //   "wait <ms>"         pause the script
 //   "drip <ms> <bytes>" send bytes on the control connection every ms, without end
+//   "flood <ms> <n> <text>" send n lines of text on the control connection every ms, without end
+//   "trickle <ms> <bytes>" send bytes on the data connection every ms, without end
+//   "stop"              end drip, flood and trickle
 class FakeFtpServer : public QObject {
 public:
     QHash<QByteArray, QByteArrayList> scripts{
@@ -51,8 +56,14 @@ public:
     bool listen() {
         connect(&m_server, &QTcpServer::newConnection, this, &FakeFtpServer::onConnection);
         connect(&m_drip, &QTimer::timeout, this, [this] {
-            if (m_control)
+            if (m_control) {
                 m_control->write(m_dripBytes);
+                m_control->flush();
+            }
+        });
+        connect(&m_trickle, &QTimer::timeout, this, [this] {
+            if (m_data)
+                m_data->write(m_trickleBytes);
         });
         return m_server.listen(kServerAddress, 0);
     }
@@ -134,8 +145,10 @@ private:
             const QByteArray arg = space < 0 ? QByteArray() : s.mid(space + 1);
             if (op == "reply") {
                 m_control->write(arg + "\r\n");
+                m_control->flush();
             } else if (op == "raw") {
                 m_control->write(arg);
+                m_control->flush();
             } else if (op == "connect") {
                 openData(kServerAddress, false);
             } else if (op == "intrude") {
@@ -167,6 +180,19 @@ private:
                 const qsizetype gap = arg.indexOf(' ');
                 m_dripBytes = arg.mid(gap + 1);
                 m_drip.start(arg.left(gap).toInt());
+            } else if (op == "flood") {
+                const QList<QByteArray> f = arg.split(' ');
+                m_dripBytes.clear();
+                for (int i = 0; i < f.at(1).toInt(); ++i)
+                    m_dripBytes += arg.mid(f.at(0).size() + f.at(1).size() + 2) + "\r\n";
+                m_drip.start(f.at(0).toInt());
+            } else if (op == "trickle") {
+                const qsizetype gap = arg.indexOf(' ');
+                m_trickleBytes = arg.mid(gap + 1);
+                m_trickle.start(arg.left(gap).toInt());
+            } else if (op == "stop") {
+                m_drip.stop();
+                m_trickle.stop();
             }
         }
     }
@@ -179,6 +205,8 @@ private:
     bool m_blocked = false;
     QTimer m_drip;
     QByteArray m_dripBytes;
+    QTimer m_trickle;
+    QByteArray m_trickleBytes;
     // Last, so it goes first: the control socket it owns signals its end while the rest is still there.
     QTcpServer m_server;
 };
@@ -396,6 +424,80 @@ private Q_SLOTS:
         QVERIFY(!client.Connected());
         for (const QByteArray& command : std::as_const(server.received))
             QVERIFY2(!command.startsWith("TYPE") && !command.startsWith("PASV"), command.constData());
+    }
+
+    // A server that sends its final reply, keeps the data connection open, trickles data and floods the
+    // control connection: the transfer keeps going as long as data comes, the replies after the final one
+    // are not kept, and none of them answers the next command.
+    void floodAfterFinalReply_data() {
+        QTest::addColumn<QByteArray>("flood");
+        QTest::newRow("226 again and again") << QByteArray("226 Done again");
+        QTest::newRow("other replies") << QByteArray("200 Extra");
+        QTest::newRow("replies in pieces of lines") << QByteArray("250 Ok\r\n25");
+    }
+    void floodAfterFinalReply() {
+        QFETCH(QByteArray, flood);
+        // Longer than the client's time-out: only the trickling data keeps the transfer alive.
+        const int floodMs = 2 * kTimeoutMs;
+        FakeFtpServer server;
+        server.scripts["RETR"] = {"reply 150 Here", "connect", "send abc", "reply 226 Done",
+                                  "flood 5 200 " + flood, "trickle 40 x",
+                                  "wait " + QByteArray::number(floodMs), "stop",
+                                  "raw " + QByteArray("226 Leftover\r\n").repeated(50) + "226 Left", "close",
+                                  // The end of that line comes after the client sent its next command.
+                                  "wait 100", "raw over\r\n"};
+        QVERIFY(server.listen());
+        QTemporaryDir folder;
+        const QString target = QDir(folder.path()).filePath(QStringLiteral("kelvora.log"));
+
+        TFtpClient client;
+        pointAt(client, server);
+        QVERIFY(client.Connect());
+        client.SetHostFileName(QStringLiteral("kelvora.log"));
+        client.SetLocalFileName(target);
+        qsizetype mostQueued = 0;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, this,
+                [&] { mostQueued = std::max(mostQueued, client.QueuedReplies()); });
+        sampler.start(2);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QVERIFY2(client.Get(), qPrintable(client.ErrorMessage()));
+        sampler.stop();
+        QVERIFY2(elapsed.elapsed() >= floodMs, qPrintable(QString::number(elapsed.elapsed())));
+        QCOMPARE(client.StatusCode(), 226);
+        QVERIFY2(mostQueued <= 1, qPrintable(QString::number(mostQueued)));
+        const QByteArray content = readFile(target);
+        QVERIFY(content.size() > 3);
+        QCOMPARE(content, QByteArray("abc") + QByteArray(content.size() - 3, 'x'));
+
+        // The leftovers came before QUIT or finish a line begun before it: its answer is the server's
+        // 221, not one of them.
+        QVERIFY(client.Quit());
+        QCOMPARE(client.StatusCode(), 221);
+        QVERIFY(!client.Connected());
+    }
+
+    // A server that floods preliminary replies while a request waits: the queue stays bounded and the
+    // request fails at once instead of collecting replies until its time-out.
+    void floodWhileWaiting() {
+        FakeFtpServer server;
+        server.scripts["CWD"] = {"flood 5 200 150 Still busy"};
+        QVERIFY(server.listen());
+        TFtpClient client;
+        pointAt(client, server);
+        QVERIFY(client.Connect());
+        qsizetype mostQueued = 0;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, this,
+                [&] { mostQueued = std::max(mostQueued, client.QueuedReplies()); });
+        sampler.start(2);
+        client.SetHostDirName(QStringLiteral("/"));
+        QVERIFY(!client.Cwd());
+        QCOMPARE(client.ErrorMessage(), QStringLiteral("Too many replies"));
+        QCOMPARE(client.StatusCode(), 0);
+        QVERIFY2(mostQueued <= TFtpClient::kMaxQueuedReplies, qPrintable(QString::number(mostQueued)));
+        QVERIFY(!client.Connected());
     }
 
     void upload_data() {

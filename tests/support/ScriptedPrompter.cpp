@@ -1,5 +1,7 @@
 #include "support/ScriptedPrompter.h"
 
+#include "device/NetworkTargets.h"
+
 #include <QDialog>
 #include <QSettings>
 
@@ -77,3 +79,19 @@ TempSettings::TempSettings() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope,
                        m_dir.path() + QStringLiteral("/system"));
 }
+
+namespace {
+
+// Every test program with a window links this file. Whatever a test forgets to set, the window's search
+// and IP configuration go to the discard port on loopback, never to the real broadcast.
+const bool kLoopbackByDefault = [] {
+    NetworkTargets targets = Targets();
+    if (targets.discoveryAddress == QHostAddress(QHostAddress::Broadcast)) {
+        targets.discoveryAddress = QHostAddress(QHostAddress::LocalHost);
+        targets.discoveryPort = 9;
+        SetTargets(targets);
+    }
+    return true;
+}();
+
+} // namespace

@@ -173,6 +173,19 @@ QByteArray packet(quint16 code, const QList<QPair<int, QByteArray>>& fields = {}
     return reply(code, fields, 1024);
 }
 
+// Poll cycles of the command's wait.
+int cyclesOf(const QString& command) {
+    if (command == QLatin1String("deviceInfo") || command == QLatin1String("name"))
+        return TKLVSocket::ShortCommandCycles;
+    if (command == QLatin1String("activate1"))
+        return TKLVSocket::ActivateCycles;
+    return TKLVSocket::CommandCycles;
+}
+
+QByteArray codeReadNotification() {
+    return reply(200, {{2, "\x01"}, {14, "Eingang"}, {34, QByteArray::fromHex("00000000000000123456FF")}});
+}
+
 } // namespace
 
 class tst_KlvSocket : public QObject {
@@ -188,7 +201,11 @@ private Q_SLOTS:
     void replyDispatch();
     void replyFields();
     void lateInfoReplyWritesNothing();
-    void keepAliveReplyEndsAnotherWait();
+    void keepAliveReplyEndsNoOtherWait_data();
+    void keepAliveReplyEndsNoOtherWait();
+    void repliesShorterThanTheirLayout();
+    void sessionFreedInsideCodeRead_data();
+    void sessionFreedInsideCodeRead();
     void timeouts_data();
     void timeouts();
     void connectTimeout();
@@ -338,10 +355,22 @@ void tst_KlvSocket::replyDispatch_data() {
         << fileAccess << QList<QByteArray>{reply(3)} << false << false;
     QTest::newRow("unknown code 150 fails the wait")
         << QStringLiteral("deviceInfo") << QList<QByteArray>{reply(150)} << false << false;
-    QTest::newRow("status reply (keep-alive) ends a file-access wait as success")
-        << fileAccess << QList<QByteArray>{reply(100)} << true << false;
-    QTest::newRow("activation reply ends a device-info wait")
-        << QStringLiteral("deviceInfo") << QList<QByteArray>{reply(108)} << true << false;
+    QTest::newRow("status reply (keep-alive) does not end a file-access wait")
+        << fileAccess << QList<QByteArray>{reply(100)} << false << true;
+    QTest::newRow("status reply, then the file-access refusal")
+        << fileAccess << QList<QByteArray>{reply(100), resultReply(4, 0xFFFF)} << false << false;
+    QTest::newRow("status reply and file-access reply in one segment")
+        << fileAccess << QList<QByteArray>{reply(100) + resultReply(4, 1)} << true << false;
+    QTest::newRow("activation reply does not end a device-info wait")
+        << QStringLiteral("deviceInfo") << QList<QByteArray>{reply(108)} << false << true;
+    QTest::newRow("device-info reply does not end a name wait")
+        << QStringLiteral("name") << QList<QByteArray>{reply(1)} << false << true;
+    QTest::newRow("status reply, then the log info")
+        << QStringLiteral("logInfo") << QList<QByteArray>{reply(100), reply(106)} << true << false;
+    QTest::newRow("log-info reply does not end a status wait")
+        << QStringLiteral("moduleStatus") << QList<QByteArray>{reply(106)} << false << true;
+    QTest::newRow("name refusal ends another command's wait")
+        << QStringLiteral("logInfo") << QList<QByteArray>{resultReply(2, 0)} << false << false;
     QTest::newRow("login refusal during a command fails it")
         << QStringLiteral("deviceInfo") << QList<QByteArray>{resultReply(0, 0)} << false << false;
     QTest::newRow("login acceptance does not end a command")
@@ -378,16 +407,20 @@ void tst_KlvSocket::replyDispatch() {
     FakePeer peer;
     peer.answer = [replies](quint16) { return replies; };
     TKLVSocket socket;
-    prepare(socket, peer, 40); // 15 cycles: 600 ms, 30 cycles: 1.2 s, 150 cycles: 6 s
+    // A wait that must run out is short; one that must end on a reply is long, so that a loaded machine
+    // cannot make it look as if it ran out.
+    const int cycleMs = timesOut ? 20 : 200;
+    const int waitMs = cyclesOf(command) * cycleMs;
+    prepare(socket, peer, cycleMs);
     QVERIFY(socket.Login());
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(run(socket, command, QStringLiteral("Name")), result);
     const qint64 elapsed = clock.elapsed();
     if (timesOut)
-        QVERIFY2(elapsed >= 598, qPrintable(QString::number(elapsed)));
+        QVERIFY2(elapsed >= waitMs - 2, qPrintable(QString::number(elapsed)));
     else
-        QVERIFY2(elapsed < 580, qPrintable(QString::number(elapsed)));
+        QVERIFY2(elapsed < waitMs / 2, qPrintable(QString::number(elapsed)));
 }
 
 void tst_KlvSocket::replyFields() {
@@ -450,27 +483,128 @@ void tst_KlvSocket::lateInfoReplyWritesNothing() {
              testsupport::hexDump(QByteArray(20, '\0')));
 }
 
-void tst_KlvSocket::keepAliveReplyEndsAnotherWait() {
+void tst_KlvSocket::keepAliveReplyEndsNoOtherWait_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("answer"); // comes after several keep-alive rounds; empty: none
+    QTest::addColumn<bool>("result");
+
+    QTest::newRow("file access refused") << QStringLiteral("fileAccess") << resultReply(4, 0xFFFF) << false;
+    QTest::newRow("file access granted") << QStringLiteral("fileAccess") << resultReply(4, 1) << true;
+    QTest::newRow("file access unanswered") << QStringLiteral("fileAccess") << QByteArray() << false;
+    QTest::newRow("log info") << QStringLiteral("logInfo") << reply(106, {{2, le16(437)}, {4, le16(1500)}})
+                              << true;
+    QTest::newRow("log info unanswered") << QStringLiteral("logInfo") << QByteArray() << false;
+}
+
+void tst_KlvSocket::keepAliveReplyEndsNoOtherWait() {
+    QFETCH(QString, command);
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, result);
+
+    constexpr int keepAliveMs = 40;
     FakePeer peer;
-    QByteArray status = QByteArray::fromHex("0700010000");
+    peer.gapMs = 8 * keepAliveMs;
+    const QByteArray status = QByteArray::fromHex("0700010000");
     peer.answer = [&](quint16 code) {
-        return code == 100 ? QList<QByteArray>{reply(100, {{2, status}})} : QList<QByteArray>{};
+        if (code == 100)
+            return QList<QByteArray>{reply(100, {{2, status}})};
+        return QList<QByteArray>{QByteArray(), answer};
     };
     TKLVSocket socket;
-    prepare(socket, peer); // 30 cycles: 3 s
-    socket.KeepAliveIntervalMs = 100;
+    prepare(socket, peer, 50); // 30 cycles: 1.5 s
+    socket.KeepAliveIntervalMs = keepAliveMs;
     QVERIFY(socket.Login());
     socket.StartKeepAlive();
     QVERIFY(socket.keepAliveActive());
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(socket.RequestFileAccess());
-    QVERIFY2(clock.elapsed() < 2000, "the status reply did not end the file-access wait");
-    QCOMPARE(int(socket.ModuleStatus[0].Address()), 7);
-    QCOMPARE(peer.requests.at(1).at(0), '\x04');
+    QCOMPARE(run(socket, command), result);
+    QCOMPARE(socket.ErrorFlag, answer == resultReply(4, 0xFFFF));
+    // The status replies came in during the wait and were stored.
+    QVERIFY(peer.requests.size() >= 3);
     QCOMPARE(testsupport::hexDump(peer.requests.at(2)), testsupport::hexDump(packet(100)));
+    QCOMPARE(int(socket.ModuleStatus[0].Address()), 7);
+    QCOMPARE(int(socket.ModuleStatus[0].Ready), 1);
+    if (command == QLatin1String("logInfo") && result) {
+        QCOMPARE(socket.LogPosition, 437);
+        QCOMPARE(socket.LogCount, 1500);
+    }
     socket.Disconnect();
     QVERIFY(!socket.keepAliveActive());
+}
+
+void tst_KlvSocket::repliesShorterThanTheirLayout() {
+    FakePeer peer;
+    QByteArray status;
+    for (int i = 0; i < 8; ++i)
+        status += QByteArray::fromHex(QByteArray::number(i + 1, 16).rightJustified(2, '0') + "00010100AA");
+    peer.answer = [&](quint16 code) -> QList<QByteArray> {
+        if (code == 100) // 50 of the layout's 98 bytes: eight of the sixteen records
+            return {reply(100, {{2, status}}, 50)};
+        if (code == 106) // the count is missing
+            return {reply(106, {{2, le16(12)}}, 4)};
+        return {};
+    };
+    TKLVSocket socket;
+    prepare(socket, peer);
+    socket.PartialReplyWaitMs = 50;
+    socket.ModuleStatus.fill(TModuleStatusRec{{0xEE, 0xEE}, 0xEE, 0xEE, 0xEE, 0xEE});
+    QVERIFY(socket.Login());
+    QVERIFY(socket.ReadModuleStatus());
+    QCOMPARE(testsupport::hexDump(QByteArray(reinterpret_cast<const char*>(socket.ModuleStatus.data()), 96)),
+             testsupport::hexDump(status + QByteArray(48, '\0')));
+    socket.LogCount = 99;
+    QVERIFY(socket.ReadLogInfo());
+    QCOMPARE(socket.LogPosition, 12);
+    QCOMPARE(socket.LogCount, 0);
+    QVERIFY(!socket.ErrorFlag);
+}
+
+void tst_KlvSocket::sessionFreedInsideCodeRead_data() {
+    QTest::addColumn<QString>("when");
+    QTest::newRow("while no command waits") << QStringLiteral("idle");
+    QTest::newRow("while a command waits") << QStringLiteral("waiting");
+    QTest::newRow("disconnected and freed while a command waits") << QStringLiteral("disconnected");
+}
+
+void tst_KlvSocket::sessionFreedInsideCodeRead() {
+    QFETCH(QString, when);
+
+    FakePeer peer;
+    peer.answer = [](quint16 code) {
+        return code == 107 ? QList<QByteArray>{codeReadNotification(), reply(107)} : QList<QByteArray>{};
+    };
+    auto* session = new TKLVSocket;
+    prepare(*session, peer);
+    const QPointer<TKLVSocket> watchSession(session);
+    const QPointer<QTcpSocket> watchSocket(session->findChild<QTcpSocket*>());
+    QVERIFY(watchSocket);
+    int calls = 0;
+    bool socketKeptThroughHandler = false;
+    session->OnCodeRead = [&](TKLVSocket* sender, const QString&, quint16, const QString& code) {
+        ++calls;
+        QCOMPARE(code, QStringLiteral("123456"));
+        if (when == QLatin1String("disconnected"))
+            sender->Disconnect();
+        delete sender;
+        // Qt works with the socket once this handler returns: it must still be there.
+        socketKeptThroughHandler = !watchSocket.isNull();
+    };
+    QVERIFY(session->Login());
+    if (when == QLatin1String("idle")) {
+        peer.sendSequence({codeReadNotification()});
+        QTRY_VERIFY_WITH_TIMEOUT(watchSession.isNull(), 5000);
+    } else {
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!session->DeleteLog()); // freed inside its own wait: no success
+        QVERIFY(watchSession.isNull());
+        QVERIFY2(clock.elapsed() < TKLVSocket::CommandCycles * 100 / 2,
+                 "the wait did not end with its session");
+    }
+    QCOMPARE(calls, 1);
+    QVERIFY(socketKeptThroughHandler);
+    // ... and goes once control is back in the event loop.
+    QTRY_VERIFY_WITH_TIMEOUT(watchSocket.isNull(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(peer.requests.size() >= (when == QLatin1String("idle") ? 1 : 2), 5000);
 }
 
 void tst_KlvSocket::timeouts_data() {

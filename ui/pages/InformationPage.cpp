@@ -3,7 +3,6 @@
 #include "data/DeviceEntry.h"
 #include "ops/DeviceList.h"
 #include "ui/ImageList.h"
-#include "ui/KeyFilters.h"
 #include "ui/Prompter.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/PageHost.h"
@@ -22,8 +21,6 @@ TInformationPage::TInformationPage(PageHost& host, QWidget* parent)
     m_ui->IPConfig_ST->setText(DisplayText(
         QStringLiteral("Ändern Sie hier die IP-Konfiguration von Kelvora compact. Hier benötigen Sie\r\nkein "
                        "Kennwort um die Änderungen zu speichern.")));
-    for (QLineEdit* edit : {m_ui->IPAddr_ED, m_ui->SubnetMask_ED, m_ui->Gateway_ED})
-        InstallAddressKeyFilter(edit);
     connect(m_ui->DHCP_CB, &QCheckBox::clicked, this,
             [this] { pages::Run(m_host, this, [this] { DHCP_CBClick(); }); });
     connect(m_ui->Save_BTN, &QPushButton::clicked, this,

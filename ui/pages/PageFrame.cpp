@@ -43,6 +43,8 @@ QWidget* BuildPageFrame(QWidget* page, const QString& name, const QString& title
     auto* descriptionLabel = new QLabel(DisplayText(description), header);
     descriptionLabel->setTextFormat(Qt::PlainText);
     descriptionLabel->setObjectName(name + QStringLiteral("_Description"));
+    // The two lines keep their break; a narrow window wraps them further instead of cutting them off.
+    descriptionLabel->setWordWrap(true);
     texts->addWidget(titleLabel);
     texts->addWidget(descriptionLabel);
     headerLayout->addLayout(texts, 1);

@@ -5,6 +5,8 @@
 #include "ui/MainWindow.h"
 
 #include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QtTest>
 
@@ -28,7 +30,7 @@ QStringList captions(const QTreeWidgetItem* node) {
 
 } // namespace
 
-class TestDeviceTree : public QObject {
+class TestFrame : public QObject {
     Q_OBJECT
 private slots:
     void pageOfEveryKind_data();
@@ -37,9 +39,12 @@ private slots:
     void recordNodesKnowTheirController();
     void imagesAreShared();
     void busyWindowHoldsItsCommands();
+    void closeWaitsForTheRunningCommand();
+    void pageSwitchWaitsForTheChangeDelay();
+    void pagesFitTheSmallestWindow();
 };
 
-void TestDeviceTree::pageOfEveryKind_data() {
+void TestFrame::pageOfEveryKind_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("page");
     for (int kind = nkDevice; kind <= nkTransponderFolder; ++kind)
@@ -49,13 +54,13 @@ void TestDeviceTree::pageOfEveryKind_data() {
     QTest::newRow("root") << int(nkNone) << 0;
 }
 
-void TestDeviceTree::pageOfEveryKind() {
+void TestFrame::pageOfEveryKind() {
     QFETCH(int, kind);
     QFETCH(int, page);
     QCOMPARE(nodes::PageOf(static_cast<TNodeKind>(kind)), page);
 }
 
-void TestDeviceTree::tableNodesMirrorTheTables() {
+void TestFrame::tableNodesMirrorTheTables() {
     QTreeWidget widget;
     TDeviceTree tree(&widget);
     TDeviceEntry entry;
@@ -92,7 +97,7 @@ void TestDeviceTree::tableNodesMirrorTheTables() {
     QVERIFY(tree.transponderFolder(entry) == nullptr);
 }
 
-void TestDeviceTree::recordNodesKnowTheirController() {
+void TestFrame::recordNodesKnowTheirController() {
     QTreeWidget widget;
     TDeviceTree tree(&widget);
     TDeviceEntry a, b;
@@ -115,7 +120,7 @@ void TestDeviceTree::recordNodesKnowTheirController() {
     QVERIFY(nodes::Data(tree.root()) == nullptr);
 }
 
-void TestDeviceTree::imagesAreShared() {
+void TestFrame::imagesAreShared() {
     QTreeWidget widget;
     TDeviceTree tree(&widget);
     TDeviceEntry entry;
@@ -131,7 +136,7 @@ void TestDeviceTree::imagesAreShared() {
     QVERIFY(folder->icon(0).cacheKey() != key);
 }
 
-void TestDeviceTree::busyWindowHoldsItsCommands() {
+void TestFrame::busyWindowHoldsItsCommands() {
     TempSettings settings;
     ScriptedPrompter prompter;
     TMain_Dlg window(prompter);
@@ -157,5 +162,65 @@ void TestDeviceTree::busyWindowHoldsItsCommands() {
     QVERIFY(prompter.shown.empty());
 }
 
-QTEST_MAIN(TestDeviceTree)
-#include "tst_devicetree.moc"
+void TestFrame::closeWaitsForTheRunningCommand() {
+    TempSettings settings;
+    ScriptedPrompter prompter;
+    TMain_Dlg window(prompter);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto command = std::make_unique<CommandScope>(window.beginCommand());
+    QVERIFY(!window.close());
+    QVERIFY(window.isVisible());
+    // The entry the command works on is still there; the close follows once the command has ended.
+    command.reset();
+    QTRY_VERIFY(!window.isVisible());
+}
+
+void TestFrame::pageSwitchWaitsForTheChangeDelay() {
+    TempSettings settings;
+    ScriptedPrompter prompter;
+    TMain_Dlg window(prompter);
+    TDeviceEntry& entry = window.deviceList().addManual(QStringLiteral("12AB3"), QStringLiteral("127.0.0.2"));
+    TDeviceTree& tree = const_cast<TDeviceTree&>(window.deviceTree());
+    tree.reset();
+    tree.addDevice(entry);
+    QElapsedTimer clock;
+    clock.start();
+    Main_LV(window)->setCurrentItem(tree.deviceNode(entry));
+    // Nothing happens at once: a quick run through the tree with the arrow keys fills no page on the way.
+    QCOMPARE(Main_NB(window)->currentIndex(), 0);
+    QVERIFY(window.currentDevice() == nullptr);
+    QTRY_COMPARE(Main_NB(window)->currentIndex(), 1);
+    QVERIFY2(clock.elapsed() >= 100, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(window.currentDevice(), &entry);
+}
+
+void TestFrame::pagesFitTheSmallestWindow() {
+    TempSettings settings;
+    ScriptedPrompter prompter;
+    TMain_Dlg window(prompter);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // At the smallest window every page still fits beside a tree of its smallest width: no text is cut.
+    window.resize(window.minimumSize());
+    QStackedWidget* pages = Main_NB(window);
+    const int room = 756 - Main_LV(window)->minimumWidth() -
+                     Child<QSplitter>(window, QStringLiteral("Splitter1"))->handleWidth();
+    QCOMPARE(window.minimumSizeHint().expandedTo(window.minimumSize()), window.minimumSize());
+    // KELVORA_SCREENSHOTS=<folder> keeps a picture of every page at the smallest size, to look at.
+    const QString shots = qEnvironmentVariable("KELVORA_SCREENSHOTS");
+    for (int i = 0; i < pages->count(); ++i) {
+        QWidget* page = pages->widget(i);
+        if (!shots.isEmpty()) {
+            pages->setCurrentIndex(i);
+            window.grab().save(QStringLiteral("%1/page-%2.png").arg(shots).arg(i));
+        }
+        QVERIFY2(page->minimumSizeHint().width() <= room,
+                 qPrintable(QStringLiteral("%1 needs %2 px")
+                                .arg(page->objectName())
+                                .arg(page->minimumSizeHint().width())));
+    }
+}
+
+QTEST_MAIN(TestFrame)
+#include "tst_frame.moc"
