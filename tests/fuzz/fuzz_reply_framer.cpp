@@ -22,6 +22,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QStringList>
 
 #include <vector>
 
@@ -185,7 +186,9 @@ void deviceLike(fuzz::Input& in, int freeAt) {
     bool ambiguous = false;
     qsizetype at = 0;
     while (at < stream.size()) {
-        const qsizetype size = std::min<qsizetype>(1 + in.le16() % 1500, stream.size() - at);
+        // Read sizes from the input while it lasts, then the rest in one read.
+        const qsizetype wanted = in.remaining() >= 2 ? 1 + in.le16() % 1500 : stream.size();
+        const qsizetype size = std::min<qsizetype>(wanted, stream.size() - at);
         const qsizetype next = at + size;
         if (next < stream.size() && stream.size() - next >= 2) {
             for (std::size_t i = 0; i < starts.size(); ++i) {
@@ -202,7 +205,14 @@ void deviceLike(fuzz::Input& in, int freeAt) {
     }
     if (ambiguous)
         return;
-    fuzz::check(run.replies() == layouts, "device-like stream: exactly the layouts");
+    const auto describe = [](const std::vector<QByteArray>& list) {
+        QStringList parts;
+        for (const QByteArray& r : list)
+            parts << QStringLiteral("%1:%2").arg(QString::fromLatin1(r.left(2).toHex())).arg(r.size());
+        return parts.join(QLatin1Char(' '));
+    };
+    fuzz::check(run.replies() == layouts, "device-like stream: exactly the layouts",
+                describe(run.replies()) + QStringLiteral(" / ") + describe(layouts));
     fuzz::check(run.framer().pending() == 0 && !run.framer().waitingForRest(), "nothing left buffered");
 }
 
