@@ -2,6 +2,7 @@
 # Builds the libFuzzer targets (clang, ASan + UBSan) into build-fuzz and fuzzes each for a fixed time
 # (default 20 s), starting from its checked-in seed corpus. New inputs collect in build-fuzz/corpus/<target>,
 # inputs that break an oracle or crash in build-fuzz/artifacts/; the script fails on the first such one.
+# KELVORA_FUZZ_RUNS=<n> also ends each target after n executions (the long runs in bench/README.md).
 #   scripts/fuzz.sh [seconds] [target...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,7 +33,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus"
   echo "== $target, ${seconds} s"
   # One process, a fixed time; the figures of the last status line say how far it got.
-  if ! "$dir/tests/fuzz/$target" -max_total_time="$seconds" -max_len="${max_len[$target]}" -timeout=10 -rss_limit_mb=2048 \
+  if ! "$dir/tests/fuzz/$target" -max_total_time="$seconds" -runs="${KELVORA_FUZZ_RUNS:--1}" -max_len="${max_len[$target]}" -timeout=10 -rss_limit_mb=2048 \
       -artifact_prefix="$dir/artifacts/$target-" -print_final_stats=1 \
       "$corpus" "tests/fuzz/corpus/$target" >"$dir/$target.log" 2>&1; then
     tail -n 40 "$dir/$target.log"
