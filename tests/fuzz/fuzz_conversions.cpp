@@ -8,6 +8,7 @@
 //  - character fields: StrToChars then CharsToStr gives the text's bytes up to the first NUL, cut to the
 //    field, and leaves the bytes after the NUL as they were.
 //  - HexStrToInt against a reference reading, with the exact error text.
+//  - code fields as read from a record: any bytes give the hex of the binary form or the characters.
 //  - CutStr: the part and the rest put back together give the text.
 
 #include "FuzzSupport.h"
@@ -152,6 +153,24 @@ void bytesHex(fuzz::Input& in) {
                                                .toHex()
                                                .toUpper()),
                 "hex of the bytes");
+
+    // The same bytes as a code field read from a record: a last byte 0xFF marks the binary form (the hex
+    // of the bytes before it, as above), any other the character form (up to the first NUL).
+    const int high = static_cast<int>(n) - 1;
+    QString want;
+    if (n > 0 && p[n - 1] == 0xFF) {
+        std::size_t first = 0;
+        while (first < n - 1 && p[first] == 0)
+            ++first;
+        want = QString::fromLatin1(
+            QByteArray(reinterpret_cast<const char*>(p + first), static_cast<qsizetype>(n - 1 - first))
+                .toHex()
+                .toUpper());
+    } else if (n > 0) {
+        const auto* nul = static_cast<const std::uint8_t*>(std::memchr(p, 0, n));
+        want = FromAnsi(reinterpret_cast<const char*>(p), nul ? nul - p : static_cast<qsizetype>(n));
+    }
+    fuzz::check(CodeToStr(p, high) == want, "code field read from a record", want);
 }
 
 void cut(fuzz::Input& in) {
