@@ -71,6 +71,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setApplicationDisplayName(ApplicationTitle());
     QApplication::setOrganizationName(QStringLiteral("nopra"));
+    // The installed desktop entry's name: the shell shows that entry's name and icon for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.nopra.KelvoraAdministrator"));
     InstallGermanTranslation();
 
     InitAppDir();

@@ -252,11 +252,32 @@ void TKLVSocket::DoDataAvailable() {
         if (!deliver(m_framer.feed(m_socket->readAll())))
             return;
     }
+    afterReplies();
+}
+
+void TKLVSocket::afterReplies() {
     if (m_framer.waitingForRest())
         m_partialReplyTimer->start(PartialReplyWaitMs);
     else
         m_partialReplyTimer->stop();
     net::wakeWaiters();
+}
+
+bool TKLVSocket::ReceiveForTest(const QByteArray& bytes) {
+    const CallbackScope scope(this, m_callbackDepth);
+    if (!deliver(m_framer.feed(bytes)))
+        return false;
+    afterReplies();
+    return true;
+}
+
+bool TKLVSocket::FlushPartialReplyForTest() {
+    const CallbackScope scope(this, m_callbackDepth);
+    m_partialReplyTimer->stop();
+    if (!deliver(m_framer.flush()))
+        return false;
+    net::wakeWaiters();
+    return true;
 }
 
 void TKLVSocket::DoPartialReplyTimer() {

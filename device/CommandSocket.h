@@ -120,6 +120,12 @@ public:
     bool isConnected() const;
     bool keepAliveActive() const;
 
+    // Test seam (the fuzz target of the reply path): the bytes enter the reply path as if one read of the
+    // connection had brought them — framing, dispatch, the partial-reply timer. FlushPartialReplyForTest
+    // stands for that timer running out. Both return false when a code-read handler freed the session.
+    bool ReceiveForTest(const QByteArray& bytes);
+    bool FlushPartialReplyForTest();
+
     QString Addr; // the controller's IPv4 address, dotted
     QString Port = QStringLiteral("1010");
     QString LoginName;
@@ -154,6 +160,7 @@ private:
     void DoError();
     void DoKeepAliveTimer();
     void DoPartialReplyTimer();
+    void afterReplies();
 
     QTcpSocket* m_socket;
     QTimer* m_keepAliveTimer;

@@ -121,7 +121,9 @@ std::vector<QByteArray> ReplyFramer::feed(const QByteArray& bytes) {
         if (codeFits && available >= 2) {
             const std::uint16_t code = codeAt(m_pos);
             const bool known = code != 0 && layoutLength(code) > 0;
-            const bool unknownAfterLayout = m_pos == readStart && m_restZero && code != 0;
+            // A zero first byte is padding still: a read may begin on the last padding byte before the
+            // next reply, and that byte with the reply's first one is no code.
+            const bool unknownAfterLayout = m_pos == readStart && m_restZero && m_buffer.at(m_pos) != '\0';
             if (known || unknownAfterLayout) {
                 m_state = State::ReplyStart;
                 continue;

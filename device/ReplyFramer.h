@@ -21,7 +21,8 @@
 //     2. where a known code other than 0 begins (the login reply only ever answers the first request,
 //        so two zero bytes are padding), or
 //     3. at the start of a read when everything after the layout so far was zero and the read begins
-//        with a non-zero code: a reply with an unknown code after a layout-sized reply.
+//        with a non-zero byte: a reply with an unknown code after a layout-sized reply. (A read that
+//        begins with a zero byte begins in the padding, maybe on its last byte before the next reply.)
 // - A reply with a code the tool does not know is handed out as its two code bytes (it fails the command
 //   that waits); the bytes after it are skipped by the same rules.
 //

@@ -24,8 +24,6 @@ const QString kLocalFileNameEmpty = QStringLiteral("LocalFileName empty");
 const QString kTimeout = QStringLiteral("426 Timeout");
 constexpr int kTimeoutStatus = 426;
 
-// A line longer than this is not an FTP reply; the connection is given up rather than buffered forever.
-constexpr qsizetype kMaxReplyLine = 8192;
 // Upload data queued in the socket at a time; the rest is read from the file as the socket drains.
 constexpr qint64 kUploadChunk = 64 * 1024;
 constexpr qint64 kUploadQueueLimit = 4 * kUploadChunk;
@@ -384,10 +382,7 @@ bool TFtpClient::sendCommand(const QByteArray& line, Result& failure) {
         m_control.waitForReadyRead(0);
     m_replies.clear();
     m_dropReplies = false;
-    if (!m_lineBuffer.isEmpty()) {
-        m_lineBuffer.clear();
-        m_skipLineStart = true;
-    }
+    m_replyParser.skipLineBegun();
     if (m_control.write(line + "\r\n") < 0) {
         failure = connectionLost();
         return false;
@@ -438,12 +433,10 @@ TFtpClient::Result TFtpClient::connectionLost() {
 }
 
 void TFtpClient::resetControl() {
-    m_lineBuffer.clear();
-    m_multiLineCode = 0;
+    m_replyParser.reset();
     m_replies.clear();
     m_protocolError.clear();
     m_dropReplies = false;
-    m_skipLineStart = false;
 }
 
 void TFtpClient::abortControl() {
@@ -475,30 +468,10 @@ bool TFtpClient::dataDone() const {
 // ---- control connection ---------------------------------------------------------------------------------
 
 void TFtpClient::onControlReadyRead() {
-    QByteArray bytes = m_control.readAll();
-    if (m_skipLineStart) {
-        const qsizetype end = bytes.indexOf('\n');
-        bytes.remove(0, end < 0 ? bytes.size() : end + 1);
-        m_skipLineStart = end < 0;
-    }
-    m_lineBuffer += bytes;
-    qsizetype start = 0;
-    for (;;) {
-        // A bare line feed ends a line as well as CR LF does.
-        const qsizetype end = m_lineBuffer.indexOf('\n', start);
-        if (end < 0)
-            break;
-        QByteArray line = m_lineBuffer.mid(start, end - start);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        parseLine(line);
-        start = end + 1;
-    }
-    m_lineBuffer.remove(0, start);
-    if (m_lineBuffer.size() > kMaxReplyLine) {
-        m_lineBuffer.clear();
+    const bool fits = m_replyParser.feed(
+        m_control.readAll(), [this](int code, const QByteArray& line) { queueReply(code, line); });
+    if (!fits)
         m_protocolError = QStringLiteral("Reply line too long");
-    }
     net::wakeWaiters();
 }
 
@@ -522,33 +495,6 @@ void TFtpClient::queueReply(int code, const QByteArray& line) {
         return;
     }
     m_replies.push_back({code, QString::fromLatin1(line)});
-}
-
-void TFtpClient::parseLine(QByteArray line) {
-    const auto codeOf = [](const QByteArray& text) {
-        if (text.size() < 3 ||
-            !std::all_of(text.begin(), text.begin() + 3, [](char c) { return c >= '0' && c <= '9'; }))
-            return 0;
-        if (text.size() > 3 && text.at(3) != ' ' && text.at(3) != '-')
-            return 0;
-        return text.left(3).toInt();
-    };
-    const int code = codeOf(line);
-    if (m_multiLineCode != 0) {
-        // Inside "123-" everything up to a line beginning "123 " belongs to the reply.
-        if (code == m_multiLineCode && (line.size() == 3 || line.at(3) == ' ')) {
-            m_multiLineCode = 0;
-            queueReply(code, line);
-        }
-        return;
-    }
-    if (code < 100)
-        return; // text that is no reply: ignored rather than taken for one
-    if (line.size() > 3 && line.at(3) == '-') {
-        m_multiLineCode = code;
-        return;
-    }
-    queueReply(code, line);
 }
 
 // ---- data connection ------------------------------------------------------------------------------------

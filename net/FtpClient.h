@@ -6,6 +6,8 @@
 // replies. Data connections are active (the client listens and sends PORT) and no TYPE command is ever
 // sent: the controller's server transfers its files unchanged in its default representation.
 
+#include "net/FtpReplyParser.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -122,7 +124,6 @@ private:
 
     void onControlReadyRead();
     void onControlStateChanged();
-    void parseLine(QByteArray line);
     void queueReply(int code, const QByteArray& line);
     void onDataConnection();
     void onDataReadyRead();
@@ -151,12 +152,10 @@ private:
 
     // Control connection and its reply parser.
     QTcpSocket m_control;
-    QByteArray m_lineBuffer;
-    int m_multiLineCode = 0; // code of an unfinished "123-" reply
+    FtpReplyParser m_replyParser;
     std::deque<Reply> m_replies;
     QString m_protocolError;
-    bool m_dropReplies = false;   // the running exchange has its final reply: more are not kept
-    bool m_skipLineStart = false; // the start of the current line arrived before the last command
+    bool m_dropReplies = false; // the running exchange has its final reply: more are not kept
 
     // Data connection of the running transfer.
     QTcpServer m_listener;

@@ -140,6 +140,9 @@ void tst_ReplyFramer::framing_data() {
         << Chunks{layout(0), layout(1), codeOnly(3, 2), layout(107)} << 0 << false;
     QTest::newRow("unknown code in the read after a 1024 reply's padding began")
         << Chunks{info.left(100), codeOnly(3, 2)} << Chunks{layout(1), codeOnly(3, 2)} << 0 << false;
+    QTest::newRow("a read that begins on the last padding byte before the next reply")
+        << Chunks{sized(200, 63), QByteArray(1, '\0') + layout(200)} << Chunks{layout(200), layout(200)} << 0
+        << false;
     QTest::newRow("zeros after the layout in the next read are padding")
         << Chunks{layout(1), QByteArray(40, '\0'), layout(107)} << Chunks{layout(1), layout(107)} << 0
         << false;
