@@ -336,10 +336,7 @@ void CommandService::pushCodeReads(int count) {
         return;
     QByteArray replies;
     for (int i = 0; i < count; ++i) {
-        QByteArray reply = nextCodeReadReply();
-        if (!options.shortReplies)
-            reply.append(QByteArray(kReplySize - reply.size(), '\0'));
-        replies += reply;
+        replies += shaped(nextCodeReadReply());
     }
     enqueue({replies, 0});
 }
