@@ -28,6 +28,9 @@ struct TDeviceEntry {
     RecordList<TModuleEntry> Modules;
     bool InfoValid = false;
     TDeviceInfo Info{};
+    // Set by every edit of the tables in the window, cleared by a successful load or save: discarding
+    // the entry asks first while it is set.
+    bool Changed = false;
 };
 
 // The controller's capacities: from its information block when valid, else 16 and 1000.

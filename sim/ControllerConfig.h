@@ -27,6 +27,9 @@ struct ControllerConfig {
     std::uint16_t ftpPort = 21;
     QString dataDir;      // module.dat, trans.dat, kelvora.log, firmware/; a temporary folder when empty
     bool demoData = true; // fill an empty data folder with demo tables and logbook
+    // Records of the demo module table: 16, or up to 20 with readers still being set up (the last one
+    // new, at address 0).
+    int demoModules = 16;
     CommandOptions command;
     FtpOptions ftp;
 };

@@ -92,7 +92,10 @@ std::uint16_t demoModuleAddress(int i) {
     return static_cast<std::uint16_t>(0x0100 + i * 3 + (i % 4));
 }
 
-QByteArray demoModules() {
+// Readers being set up after the first sixteen; the last one was just added and has no address yet.
+const char* const kExtraModuleNames[4] = {"Zufahrt Nord", "Zufahrt Ost", "Paketraum", "Neues Modul"};
+
+QByteArray demoModules(int count) {
     QByteArray file;
     for (int i = 0; i < 16; ++i) {
         TModuleEntry m;
@@ -110,6 +113,17 @@ QByteArray demoModules() {
         m.setMaxEinTime(i == 5 ? 60000 : 0);
         m.setNachlaufEnabled(i == 8 ? 1 : 0);
         m.setNachlaufTime(i == 8 ? 3000 : 0);
+        file.append(reinterpret_cast<const char*>(&m), sizeof m);
+    }
+    for (int i = 16; i < count && i < 20; ++i) {
+        TModuleEntry m;
+        std::memset(&m, 0, sizeof m);
+        putName(m.Name, kExtraModuleNames[i - 16]);
+        const bool fresh = i == 19;
+        m.setModAddr(fresh ? 0 : static_cast<std::uint16_t>(0x0200 + i));
+        m.setUnnamed(1);
+        m.setRelaisTime(20);
+        m.setLEDTime(10);
         file.append(reinterpret_cast<const char*>(&m), sizeof m);
     }
     return file;
@@ -283,7 +297,8 @@ QList<ModuleStatusEntry> demoModuleStatus(int variant) {
 
 void writeDemoData(SimController& controller) {
     const QByteArray transponders = demoTransponders();
-    writeIfMissing(controller.dataFile(QStringLiteral("module.dat")), demoModules());
+    writeIfMissing(controller.dataFile(QStringLiteral("module.dat")),
+                   demoModules(controller.config().demoModules));
     writeIfMissing(controller.dataFile(QStringLiteral("trans.dat")), transponders);
     if (writeIfMissing(controller.dataFile(QStringLiteral("kelvora.log")), demoLogbook(transponders)))
         writeRingState(controller, {kDemoRingSlots, kDemoRingPosition});

@@ -54,6 +54,10 @@ bool parseSimOptions(const QStringList& arguments, SimSetup& setup, QString* err
     const QCommandLineOption dhcp(QStringLiteral("dhcp"), QStringLiteral("Controllers report DHCP in use."));
     const QCommandLineOption noDemo(QStringLiteral("no-demo-data"),
                                     QStringLiteral("Do not fill empty data folders with demo files."));
+    const QCommandLineOption demoModules(QStringLiteral("demo-modules"),
+                                         QStringLiteral("Records of the demo module table (16 to 20; beyond "
+                                                        "16 the last is a new module at address 0)."),
+                                         QStringLiteral("n"), QStringLiteral("16"));
     const QCommandLineOption replies(QStringLiteral("replies-per-search"),
                                      QStringLiteral("Answer every search this many times."),
                                      QStringLiteral("n"), QStringLiteral("1"));
@@ -62,6 +66,7 @@ bool parseSimOptions(const QStringList& arguments, SimSetup& setup, QString* err
                                       QStringLiteral("seconds"), QStringLiteral("0"));
     parser.addOptions({controllers, discovery, firstAddress, commandPort, ftpPort, dataDir, serial, name,
                        dhcp, noDemo, replies, lifetime});
+    parser.addOption(demoModules);
     addCommandOptions(parser);
     addFtpOptions(parser);
 
@@ -107,6 +112,11 @@ bool parseSimOptions(const QStringList& arguments, SimSetup& setup, QString* err
     setup.lifetimeSeconds = qMax(0, parser.value(lifetime).toInt());
     base.dhcp = parser.isSet(dhcp);
     base.demoData = !parser.isSet(noDemo);
+    base.demoModules = parser.value(demoModules).toInt(&ok);
+    if (!ok || base.demoModules < 16 || base.demoModules > 20) {
+        *error = QStringLiteral("bad --demo-modules");
+        return false;
+    }
     if (!applyCommandOptions(parser, base.command, error) || !applyFtpOptions(parser, base.ftp, error))
         return false;
 

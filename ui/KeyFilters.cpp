@@ -1,6 +1,7 @@
 #include "ui/KeyFilters.h"
 
 #include <QLineEdit>
+#include <QPointer>
 
 QChar FilterHexKey(QChar typed) {
     if (typed.unicode() == 0x08)
@@ -40,4 +41,11 @@ void InstallHexKeyFilter(QLineEdit* edit) {
 
 void InstallAddressKeyFilter(QLineEdit* edit) {
     edit->setValidator(new TAddressValidator(edit));
+}
+
+void SetTextUnvalidated(QLineEdit* edit, const QString& text) {
+    QPointer<const QValidator> validator = edit->validator();
+    edit->setValidator(nullptr);
+    edit->setText(text);
+    edit->setValidator(validator.data());
 }

@@ -30,3 +30,7 @@ public:
 
 void InstallHexKeyFilter(QLineEdit* edit);
 void InstallAddressKeyFilter(QLineEdit* edit);
+
+// Shows text in the edit exactly as given (a field may show what a file holds, even when the entry
+// rule would refuse it); the edit accepts changes again once its text is valid.
+void SetTextUnvalidated(QLineEdit* edit, const QString& text);

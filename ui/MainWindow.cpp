@@ -9,6 +9,7 @@
 #include "ui/ImageList.h"
 #include "ui/Prompter.h"
 #include "ui/SettingsStore.h"
+#include "ui/TableCommands.h"
 #include "ui/WaitCursor.h"
 #include "ui/dialogs/ChooseCodeDialog.h"
 #include "ui/dialogs/ManualDialog.h"
@@ -18,9 +19,12 @@
 #include "ui/pages/GeneralPage.h"
 #include "ui/pages/InformationPage.h"
 #include "ui/pages/LogbookPage.h"
+#include "ui/pages/ModulePage.h"
 #include "ui/pages/ModuleStatusPage.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/StartPage.h"
+#include "ui/pages/TransponderDefaultsPage.h"
+#include "ui/pages/TransponderPage.h"
 #include "ui/pages/UpdatePage.h"
 
 #include <QAction>
@@ -28,6 +32,7 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QScreen>
@@ -47,6 +52,8 @@ constexpr int kInitialHeight = 600;
 constexpr int kInitialTreeWidth = 260;
 
 const QString kWaitText = QStringLiteral("Bitte warten Sie, bis der laufende Vorgang beendet ist.");
+const QString kDiscardQuestion =
+    QStringLiteral("Es gibt ungespeicherte Änderungen an der Konfiguration. Trotzdem verwerfen?");
 
 } // namespace
 
@@ -68,6 +75,20 @@ TMain_Dlg::TMain_Dlg(Prompter& prompter, QWidget* parent)
     m_ftp = new ops::FtpLink(this);
     buildFrame();
     buildPages();
+    m_commands = new TTableCommands(*this, m_tree, m_defaultRestrictions, this);
+    connect(m_commands, &TTableCommands::moduleRemoved, this, [this](TDeviceEntry&, TModuleEntry& module) {
+        if (m_modulePage->module() == &module)
+            m_modulePage->forget();
+        if (m_currentModule == &module)
+            m_currentModule = nullptr;
+    });
+    connect(m_commands, &TTableCommands::transponderRemoved, this,
+            [this](TDeviceEntry&, TTransponderEntry& transponder) {
+                if (m_transponderPage->transponder() == &transponder)
+                    m_transponderPage->forget();
+                if (m_currentTransponder == &transponder)
+                    m_currentTransponder = nullptr;
+            });
     connect(m_ftp, &ops::FtpLink::progress, this, [this](qint64 bytes) {
         // The bar counts bytes, not percent: it is full once 100 bytes have moved.
         m_progress->setValue(static_cast<int>(std::clamp<qint64>(bytes, 0, 100)));
@@ -135,6 +156,7 @@ void TMain_Dlg::buildFrame() {
     m_treeWidget->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_treeWidget->header()->setStretchLastSection(false);
     m_treeWidget->viewport()->installEventFilter(this);
+    m_treeWidget->installEventFilter(this);
     m_tree = TDeviceTree(m_treeWidget);
     connect(m_treeWidget, &QTreeWidget::currentItemChanged, this, [this] {
         if (m_changeDelayMs > 0)
@@ -167,14 +189,6 @@ void TMain_Dlg::buildFrame() {
     m_statusBar->addPermanentWidget(m_progress);
 }
 
-QWidget* TMain_Dlg::addPlaceholderPage(const QString& name, const QString& title, const QString& description,
-                                       int image) {
-    auto* page = new QWidget(m_pages);
-    pages::BuildPageFrame(page, name, title, description, image);
-    m_pages->addWidget(page);
-    return page;
-}
-
 void TMain_Dlg::buildPages() {
     m_startPage = new TStartPage(*this, m_pages);
     m_pages->addWidget(m_startPage);
@@ -191,23 +205,12 @@ void TMain_Dlg::buildPages() {
     m_pages->addWidget(m_configurationPage);
     m_moduleStatusPage = new TModuleStatusPage(*this, m_pages);
     m_pages->addWidget(m_moduleStatusPage);
-    addPlaceholderPage(
-        QStringLiteral("TransNode"), QStringLiteral("Transponder"),
-        QStringLiteral("Die Transponderverwaltung erlaubt Ihnen eine komfortable Administration "
-                       "aller\r\nTransponder. In diesem Fenster können Sie die "
-                       "Standardrestriktionen festlegen."),
-        images::TransponderFolder);
-    addPlaceholderPage(
-        QStringLiteral("Module"), QString(),
-        QStringLiteral("Hier können Sie das Modul genau auf Ihre Anwendung konfigurieren. Auch "
-                       "den\r\nBetriebsmodus des Moduls können Sie hier genau festlegen (z.B. "
-                       "Bistabil usw.)"),
-        images::Module);
-    addPlaceholderPage(QStringLiteral("Transponder"), QString(),
-                       QStringLiteral("Hier können Sie jedem Transponder seine individuellen Rechte zuweisen "
-                                      "damit\r\nkeiner Person zur falschen Zeit und/oder an der falschen Tür "
-                                      "Zugang gewährt wird."),
-                       images::Transponder);
+    m_defaultsPage = new TTransponderDefaultsPage(*this, m_pages);
+    m_pages->addWidget(m_defaultsPage);
+    m_modulePage = new TModulePage(*this, m_pages);
+    m_pages->addWidget(m_modulePage);
+    m_transponderPage = new TTransponderPage(*this, m_pages);
+    m_pages->addWidget(m_transponderPage);
 }
 
 void TMain_Dlg::showEvent(QShowEvent* event) {
@@ -235,7 +238,12 @@ void TMain_Dlg::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // FormClose: the default restrictions and the window position are written on every close.
+    if (!ConfirmDiscard()) {
+        event->ignore();
+        return;
+    }
+    // FormClose: the default restrictions and the window position are written on every close. A store
+    // that can't be written (no rights on the per-machine settings) does not keep the window open.
     settings::SaveDefaultRestrictions(m_defaultRestrictions);
     settings::SaveWindowPlacement(*this, m_splitter->sizes().value(0));
     discardDevices();
@@ -283,7 +291,24 @@ void TMain_Dlg::Beenden1Click() {
     close();
 }
 
+bool TMain_Dlg::ConfirmDiscard() {
+    const auto& entries = m_devices.entries();
+    const bool changed =
+        std::any_of(entries.begin(), entries.end(), [](const auto& e) { return e->Changed; });
+    return !changed || m_prompter.question(this, kDiscardQuestion, MsgIcon::Warning);
+}
+
+void TMain_Dlg::forgetEditors(const TDeviceEntry* entry) {
+    if (!entry || m_modulePage->owner() == entry)
+        m_modulePage->forget();
+    if (!entry || m_transponderPage->owner() == entry)
+        m_transponderPage->forget();
+    if (!entry || m_defaultsPage->modulesOf() == entry)
+        m_defaultsPage->forget();
+}
+
 void TMain_Dlg::discardDevices() {
+    forgetEditors(nullptr);
     m_current = nullptr;
     m_currentModule = nullptr;
     m_currentTransponder = nullptr;
@@ -297,6 +322,8 @@ void TMain_Dlg::Aktualisieren1Click() {
         showStatus(kWaitText);
         return;
     }
+    if (!ConfirmDiscard())
+        return;
     const CommandScope command = beginCommand();
     discardDevices();
     QTreeWidgetItem* root = m_tree.reset();
@@ -314,7 +341,7 @@ void TMain_Dlg::ManuellClick() {
         showStatus(kWaitText);
         return;
     }
-    if (m_prompter.runDialog(*m_manualDialog) != QDialog::Accepted)
+    if (m_prompter.runDialog(*m_manualDialog) != QDialog::Accepted || !ConfirmDiscard())
         return;
     discardDevices();
     m_tree.reset();
@@ -335,11 +362,17 @@ void TMain_Dlg::fillPage(QTreeWidgetItem* node, TNodeKind kind) {
     case nkConfiguration:
         m_configurationPage->fill(*owner);
         return;
+    case nkTransponderFolder:
+        m_defaultsPage->show(m_defaultRestrictions, owner);
+        return;
     case nkModule:
+        // The record's own controller, which need not be the current one.
         m_currentModule = nodes::Module(node);
+        m_modulePage->show(*owner, *m_currentModule);
         return;
     case nkTransponder:
         m_currentTransponder = nodes::Transponder(node);
+        m_transponderPage->show(*owner, *m_currentTransponder);
         return;
     case nkLogbook:
         m_logbookPage->fill(*owner);
@@ -350,7 +383,6 @@ void TMain_Dlg::fillPage(QTreeWidgetItem* node, TNodeKind kind) {
     case nkModuleFolder:
         m_moduleStatusPage->fill(*owner);
         return;
-    case nkTransponderFolder:
     case nkNone:
         return;
     }
@@ -415,7 +447,6 @@ bool TMain_Dlg::LoginCurrentDevice(QTreeWidgetItem* node) {
 }
 
 void TMain_Dlg::Main_LVMouseDown(Qt::MouseButton button, const QPoint& pos) {
-    Q_UNUSED(button);
     QTreeWidgetItem* node = m_treeWidget->itemAt(pos);
     // A press on a node's expand sign expands it without moving the selection.
     if (node && pos.x() < m_treeWidget->visualItemRect(node).left())
@@ -425,12 +456,24 @@ void TMain_Dlg::Main_LVMouseDown(Qt::MouseButton button, const QPoint& pos) {
         m_treeWidget->clearSelection();
     if (TDeviceEntry* entry = nodes::Device(node))
         m_current = entry;
+    if (button == Qt::RightButton && node)
+        m_commands->popup(node, m_treeWidget->viewport()->mapToGlobal(pos));
+}
+
+void TMain_Dlg::Main_LVKeyDown(int key) {
+    if (key == Qt::Key_F2)
+        m_commands->startRename(m_treeWidget->currentItem());
 }
 
 bool TMain_Dlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_treeWidget->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         guarded([&] { Main_LVMouseDown(mouse->button(), mouse->position().toPoint()); });
+    }
+    if (watched == m_treeWidget && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
+        guarded([this] { Main_LVKeyDown(Qt::Key_F2); });
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -444,6 +487,9 @@ void TMain_Dlg::tablesCleared(TDeviceEntry& entry) {
         m_currentModule = nullptr;
     if (m_currentTransponder && owns(m_currentTransponder, entry.Transponders))
         m_currentTransponder = nullptr;
+    forgetEditors(&entry);
+    // The edits went with the tables.
+    entry.Changed = false;
     m_tree.removeTableNodes(entry);
 }
 

@@ -34,6 +34,10 @@ class TChooseCode_Dlg;
 class TManual_Dlg;
 class TPassword_Dlg;
 class TStartPage;
+class TModulePage;
+class TTableCommands;
+class TTransponderDefaultsPage;
+class TTransponderPage;
 
 class TMain_Dlg : public QMainWindow, public PageHost {
     Q_OBJECT
@@ -49,6 +53,7 @@ public:
     void Main_LVChange(QTreeWidgetItem* node);
     void Main_LVExpanding(QTreeWidgetItem* node);
     void Main_LVMouseDown(Qt::MouseButton button, const QPoint& pos);
+    void Main_LVKeyDown(int key);
 
     // --- PageHost ---
     Prompter& prompter() override { return m_prompter; }
@@ -68,6 +73,10 @@ public:
     // Records shown in the editors (none when no such node was shown since the tables were loaded).
     TModuleEntry* currentModule() const { return m_currentModule; }
     TTransponderEntry* currentTransponder() const { return m_currentTransponder; }
+    // The tree's menus and renaming.
+    TTableCommands& tableCommands() const { return *m_commands; }
+    // The question before a command discards controllers with unsaved edits; false to stop the command.
+    bool ConfirmDiscard();
 
     // Test seams: the delay between a selection change and the page switch (100 ms), and what opens
     // an address (the desktop's browser).
@@ -82,8 +91,6 @@ protected:
 private:
     void buildFrame();
     void buildPages();
-    QWidget* addPlaceholderPage(const QString& name, const QString& title, const QString& description,
-                                int image);
     void guarded(const std::function<void()>& handler);
 
     void discardDevices();
@@ -93,6 +100,8 @@ private:
     bool LoginCurrentDevice(QTreeWidgetItem* node);
     void fillPage(QTreeWidgetItem* node, TNodeKind kind);
     void updateCommandStates();
+    // The editors drop what they show of the entry's tables (all entries when null).
+    void forgetEditors(const TDeviceEntry* entry);
     void finishPendingClose();
 
     Prompter& m_prompter;
@@ -123,6 +132,10 @@ private:
     TUpdatePage* m_updatePage = nullptr;
     TConfigurationPage* m_configurationPage = nullptr;
     TModuleStatusPage* m_moduleStatusPage = nullptr;
+    TTransponderDefaultsPage* m_defaultsPage = nullptr;
+    TModulePage* m_modulePage = nullptr;
+    TTransponderPage* m_transponderPage = nullptr;
+    TTableCommands* m_commands = nullptr;
 
     // The dialogs live as long as the window and are reused.
     TPassword_Dlg* m_passwordDialog = nullptr;

@@ -1,12 +1,16 @@
 #include "ui/SettingsStore.h"
 
+#include "platform/RegistryValue.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 #include <QVariant>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace settings {
 namespace {
@@ -52,7 +56,41 @@ TDefaultRestrictions DefaultRestrictionsFromValue(const QVariant& value) {
     return block;
 }
 
+namespace {
+
+// On Windows the block is a plain REG_BINARY value, read and written through the registry itself so
+// that other programs can read and write it too (Qt would store its own text form).
+const std::string kRegistryKey = "SOFTWARE\\nopra\\Kelvora\\Administrator";
+const std::string kRegistryValue = "DefaultTransponderRestrictions";
+
+bool registryAvailable() {
+    return platform::ReadBinaryValue(platform::RegistryRoot::CurrentUser, kRegistryKey, kRegistryValue, 0)
+               .status != platform::RegistryRead::Unavailable;
+}
+
+TDefaultRestrictions blockFromRegistry(const platform::BinaryValue& value) {
+    TDefaultRestrictions block{};
+    switch (value.status) {
+    case platform::RegistryRead::Ok:
+    case platform::RegistryRead::TooShort:
+        std::memcpy(&block, value.bytes.data(), std::min(value.bytes.size(), sizeof block));
+        return block;
+    case platform::RegistryRead::Missing:
+    case platform::RegistryRead::WrongType:
+    case platform::RegistryRead::TooLong:
+    case platform::RegistryRead::Failed:
+    case platform::RegistryRead::Unavailable:
+        return block;
+    }
+    return block;
+}
+
+} // namespace
+
 TDefaultRestrictions LoadDefaultRestrictions() {
+    if (registryAvailable())
+        return blockFromRegistry(
+            platform::ReadMachineOrUserValue(kRegistryKey, kRegistryValue, sizeof(TDefaultRestrictions)));
     // The per-user store shadows the per-machine one only where the machine's could not be written.
     QSettings userStore(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kProduct);
     if (userStore.contains(kDefaultsKey))
@@ -62,6 +100,11 @@ TDefaultRestrictions LoadDefaultRestrictions() {
 }
 
 bool SaveDefaultRestrictions(const TDefaultRestrictions& block) {
+    if (registryAvailable()) {
+        const auto* first = reinterpret_cast<const std::uint8_t*>(&block);
+        return platform::WriteMachineOrUserValue(kRegistryKey, kRegistryValue, {first, first + sizeof block})
+                   .status == platform::RegistryWrite::Ok;
+    }
     const QByteArray bytes(reinterpret_cast<const char*>(&block), sizeof block);
     {
         QSettings machineStore(QSettings::NativeFormat, QSettings::SystemScope, kOrganization, kProduct);

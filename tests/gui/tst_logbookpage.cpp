@@ -137,15 +137,15 @@ void TestLogbookPage::cleanup() {
 void TestLogbookPage::start(const QString& firmware, bool demo) {
     sim::ControllerConfig config;
     config.demoData = demo;
-    config.commandPort = testsupport::freeTcpPort();
-    config.ftpPort = testsupport::freeTcpPort();
+    config.commandPort = 0; // the controller takes a free port and tells it in its config
+    config.ftpPort = 0;
     m_controller = std::make_unique<sim::SimController>(config);
     QString error;
     QVERIFY2(m_controller->start(&error), qPrintable(error));
     NetworkTargets targets;
     targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
-    targets.commandPort = config.commandPort;
-    targets.ftpPort = config.ftpPort;
+    targets.commandPort = m_controller->config().commandPort;
+    targets.ftpPort = m_controller->config().ftpPort;
     SetTargets(targets); // before the host: its FTP link takes the port when it is made
     m_host = std::make_unique<RecordingHost>();
     m_page = std::make_unique<TLogbookPage>(*m_host);

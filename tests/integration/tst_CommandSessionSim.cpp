@@ -82,7 +82,7 @@ void tst_CommandSessionSim::init() {
     sim::ControllerConfig config;
     config.address = QHostAddress(kAddress);
     config.commandPort = 0;
-    config.ftpPort = testsupport::freeTcpPort();
+    config.ftpPort = 0;
     config.demoData = false;
     m_sim = std::make_unique<sim::SimController>(config);
     QString error;

@@ -66,8 +66,8 @@ private Q_SLOTS:
         m_local = std::make_unique<QTemporaryDir>();
         sim::ControllerConfig config;
         config.address = QHostAddress(QStringLiteral("127.0.0.2"));
-        config.ftpPort = testsupport::freeTcpPort();
-        config.commandPort = testsupport::freeTcpPort();
+        config.ftpPort = 0;
+        config.commandPort = 0; // the controller takes a free port and tells it in its config
         config.dataDir = m_data->path();
         config.demoData = false;
         m_sim = std::make_unique<sim::SimController>(config);

@@ -8,8 +8,8 @@
 PageSite::PageSite() {
     sim::ControllerConfig config;
     config.demoData = false;
-    config.commandPort = testsupport::freeTcpPort();
-    config.ftpPort = testsupport::freeTcpPort();
+    config.commandPort = 0; // the controller takes a free port and tells it in its config
+    config.ftpPort = 0;
     controller = std::make_unique<sim::SimController>(config);
     TKLVSocket::DefaultCycleMs = 20;
 }

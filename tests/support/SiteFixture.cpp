@@ -17,8 +17,8 @@ SiteFixture::SiteFixture(quint32 serial, const QString& name) {
     config.serial = serial;
     config.name = name;
     config.demoData = false;
-    config.commandPort = testsupport::freeTcpPort();
-    config.ftpPort = testsupport::freeTcpPort();
+    config.commandPort = 0; // the controller takes a free port and tells it in its config
+    config.ftpPort = 0;
     controller = std::make_unique<sim::SimController>(config);
     discovery.addController(controller.get());
     TKLVSocket::DefaultCycleMs = 20; // a silent controller costs 0.3 s instead of 1.5 s

@@ -194,6 +194,8 @@ void TConfigurationPage::SaveConfig_BTNClick() {
     }
     if (!saved)
         return;
+    // The controller holds the edits now; leaving the entry no longer asks about them.
+    device.Changed = false;
     if (m_host.prompter().question(this, kActivateQuestion, MsgIcon::Information)) {
         WaitCursor hourglass;
         ops::ActivateTables(operation);
