@@ -45,6 +45,7 @@ private Q_SLOTS:
     void takeOver_data();
     void takeOver();
     void connectionFailure();
+    void reportsAtAnInterval();
 
 private:
     // Starts a controller of firmware 1.`minor` with two transponders, logs in and loads its tables.
@@ -194,6 +195,28 @@ void TestCodeWindow::connectionFailure() {
     QCOMPARE(bytesOf(transponder()), before);
     QVERIFY(!entry().Changed);
     QVERIFY(!window().busy());
+}
+
+void TestCodeWindow::reportsAtAnInterval() {
+    // As in the demo: the controller reports by itself while the session is open, each of its four
+    // transponders in turn (where the turn starts depends on the sessions before).
+    m_site->controller->config().command.codeReadIntervalMs = 20;
+    start(39);
+    QStringList readers;
+    chooseCode([&](QDialog& dialog) {
+        auto* list = Child<QTreeWidget>(dialog, QStringLiteral("Trans_LV"));
+        if (!QTest::qWaitFor([&] { return list->topLevelItemCount() >= 4; }, kWaitMs))
+            return int(QDialog::Rejected);
+        for (int i = 0; i < std::min(4, list->topLevelItemCount()); ++i)
+            readers << list->topLevelItem(i)->text(1) + QLatin1Char(' ') + list->topLevelItem(i)->text(2);
+        Child<QPushButton>(dialog, QStringLiteral("Abbrechen_BTN"))->click();
+        return dialog.result();
+    });
+    readers.sort();
+    QCOMPARE(readers, (QStringList{QStringLiteral("Büro Geschäftsführer (0x12) 0123456789ABCDEF0123"),
+                                   QStringLiteral("Haupteingang (0x1) 123456"),
+                                   QStringLiteral("Lager Tor 2 (0x2) 12345"),
+                                   QStringLiteral("Seiteneingang Nord 1 (0xAB) 4711ABCDEF9")}));
 }
 
 QTEST_MAIN(TestCodeWindow)
