@@ -12,7 +12,7 @@ export KELVORA_FTP_PORT=10021
 data=$(mktemp -d /tmp/kelvora-demo.XXXXXX)
 build/sim/kelvora-sim --controllers 3 --discovery "$KELVORA_DISCOVERY_TARGET" \
   --command-port "$KELVORA_COMMAND_PORT" --ftp-port "$KELVORA_FTP_PORT" --data-dir "$data" \
-  --code-read-interval 6000 --lifetime 86400 &
+  --code-read-interval 3000 --lifetime 86400 &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null; rm -rf "$data"' EXIT
 sleep 0.5

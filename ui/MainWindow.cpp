@@ -287,6 +287,14 @@ void TMain_Dlg::openUrl(const QUrl& url) {
     m_openUrl(url);
 }
 
+std::optional<QString> TMain_Dlg::chooseCodeAtReader(const TDeviceEntry& entry) {
+    if (busy())
+        return std::nullopt;
+    // The session counts as a command: the window is not closed and no other exchange starts under it.
+    const CommandScope command = beginCommand();
+    return ReadCodeAtReader(m_prompter, this, *m_chooseCodeDialog, entry);
+}
+
 void TMain_Dlg::Beenden1Click() {
     close();
 }

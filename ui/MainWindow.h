@@ -67,6 +67,7 @@ public:
     void tablesCleared(TDeviceEntry& entry) override;
     void tablesLoaded(TDeviceEntry& entry) override;
     void openUrl(const QUrl& url) override;
+    std::optional<QString> chooseCodeAtReader(const TDeviceEntry& entry) override;
 
     const TDeviceTree& deviceTree() const { return m_tree; }
     TDefaultRestrictions& defaultRestrictions() { return m_defaultRestrictions; }

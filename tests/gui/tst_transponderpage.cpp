@@ -218,11 +218,13 @@ void TestTransponderPage::codeFromAReader() {
     Page p;
     TTransponderEntry t = transponderWith({});
     p.page.show(*p.owner, t);
-    QSignalSpy requested(&p.page, &TTransponderPage::codeReadRequested);
+    p.host.chooseCode = [](const TDeviceEntry&) {
+        return std::optional<QString>(QStringLiteral("00C0FFEE"));
+    };
     QTest::mouseClick(p.find<QPushButton>("StartRec_BTN"), Qt::LeftButton);
-    QCOMPARE(requested.count(), 1);
-    p.page.takeCode(QStringLiteral("00C0FFEE"));
+    QCOMPARE(p.host.codeRequests, (std::vector<const TDeviceEntry*>{p.owner.get()}));
     QCOMPARE(hexOf(t, 20, 11), QStringLiteral("00 00 00 00 00 00 00 C0 FF EE FF"));
+    QVERIFY(p.owner->Changed);
 }
 
 void TestTransponderPage::slotRewrite_data() {

@@ -11,7 +11,9 @@
 
 #include <vector>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 // A window stand-in for testing one page by itself: scripted message boxes, its own device list and
 // FTP link, a progress bar, and a record of everything the page asked of the window.
@@ -30,6 +32,10 @@ public:
     void tablesCleared(TDeviceEntry& entry) override { cleared.push_back(&entry); }
     void tablesLoaded(TDeviceEntry& entry) override { loaded.push_back(&entry); }
     void openUrl(const QUrl& url) override { openedUrls.push_back(url); }
+    std::optional<QString> chooseCodeAtReader(const TDeviceEntry& entry) override {
+        codeRequests.push_back(&entry);
+        return chooseCode ? chooseCode(entry) : std::nullopt;
+    }
 
     ScriptedPrompter scripted;
     ops::DeviceList devices;
@@ -42,4 +48,7 @@ public:
     std::vector<TDeviceEntry*> cleared;
     std::vector<TDeviceEntry*> loaded;
     std::vector<QUrl> openedUrls;
+    // Answers "Aus Liste wählen"; none when unset.
+    std::function<std::optional<QString>(const TDeviceEntry&)> chooseCode;
+    std::vector<const TDeviceEntry*> codeRequests;
 };

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <utility>
 
 class Prompter;
@@ -79,6 +80,11 @@ public:
 
     // Lets the desktop open an address (the browser for the web interface and the links).
     virtual void openUrl(const QUrl& url) = 0;
+
+    // "Aus Liste wählen": the codes presented at the entry's readers, from the window's list that stays
+    // from one use to the next. The chosen code as the entry's editor may store it; none on Cancel, when
+    // the controller can't be reached (after its message) or while another command runs.
+    virtual std::optional<QString> chooseCodeAtReader(const TDeviceEntry& entry) = 0;
 };
 
 namespace pages {

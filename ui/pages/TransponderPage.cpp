@@ -37,7 +37,8 @@ TTransponderPage::TTransponderPage(PageHost& host, QWidget* parent)
 
     connect(m_ui->TransAkt_CB, &QCheckBox::toggled, this, [this] { TransAkt_CBClick(); });
     connect(m_ui->Code_ED, &QLineEdit::textChanged, this, [this] { Code_EDChange(); });
-    connect(m_ui->StartRec_BTN, &QPushButton::clicked, this, &TTransponderPage::codeReadRequested);
+    connect(m_ui->StartRec_BTN, &QPushButton::clicked, this,
+            [this] { pages::Run(m_host, this, [this] { StartRec_BTNClick(); }); });
     connect(m_ui->Restr_CB, &QComboBox::currentIndexChanged, this, [this] { Restr_CBChange(); });
     connect(m_ui->ModulRestr_CB, &QListWidget::itemChanged, this,
             [this](QListWidgetItem* item) { ModulRestr_CBClick(item); });
@@ -116,6 +117,17 @@ void TTransponderPage::takeCode(const QString& code) {
     if (!m_transponder)
         return;
     m_ui->Code_ED->setText(code);
+}
+
+void TTransponderPage::StartRec_BTNClick() {
+    if (!m_transponder || !m_owner)
+        return;
+    // The page may be shown again for another record while the dialog is open: the code goes to the
+    // record the button was pressed for, or nowhere.
+    TTransponderEntry* const transponder = m_transponder;
+    const std::optional<QString> code = m_host.chooseCodeAtReader(*m_owner);
+    if (code && m_transponder == transponder)
+        takeCode(*code);
 }
 
 void TTransponderPage::Restr_CBChange() {

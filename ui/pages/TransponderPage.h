@@ -44,6 +44,8 @@ public:
     // The handlers of the page's controls.
     void TransAkt_CBClick();
     void Code_EDChange();
+    // "Aus Liste wählen": a code presented at one of the controller's readers goes into Code_ED.
+    void StartRec_BTNClick();
     void Restr_CBChange();
     void ModulRestr_CBClick(QListWidgetItem* item);
     void TimeBar1TimeSelected();
@@ -51,10 +53,6 @@ public:
 
     // The text form of a code holds 10 characters and its terminating zero.
     static constexpr int kTextCodeLength = 10;
-
-Q_SIGNALS:
-    // "Aus Liste wählen": the window offers the codes presented at the controller's readers.
-    void codeReadRequested();
 
 private:
     void edit(const std::function<void(TTransponderEntry&)>& change);
