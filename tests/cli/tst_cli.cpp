@@ -41,23 +41,27 @@ struct Site {
                                               QStringLiteral("Büro")};
 
     Site() {
-        const quint16 commandPort = testsupport::freeTcpPort();
-        const quint16 ftpPort = testsupport::freeTcpPort();
         for (int i = 0; i < kControllers; ++i) {
             sim::ControllerConfig config;
             const QString address = QStringLiteral("127.0.0.%1").arg(i + 2);
             config.address = QHostAddress(address);
             config.ip = address;
+            config.commandPort = 0;
+            config.ftpPort = 0;
             config.serial = 0x12AB3 + static_cast<quint32>(i);
             config.name = kNames[i];
-            config.commandPort = commandPort;
-            config.ftpPort = ftpPort;
             controllers.push_back(std::make_unique<sim::SimController>(config));
         }
     }
 
     bool start() {
+        // The first controller takes free ports; the others share them, as the tool has one command and
+        // one FTP port for all controllers.
         for (auto& controller : controllers) {
+            if (controller != controllers.front()) {
+                controller->config().commandPort = controllers.front()->config().commandPort;
+                controller->config().ftpPort = controllers.front()->config().ftpPort;
+            }
             if (!controller->start())
                 return false;
             discovery.addController(controller.get());
