@@ -99,7 +99,7 @@ void tst_CodeReading::init() {
     sim::ControllerConfig config;
     config.address = QHostAddress(kAddress);
     config.commandPort = 0;
-    config.ftpPort = testsupport::freeTcpPort();
+    config.ftpPort = 0;
     config.demoData = false;
     m_sim = std::make_unique<sim::SimController>(config);
     QString error;
