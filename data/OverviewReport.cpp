@@ -109,13 +109,8 @@ QString HoursLine(const std::uint8_t* dayMask) {
 
 namespace {
 
-// The reports are written line by line into a sink: a list of lines, or the file's bytes directly, so
-// that a full table's megabyte of text is never held twice.
-struct LineList {
-    QStringList lines;
-    void add(const QString& line) { lines << line; }
-};
-
+// The reports are written line by line straight into the file's bytes, so that a full table's megabyte
+// of text is never held twice.
 struct FileText {
     QByteArray bytes;
     void add(const QString& line) {
@@ -138,7 +133,7 @@ struct FileText {
     }
 };
 
-template <typename Sink> void writeText(const TDeviceEntry& entry, const Progress& progress, Sink& sink) {
+void writeText(const TDeviceEntry& entry, const Progress& progress, FileText& sink) {
     // Every line that does not depend on the transponder is made once and shared by all of them.
     const std::vector<ModuleLabel> modules = moduleLabels(entry);
     std::vector<QString> moduleLines;
@@ -182,7 +177,7 @@ template <typename Sink> void writeText(const TDeviceEntry& entry, const Progres
     }
 }
 
-template <typename Sink> void writeCsv(const TDeviceEntry& entry, const Progress& progress, Sink& sink) {
+void writeCsv(const TDeviceEntry& entry, const Progress& progress, FileText& sink) {
     const std::vector<ModuleLabel> modules = moduleLabels(entry);
     sink.add(QStringLiteral("Daten;;;Beschränkungen"));
     QString header = QStringLiteral("Name;Transpondercode;Aktiviert");
@@ -208,18 +203,6 @@ template <typename Sink> void writeCsv(const TDeviceEntry& entry, const Progress
 
 } // namespace
 
-QStringList TextOverview(const TDeviceEntry& entry, const Progress& progress) {
-    LineList sink;
-    writeText(entry, progress, sink);
-    return sink.lines;
-}
-
-QStringList CsvOverview(const TDeviceEntry& entry, const Progress& progress) {
-    LineList sink;
-    writeCsv(entry, progress, sink);
-    return sink.lines;
-}
-
 QByteArray TextOverviewFile(const TDeviceEntry& entry, const Progress& progress) {
     FileText sink;
     writeText(entry, progress, sink);
@@ -229,13 +212,6 @@ QByteArray TextOverviewFile(const TDeviceEntry& entry, const Progress& progress)
 QByteArray CsvOverviewFile(const TDeviceEntry& entry, const Progress& progress) {
     FileText sink;
     writeCsv(entry, progress, sink);
-    return sink.bytes;
-}
-
-QByteArray FileBytes(const QStringList& lines) {
-    FileText sink;
-    for (const QString& line : lines)
-        sink.add(line);
     return sink.bytes;
 }
 

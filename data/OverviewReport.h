@@ -12,7 +12,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -25,15 +24,9 @@ namespace overview {
 // change while a report grows.
 using Progress = std::function<void(int percent)>;
 
-QStringList TextOverview(const TDeviceEntry& entry, const Progress& progress = {});
-QStringList CsvOverview(const TDeviceEntry& entry, const Progress& progress = {});
-
-// The same reports as the file holds them, written straight into its bytes.
+// The reports as the file holds them (Windows-1252, CR LF after every line).
 QByteArray TextOverviewFile(const TDeviceEntry& entry, const Progress& progress = {});
 QByteArray CsvOverviewFile(const TDeviceEntry& entry, const Progress& progress = {});
-
-// Lines as a file holds them.
-QByteArray FileBytes(const QStringList& lines);
 
 // The hours line of one enabled day from its 3-byte hour mask: every maximal run of allowed hours as
 // "<from>Uhr-<to>Uhr", the first after four spaces, the others after a comma; a run to midnight ends

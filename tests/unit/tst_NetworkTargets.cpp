@@ -109,6 +109,7 @@ void tst_NetworkTargets::environment_data() {
     QTest::addColumn<int>("command");
     QTest::addColumn<int>("ftp");
 
+    // Only parsed: this test opens no socket, so the product's broadcast target is never sent to.
     QTest::newRow("nothing set: the product's targets") << QString() << QString() << QString() << QString()
                                                         << QStringLiteral("255.255.255.255") << 1010 << 21;
     QTest::newRow("all set") << QStringLiteral("127.0.0.1:18001") << QStringLiteral("11010")

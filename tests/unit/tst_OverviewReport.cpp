@@ -117,8 +117,7 @@ void tst_OverviewReport::goldenFiles() {
     QFETCH(QString, file);
 
     const TDeviceEntry entry = site(withTransponders);
-    const QByteArray bytes =
-        overview::FileBytes(csv ? overview::CsvOverview(entry) : overview::TextOverview(entry));
+    const QByteArray bytes = csv ? overview::CsvOverviewFile(entry) : overview::TextOverviewFile(entry);
     const QByteArray expected = file.isEmpty() ? QByteArray() : testsupport::readFile(file);
     QVERIFY(file.isEmpty() || !expected.isEmpty());
     QCOMPARE(testsupport::hexDump(bytes), testsupport::hexDump(expected));
@@ -174,7 +173,7 @@ void tst_OverviewReport::progressReportsEachStepOnce() {
     for (const bool csv : {false, true}) {
         QList<int> steps;
         const overview::Progress progress = [&steps](int percent) { steps << percent; };
-        csv ? overview::CsvOverview(entry, progress) : overview::TextOverview(entry, progress);
+        csv ? overview::CsvOverviewFile(entry, progress) : overview::TextOverviewFile(entry, progress);
         QCOMPARE(steps.size(), 101); // 0 after the first transponder of 250, then every percent once
         QCOMPARE(steps.front(), 0);
         QCOMPARE(steps.back(), 100);
