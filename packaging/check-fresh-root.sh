@@ -9,6 +9,7 @@
 #   packaging/check-fresh-root.sh [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. packaging/search-listener.sh
 dir=${1:-build}
 deb=$(ls "$dir"/kelvora-admin_*.deb)
 id=de.nopra.KelvoraAdministrator
@@ -49,26 +50,15 @@ chroot "$root" dpkg -s kelvora-admin | grep -q '^Status: install ok installed' |
 menu_command=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/$id.desktop")
 [ -n "$menu_command" ] || fail "no Exec in the desktop entry"
 port=$((20000 + RANDOM % 20000))
-python3 - "$port" >"$tmp/search.log" <<'PY' &
-import socket, sys
-s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-s.bind(("127.0.0.1", int(sys.argv[1])))
-s.settimeout(30)
-print("ready", flush=True)
-data, _ = s.recvfrom(2048)
-print(repr(data), flush=True)
-PY
-listener=$!
+start_search_listener "$port" "$tmp/search.log"
 pids+=($listener)
-for _ in $(seq 100); do grep -q ready "$tmp/search.log" && break; sleep 0.1; done
 mkdir -p -m 700 "$root/tmp/run"
 chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/tmp/home XDG_RUNTIME_DIR=/tmp/run QT_QPA_PLATFORM=offscreen \
   KELVORA_DISCOVERY_TARGET=127.0.0.1:$port KELVORA_COMMAND_PORT=$((port + 2)) KELVORA_FTP_PORT=$((port + 3)) \
   $menu_command >"$tmp/admin.log" 2>&1 &
 admin=$!
 pids+=($admin)
-wait "$listener" || { cat "$tmp/admin.log"; fail "no search from kelvora-admin in the fresh root"; }
-[ "$(tail -n 1 "$tmp/search.log")" = "b'0 1 '" ] || fail "search datagram: $(cat "$tmp/search.log")"
+expect_search "$tmp/search.log" "$tmp/admin.log" "in the fresh root"
 sleep 1
 kill -0 "$admin" 2>/dev/null || { cat "$tmp/admin.log"; fail "kelvora-admin ended by itself in the fresh root"; }
 chroot "$root" /usr/bin/kelvora-sim --discovery 127.0.0.1:$((port + 1)) --command-port $((port + 2)) \

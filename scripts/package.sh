@@ -5,6 +5,7 @@
 # on loopback: the administrator's search goes to 127.0.0.1, where this script listens for it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. packaging/search-listener.sh
 dir=${1:-build}
 scripts/install-deps.sh
 scripts/build.sh "$dir"
@@ -84,18 +85,8 @@ port=$((20000 + RANDOM % 20000))
 "$root/usr/bin/kelvora-sim" --discovery 127.0.0.1:$((port + 1)) --command-port $((port + 2)) \
   --ftp-port $((port + 3)) --lifetime 5 >"$tmp/sim.log" 2>&1 &
 pids+=($!)
-python3 - "$port" >"$tmp/search.log" <<'PY' &
-import socket, sys
-s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-s.bind(("127.0.0.1", int(sys.argv[1])))
-s.settimeout(30)
-print("ready", flush=True)
-data, _ = s.recvfrom(2048)
-print(repr(data), flush=True)
-PY
-listener=$!
+start_search_listener "$port" "$tmp/search.log"
 pids+=($listener)
-for _ in $(seq 100); do grep -q ready "$tmp/search.log" && break; sleep 0.1; done
 mkdir -m 700 "$tmp/run"
 HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_DATA_HOME=$tmp/home/.local/share \
   XDG_RUNTIME_DIR=$tmp/run QT_QPA_PLATFORM=offscreen KELVORA_DISCOVERY_TARGET=127.0.0.1:$port \
@@ -103,8 +94,7 @@ HOME=$tmp/home XDG_CONFIG_HOME=$tmp/home/.config XDG_DATA_HOME=$tmp/home/.local/
   "$root/usr/bin/$menu_command" >"$tmp/admin.log" 2>&1 &
 admin=$!
 pids+=($admin)
-wait "$listener" || { cat "$tmp/admin.log"; fail "no search from the installed kelvora-admin"; }
-[ "$(tail -n 1 "$tmp/search.log")" = "b'0 1 '" ] || fail "search datagram: $(cat "$tmp/search.log")"
+expect_search "$tmp/search.log" "$tmp/admin.log" "from the installed package"
 sleep 1
 kill -0 "$admin" 2>/dev/null || { cat "$tmp/admin.log"; fail "kelvora-admin ended by itself"; }
 grep -q 'search service on 127.0.0.1' "$tmp/sim.log" || { cat "$tmp/sim.log"; fail "kelvora-sim did not start"; }
