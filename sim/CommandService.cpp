@@ -429,30 +429,31 @@ void CommandService::enqueue(Chunk chunk) {
 
 void CommandService::writeQueued() {
     // Chunks leave in order; a delayed one holds back everything after it, so a split reply is never
-    // overtaken by the next one.
+    // overtaken by the next one. A write to a peer that has gone may report the connection lost at once
+    // (clientGone() empties the queue then), so each chunk leaves the queue before it is written.
     while (!m_outgoing.empty() && m_client) {
-        Chunk& chunk = m_outgoing.front();
-        if (chunk.delayMs > 0) {
-            const int delay = chunk.delayMs;
-            chunk.delayMs = 0;
-            m_outgoingTimer.start(delay);
+        if (m_outgoing.front().delayMs > 0) {
+            m_outgoingTimer.start(std::exchange(m_outgoing.front().delayMs, 0));
             return;
         }
-        if (!chunk.bytes.isEmpty() && m_resetBudget >= 0) {
-            const qsizetype n = std::min<qsizetype>(m_resetBudget, chunk.bytes.size());
-            m_client->write(chunk.bytes.left(n));
-            m_client->flush();
+        const QByteArray bytes = std::move(m_outgoing.front().bytes);
+        m_outgoing.pop_front();
+        if (bytes.isEmpty())
+            continue;
+        const QPointer<QTcpSocket> client = m_client;
+        if (m_resetBudget >= 0) {
+            const qsizetype n = std::min<qsizetype>(m_resetBudget, bytes.size());
+            client->write(bytes.left(n));
+            if (client == m_client)
+                client->flush();
             m_resetBudget -= static_cast<int>(n);
-            if (n < chunk.bytes.size() || m_resetBudget == 0)
+            if (client == m_client && (n < bytes.size() || m_resetBudget == 0))
                 return resetSoon();
-            m_outgoing.pop_front();
             continue;
         }
-        if (!chunk.bytes.isEmpty()) {
-            m_client->write(chunk.bytes);
-            m_client->flush();
-        }
-        m_outgoing.pop_front();
+        client->write(bytes);
+        if (client == m_client)
+            client->flush();
     }
 }
 

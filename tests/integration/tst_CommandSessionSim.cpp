@@ -13,11 +13,14 @@
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
+#include <QTcpSocket>
 #include <QtTest>
 
 #include <functional>
 #include <memory>
 #include <stdexcept>
+
+#include <sys/socket.h>
 
 namespace {
 
@@ -62,6 +65,7 @@ private Q_SLOTS:
     void replyShapes_data();
     void replyShapes();
     void codeReadNotifications();
+    void pushToAPeerThatHasGone();
     void secondConnectionRefused();
     void sessionClosedOnException();
     void storedCredentialsAreCut();
@@ -433,6 +437,26 @@ void tst_CommandSessionSim::codeReadNotifications() {
     QCOMPARE(reports.at(2).reader, QStringLiteral("Büro Geschäftsführer"));
     QCOMPARE(reports.at(2).code, QStringLiteral("0123456789ABCDEF0123"));
     QVERIFY(!session.socket().ErrorFlag);
+}
+
+void tst_CommandSessionSim::pushToAPeerThatHasGone() {
+    // The tool resets its connection and the controller pushes reports before it has read the reset:
+    // the first write fails at once and the controller forgets the session in the middle of its write.
+    ops::CommandSession session(entryFor());
+    QVERIFY(session.login());
+    QTRY_VERIFY_WITH_TIMEOUT(controller().commandService()->hasClient(), 5000);
+    auto* socket = session.socket().findChild<QTcpSocket*>();
+    QVERIFY(socket);
+    const linger reset{1, 0};
+    QCOMPARE(::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset,
+                          sizeof(reset)),
+             0);
+    socket->abort();
+    controller().commandService()->pushCodeReads(3);
+    controller().commandService()->pushCodeRead();
+    QTRY_VERIFY_WITH_TIMEOUT(!controller().commandService()->hasClient(), 5000);
+    ops::CommandSession next(entryFor());
+    QVERIFY(next.login());
 }
 
 void tst_CommandSessionSim::secondConnectionRefused() {
