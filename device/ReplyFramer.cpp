@@ -110,15 +110,21 @@ std::vector<QByteArray> ReplyFramer::feed(const QByteArray& bytes) {
         }
 
         // The rest of a reply, up to the start of the next one.
+        if (available == 0)
+            break;
         if (m_offset >= FullReplySize) {
+            // Zeros that go on in the same read belong to a reply longer than 1024 bytes: the login reply
+            // only ever answers the first request, so they begin no reply. Anything else begins the next.
+            if (m_pos != readStart && m_buffer.at(m_pos) == '\0') {
+                take(1);
+                continue;
+            }
             m_state = State::ReplyStart;
             continue;
         }
-        if (available == 0)
-            break;
-        // A code needs two bytes inside this reply's 1024; the last byte is always padding.
-        const bool codeFits = m_offset <= FullReplySize - 2;
-        if (codeFits && available >= 2) {
+        // A code may begin on the 1024th byte: its second byte, zero for every known code, is the first of
+        // the next 1024 (a reply of 1023 bytes and the next one).
+        if (available >= 2) {
             const std::uint16_t code = codeAt(m_pos);
             const bool known = code != 0 && layoutLength(code) > 0;
             // A zero first byte is padding still: a read may begin on the last padding byte before the
@@ -128,8 +134,9 @@ std::vector<QByteArray> ReplyFramer::feed(const QByteArray& bytes) {
                 m_state = State::ReplyStart;
                 continue;
             }
-        } else if (codeFits && m_buffer.at(m_pos) != '\0') {
-            break; // may begin a known code (none begins with a zero byte); wait for the next byte
+        } else if (const auto first = static_cast<std::uint8_t>(m_buffer.at(m_pos));
+                   first != 0 && layoutLength(first) > 0) {
+            break; // may begin a known code (all are below 256, none is 0); wait for the next byte
         }
         if (m_buffer.at(m_pos) != '\0')
             m_restZero = false;

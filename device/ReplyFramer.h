@@ -17,7 +17,8 @@
 //   the reader takes them as zero.
 // - After the layout come the reply's remaining bytes (padding, or fields the tool does not read). The
 //   next reply begins
-//     1. 1024 bytes after the start of this one (no reply is longer), or
+//     1. 1024 bytes after the start of this one, unless zeros go on in the same read: a reply longer
+//        than 1024 bytes, whose padding runs up to the first non-zero byte or the end of the read, or
 //     2. where a known code other than 0 begins (the login reply only ever answers the first request,
 //        so two zero bytes are padding), or
 //     3. at the start of a read when everything after the layout so far was zero and the read begins
@@ -28,7 +29,9 @@
 //
 // Framed wrongly are: padding that happens to hold a known code; a reply split inside its layout whose
 // rest arrives after the quiet spell or begins like a known code; a reply shorter than its layout that
-// arrives in one read with the next. The controllers pad with zeros and send each reply in one piece.
+// arrives in one read with the next; a reply longer than 1024 bytes that TCP splits after its 1024th byte
+// inside the padding (the read after it begins like a login reply). The controllers pad with zeros and send
+// each reply in one piece.
 
 #include <QByteArray>
 

@@ -184,11 +184,7 @@ void CommandService::readRequests() {
     while (m_client && m_received.size() >= kRequestSize) {
         const QByteArray request = m_received.left(kRequestSize);
         m_received.remove(0, kRequestSize);
-        const quint64 queuedBefore = m_enqueued;
         handle(request);
-        const int extra = m_controller.config().command.extraReplyBytes;
-        if (m_client && extra > 0 && m_enqueued != queuedBefore)
-            enqueue({QByteArray(extra, '\0'), 0});
     }
 }
 
@@ -409,6 +405,8 @@ void CommandService::sendReply(QByteArray reply) {
     const CommandOptions& options = m_controller.config().command;
     const quint16 code = word(reply, 0);
     reply = shaped(reply);
+    // Sent with the reply, in the same write: the padding of a reply longer than usual.
+    reply.append(QByteArray(options.extraReplyBytes, '\0'));
     if (options.statusBeforeReplies && code != 0 && code != 100 && code != 200)
         reply.prepend(shaped(statusReply()));
     if (options.splitReplies && reply.size() > 1) {
@@ -421,7 +419,6 @@ void CommandService::sendReply(QByteArray reply) {
 }
 
 void CommandService::enqueue(Chunk chunk) {
-    ++m_enqueued;
     m_outgoing.push_back(std::move(chunk));
     if (!m_outgoingTimer.isActive())
         writeQueued();

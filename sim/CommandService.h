@@ -74,7 +74,6 @@ private:
     QTimer m_outgoingTimer;
     QTimer m_codeReadTimer;
     int m_codeReadIndex = 0;
-    quint64 m_enqueued = 0; // chunks queued on this connection so far
     int m_resetBudget = -1; // bytes still to send before the reset of a broken-off reply; -1: none
 };
 

@@ -2,9 +2,10 @@
 // and dispatched by TKLVSocket (through its test seam, without a connection). The first byte picks
 // the kind of stream:
 //  - device-like: replies with known codes, each its layout padded with zeros to any length up to 1024
-//    bytes, split into reads anywhere. Oracle: exactly the layouts come out, in order, and nothing is left
-//    buffered — except where a read boundary falls inside a layout right before two bytes that look like
-//    a known code (a case the framing documents it cannot tell apart); there only the invariants below hold.
+//    bytes or beyond, split into reads anywhere. Oracle: exactly the layouts come out, in order, and nothing
+//    is left buffered — except where a read boundary falls inside a layout right before two bytes that look
+//    like a known code, or in a long reply's padding after its 1024th byte (cases the framing documents it
+//    cannot tell apart); there only the invariants below hold.
 //  - hostile: any bytes in reads of any size, with quiet spells (flush) between them. Oracles: every reply
 //    is a piece of the stream, in order and without overlap, so never more bytes come out than arrived;
 //    a reply is its two code bytes for an unknown code and never longer than its layout for a known one;
@@ -160,6 +161,7 @@ void deviceLike(fuzz::Input& in, int freeAt) {
     QByteArray stream;
     std::vector<QByteArray> layouts;
     std::vector<qsizetype> starts;
+    std::vector<qsizetype> lengths;
     const int count = 1 + in.byte() % 6;
     for (int i = 0; i < count; ++i) {
         // The login reply only ever answers the first request.
@@ -172,11 +174,13 @@ void deviceLike(fuzz::Input& in, int freeAt) {
         for (qsizetype k = 2; k < layout; ++k)
             reply[k] = static_cast<char>(in.byte());
         const int lengthChoice = in.byte();
-        const qsizetype length = lengthChoice < 128 ? ReplyFramer::FullReplySize
-                                 : lengthChoice < 192
-                                     ? layout
-                                     : layout + (in.le16() % (ReplyFramer::FullReplySize - layout + 1));
+        const qsizetype length = lengthChoice < 128   ? ReplyFramer::FullReplySize
+                                 : lengthChoice < 192 ? layout
+                                 : lengthChoice < 240
+                                     ? layout + (in.le16() % (ReplyFramer::FullReplySize - layout + 1))
+                                     : ReplyFramer::FullReplySize + 1 + in.le16() % 2048;
         starts.push_back(stream.size());
+        lengths.push_back(length);
         layouts.push_back(reply);
         stream += reply;
         stream += QByteArray(length - layout, '\0');
@@ -190,15 +194,18 @@ void deviceLike(fuzz::Input& in, int freeAt) {
         const qsizetype wanted = in.remaining() >= 2 ? 1 + in.le16() % 1500 : stream.size();
         const qsizetype size = std::min<qsizetype>(wanted, stream.size() - at);
         const qsizetype next = at + size;
-        if (next < stream.size() && stream.size() - next >= 2) {
-            for (std::size_t i = 0; i < starts.size(); ++i) {
-                const qsizetype s = starts[i];
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            const qsizetype s = starts[i];
+            if (next < stream.size() - 1) {
                 const std::uint16_t code = static_cast<std::uint8_t>(stream[next]) |
                                            (static_cast<std::uint8_t>(stream[next + 1]) << 8);
                 if (next >= s + 2 && next < s + layouts[i].size() && code != 0 &&
                     ReplyFramer::layoutLength(code) > 0)
                     ambiguous = true;
             }
+            // A read that begins in the padding beyond a long reply's 1024th byte looks like a login reply.
+            if (next >= s + ReplyFramer::FullReplySize && next < s + lengths[i])
+                ambiguous = true;
         }
         run.read(stream.mid(at, size));
         at = next;

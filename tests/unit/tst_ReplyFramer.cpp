@@ -87,6 +87,25 @@ void tst_ReplyFramer::framing_data() {
         << Chunks{full(200), full(200).left(30), full(200).mid(30)} << Chunks{layout(200), layout(200)} << 0
         << false;
 
+    QTest::newRow("1023 bytes, the next reply in the same read")
+        << Chunks{sized(0, 1023) + full(4) + sized(106, 1023), full(200)}
+        << Chunks{layout(0), layout(4), layout(106), layout(200)} << 0 << false;
+    QTest::newRow("1023 bytes, the next reply's first byte alone in the read")
+        << Chunks{sized(1, 1023) + full(4).left(1), full(4).mid(1)} << Chunks{layout(1), layout(4)} << 0
+        << false;
+    QTest::newRow("longer than 1024: zeros in the same read are its padding")
+        << Chunks{info + QByteArray(476, '\0'), full(106)} << Chunks{layout(1), layout(106)} << 0 << false;
+    QTest::newRow("longer than 1024 and the next reply in one read")
+        << Chunks{status + QByteArray(1500, '\0') + full(4)} << Chunks{layout(100), layout(4)} << 0 << false;
+    QTest::newRow("longer than 1024, split inside its first 1024")
+        << Chunks{info.left(500), info.mid(500) + QByteArray(300, '\0'), full(107)}
+        << Chunks{layout(1), layout(107)} << 0 << false;
+    QTest::newRow("longer than 1024, an unknown code after its zeros")
+        << Chunks{info + QByteArray(10, '\0') + codeOnly(3, 2)} << Chunks{layout(1), codeOnly(3, 2)} << 0
+        << false;
+    QTest::newRow("after 1024 bytes a read beginning with zeros is a login reply")
+        << Chunks{info, full(0)} << Chunks{layout(1), layout(0)} << 0 << false;
+
     QTest::newRow("layout-sized reply whole") << Chunks{layout(0)} << Chunks{layout(0)} << 0 << false;
     QTest::newRow("layout-sized replies one by one")
         << Chunks{layout(0), layout(1), layout(2), layout(4), layout(106), layout(107), layout(108)}
@@ -129,7 +148,7 @@ void tst_ReplyFramer::framing_data() {
     QTest::newRow("one byte alone is dropped after a quiet spell")
         << Chunks{QByteArray("\x07", 1), kQuiet, layout(108)} << Chunks{layout(108)} << 0 << false;
 
-    QTest::newRow("unknown code alone") << Chunks{codeOnly(3, 20)} << Chunks{codeOnly(3, 2)} << 1 << false;
+    QTest::newRow("unknown code alone") << Chunks{codeOnly(3, 20)} << Chunks{codeOnly(3, 2)} << 0 << false;
     QTest::newRow("unknown code, its bytes skipped up to the next known code")
         << Chunks{codeOnly(150, 30) + layout(1)} << Chunks{codeOnly(150, 2), layout(1)} << 0 << false;
     QTest::newRow("unknown code on a 1024 connection takes its 1024")
@@ -146,8 +165,10 @@ void tst_ReplyFramer::framing_data() {
     QTest::newRow("zeros after the layout in the next read are padding")
         << Chunks{layout(1), QByteArray(40, '\0'), layout(107)} << Chunks{layout(1), layout(107)} << 0
         << false;
+    QTest::newRow("a last byte that may begin a known code waits for the next")
+        << Chunks{codeOnly(3, 19) + QByteArray("\x64", 1)} << Chunks{codeOnly(3, 2)} << 1 << false;
     QTest::newRow("garbage: one byte") << Chunks{QByteArray("\x07", 1)} << Chunks{} << 1 << true;
-    QTest::newRow("garbage: text") << Chunks{QByteArray("hello")} << Chunks{QByteArray("he")} << 1 << false;
+    QTest::newRow("garbage: text") << Chunks{QByteArray("hello")} << Chunks{QByteArray("he")} << 0 << false;
     QTest::newRow("nothing") << Chunks{QByteArray()} << Chunks{} << 0 << false;
 }
 
