@@ -1,6 +1,7 @@
 #include "net/FtpClient.h"
 
 #include "net/EventWait.h"
+#include "net/SendQueue.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -50,6 +51,8 @@ public:
         m_client.m_dataAccepted = false;
         m_client.m_dataClosed = false;
         m_client.m_uploadQueued = false;
+        m_client.m_sendEnded = false;
+        m_client.m_unsent = -1;
         m_client.m_preliminarySeen = false;
         m_client.m_dataError.clear();
         m_client.m_localFileError = false;
@@ -73,6 +76,7 @@ TFtpClient::TFtpClient(QObject* parent) : QObject(parent) {
     connect(&m_control, &QTcpSocket::stateChanged, this, &TFtpClient::onControlStateChanged);
     connect(&m_control, &QTcpSocket::errorOccurred, this, &TFtpClient::onControlStateChanged);
     connect(&m_listener, &QTcpServer::newConnection, this, &TFtpClient::onDataConnection);
+    connect(&m_drainTimer, &QTimer::timeout, this, &TFtpClient::onDrainTick);
 }
 
 TFtpClient::~TFtpClient() {
@@ -445,6 +449,7 @@ void TFtpClient::abortControl() {
 }
 
 void TFtpClient::closeData() {
+    m_drainTimer.stop();
     if (m_data) {
         m_data->disconnect(this);
         m_data->abort();
@@ -577,8 +582,38 @@ void TFtpClient::onDataBytesWritten(qint64 bytes) {
     m_transferred += bytes;
     touchDeadline();
     Q_EMIT OnProgress(m_transferred);
-    pumpUpload();
+    if (m_uploadQueued)
+        finishUpload();
+    else
+        pumpUpload();
     net::wakeWaiters();
+}
+
+void TFtpClient::finishUpload() {
+    // Stream mode: the end of the data connection tells the server the file is complete. Once the program
+    // has handed over its last byte, the system's send queue may still hold a large part of a small image
+    // (hundreds of KiB on a fast link); a controller that writes it to flash takes that at its own pace.
+    // Where the queue can be seen, the connection is only shut for sending, and every byte the controller
+    // takes from the queue counts as progress, so a slow but moving update is not abandoned.
+    if (!m_data || m_sendEnded || m_data->bytesToWrite() > 0)
+        return;
+    m_sendEnded = true;
+    const qintptr descriptor = m_data->socketDescriptor();
+    m_unsent = net::UnsentBytes(descriptor);
+    if (m_unsent > 0 && net::ShutdownSend(descriptor)) {
+        m_drainTimer.start(std::clamp(m_timeoutMs / 4, 10, 250));
+        return;
+    }
+    m_data->disconnectFromHost();
+}
+
+void TFtpClient::onDrainTick() {
+    const qint64 unsent = m_data ? net::UnsentBytes(m_data->socketDescriptor()) : -1;
+    if (unsent >= 0 && unsent < m_unsent)
+        touchDeadline();
+    m_unsent = unsent;
+    if (unsent <= 0)
+        m_drainTimer.stop(); // all taken (the final reply is awaited from here), or the connection is gone
 }
 
 void TFtpClient::pumpUpload() {
@@ -593,9 +628,8 @@ void TFtpClient::pumpUpload() {
                 m_localFileError = true;
                 return;
             }
-            // Stream mode: closing the data connection tells the server the file is complete.
             m_uploadQueued = true;
-            m_data->disconnectFromHost();
+            finishUpload();
             return;
         }
         if (m_data->write(chunk) != chunk.size()) {

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -131,6 +132,8 @@ private:
     void onDataError(QAbstractSocket::SocketError error);
     void onDataBytesWritten(qint64 bytes);
     void pumpUpload();
+    void finishUpload();
+    void onDrainTick();
 
     QString m_hostName;
     quint16 m_port = kDefaultPort;
@@ -166,7 +169,10 @@ private:
     qint64 m_transferred = 0;
     bool m_dataAccepted = false;
     bool m_dataClosed = false;
-    bool m_uploadQueued = false;
+    bool m_uploadQueued = false;    // the whole file is handed to the data connection
+    bool m_sendEnded = false;       // ... and its end too: closed, or shut for sending while the queue drains
+    qint64 m_unsent = -1;           // bytes the data connection's send queue held at the last look
+    QTimer m_drainTimer;            // looks at the queue while it drains: the controller's pace is progress
     bool m_preliminarySeen = false; // 125 / 150 arrived: the server takes the data now
     QString m_dataError;
     bool m_localFileError = false; // m_dataError is about the local file, not the connection

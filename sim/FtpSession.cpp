@@ -17,6 +17,7 @@ namespace {
 constexpr qsizetype kMaxCommandLine = 4096;
 constexpr qint64 kChunk = 64 * 1024;
 constexpr qint64 kQueueLimit = 4 * kChunk;
+constexpr int kSlowReceiveBuffer = 8 * 1024;
 // An upload counts only if the client is still there a moment after the data connection ended: a client
 // that gives up resets both connections, and a reset looks like a normal end on the data connection.
 constexpr int kCommitGraceMs = 10;
@@ -347,9 +348,15 @@ void FtpSession::onDataOpened(QTcpSocket* socket) {
         connect(socket, &QTcpSocket::bytesWritten, this, &FtpSession::sendMore);
         sendMore();
     } else {
-        // Reading holds back once the budget is used, so TCP pushes back on the client.
-        if (m_stallAfter >= 0 || m_slowChunk > 0)
+        // Reading holds back once the budget is used, so TCP pushes back on the client. A slow upload
+        // goes into buffers as small as a controller's own, so what the client sends is soon what the
+        // controller has taken.
+        if (m_slowChunk > 0) {
+            socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, kSlowReceiveBuffer);
+            socket->setReadBufferSize(kSlowReceiveBuffer);
+        } else if (m_stallAfter >= 0) {
             socket->setReadBufferSize(kChunk);
+        }
         connect(socket, &QTcpSocket::readyRead, this, &FtpSession::readUpload);
         readUpload();
     }

@@ -47,9 +47,7 @@ namespace {
 // Shortened waits: poll cycles of 10 ms and FTP requests abandoned after 700 ms without progress.
 constexpr int kCycleMs = 10;
 constexpr int kFtpTimeoutMs = 700;
-// A slow transfer moves this much every third of the time-out: several steps per file. An upload shows
-// its progress only while the tool can still hand bytes to TCP; what the kernel buffers hold (some
-// 48 KiB on loopback) must drain within the time-out, so the steps are not smaller than this.
+// A slow transfer moves this much every third of the time-out: several steps per file.
 constexpr int kSlowChunk = 32 * 1024;
 
 const QString kConnectionFailed = QStringLiteral(
@@ -524,12 +522,7 @@ void TestFaultMatrix::matrix_data() {
                                        kSlowChunk * (kFtpTimeoutMs / 3) +
                                    4 * (kFtpTimeoutMs / 3);
             },
-            success(op), true,
-            op == Op::Update
-                ? QStringLiteral("an upload shows progress only while TCP takes more bytes: once the "
-                                 "image sits in the socket buffers, the controller's pace is "
-                                 "invisible and the time-out runs (net/FtpClient)")
-                : QString());
+            success(op), true);
     }
     row(
         Op::Load, "missing file", [](Rig& r) { r.device->ftp.missingFiles = {QStringLiteral("trans.dat")}; },
