@@ -388,15 +388,13 @@ void TestFaultMatrix::matrix_data() {
     QTest::addColumn<Setup>("setup");
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("succeeds");
-    QTest::addColumn<QString>("knownFault"); // non-empty: the product does not hold the row yet
 
     const char* names[] = {"load",   "save",   "logbook", "backup", "restore",
                            "update", "status", "login",   "search"};
-    const auto row = [&](Op op, const char* fault, Setup setup, QStringList messages, bool succeeds,
-                         const QString& knownFault = QString()) {
+    const auto row = [&](Op op, const char* fault, Setup setup, QStringList messages, bool succeeds) {
         QTest::newRow(
             qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(names[int(op)]), QLatin1String(fault))))
-            << int(op) << setup << messages << succeeds << knownFault;
+            << int(op) << setup << messages << succeeds;
     };
     const QList<Op> fileOps = {Op::Load, Op::Save, Op::Logbook, Op::Backup, Op::Restore, Op::Update};
     const QList<Op> allOps = fileOps + QList<Op>{Op::Status, Op::Login};
@@ -615,7 +613,6 @@ void TestFaultMatrix::matrix() {
     QFETCH(Setup, setup);
     QFETCH(QStringList, messages);
     QFETCH(bool, succeeds);
-    QFETCH(QString, knownFault);
     const Op operation = static_cast<Op>(op);
 
     QString error;
@@ -668,10 +665,6 @@ void TestFaultMatrix::matrix() {
     run(operation, rig);
     const qint64 elapsed = clock.elapsed();
 
-    // A known fault shows on some machines only (it hangs on the kernel's buffer sizes): reported as a
-    // skip with its reason where it shows, held to the whole row where it does not.
-    if (!knownFault.isEmpty() && m_shown != messages)
-        QSKIP(qPrintable(QStringLiteral("known fault: ") + knownFault));
     QCOMPARE(m_shown.join(QLatin1Char('|')), messages.join(QLatin1Char('|')));
     QVERIFY2(elapsed <= boundMs(operation, rig),
              qPrintable(QStringLiteral("%1 ms, bound %2 ms").arg(elapsed).arg(boundMs(operation, rig))));
