@@ -2,10 +2,8 @@
 // operation. Each row asserts what the user is told (the exact German texts, or that nothing is said),
 // that the operation ends within a bound derived from its own waits, that the files the user had are
 // neither lost nor left half-written, and that the next operation on the same controller works.
-//
-// Local faults: an unwritable folder and a full disk are a small tmpfs mounted over the folder (read-only,
-// or filled to the last byte) where this process may mount (root, as in CI); otherwise the folder's
-// permissions and RLIMIT_FSIZE stand in for them.
+
+#include "FaultMatrixRig.h"
 
 #include "data/DeviceEntry.h"
 #include "data/TableFiles.h"
@@ -33,22 +31,13 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include <sys/mount.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstring>
 #include <functional>
 #include <memory>
 
 namespace {
-
-// Shortened waits: poll cycles of 10 ms and FTP requests abandoned after 700 ms without progress.
-constexpr int kCycleMs = 10;
-constexpr int kFtpTimeoutMs = 700;
-// A slow transfer moves this much every third of the time-out: several steps per file.
-constexpr int kSlowChunk = 32 * 1024;
 
 const QString kConnectionFailed = QStringLiteral(
     "Die Verbindung zu Kelvora compact kann nicht aufgebaut werden. Mögliche Fehlerursachen :\r\r"
@@ -87,139 +76,9 @@ const QString kUpdateDone =
 const QString kUpdateFailed =
     QStringLiteral("Es ist ein Fehler aufgetreten. Bitte versuchen Sie das Update erneut.");
 
-enum class Op { Load, Save, Logbook, Backup, Restore, Update, Status, Login, Search };
-enum class Local { None, ReadOnly, Full };
-
-QByteArray pattern(int size, int seed) {
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 31 + seed * 7 + (i >> 8)) & 0xFF);
-    return bytes;
-}
-
-QByteArray logRecords(int count, int badRecord = -1) {
-    QByteArray file;
-    for (int i = 0; i < count; ++i) {
-        TLogRecord r;
-        std::memset(&r, 0, sizeof r);
-        r.Type = i == badRecord ? 7 : 1;
-        r.Status = 2;
-        r.Day = static_cast<std::uint8_t>(1 + i % 28);
-        r.Month = 3;
-        r.Year = 25;
-        r.setModuleAddress(static_cast<std::uint16_t>(i));
-        std::memcpy(r.ModuleName, "Haupteingang", 12);
-        std::memcpy(r.TransponderName,
-                    "Anna M\xFC"
-                    "ller",
-                    11);
-        file.append(reinterpret_cast<const char*>(&r), sizeof r);
-    }
-    return file;
-}
-
-// What the controller holds, and what the user has on the workstation.
-const QByteArray kModules = pattern(16 * 40, 1);
-const QByteArray kTransponders = pattern(1200 * 89, 2); // several slow steps
-const QByteArray kLog = logRecords(1500);
-const QByteArray kOldModules = pattern(3 * 40, 3); // an earlier backup
-const QByteArray kOldTransponders = pattern(5 * 89, 4);
-const QByteArray kRestoreModules = pattern(4 * 40, 5); // the backup to restore
-const QByteArray kRestoreTransponders = pattern(6 * 89, 6);
-const QByteArray kEditedModules = pattern(5 * 40, 7); // the tables edited in the tool, not yet saved
-const QByteArray kEditedTransponders = pattern(7 * 89, 8);
-const QByteArray kOldLogCopy = logRecords(3);
-const QByteArray kImage = pattern(256 * 1024, 9);
-const QString kImageName = QStringLiteral("FW0140.HEX");
-
-// A folder that can't be written or is full (see the top of the file). Made over an existing folder
-// after its files are in place.
-class LocalFault {
-public:
-    LocalFault(Local kind, const QString& folder) : m_folder(folder) {
-        if (kind == Local::None)
-            return;
-        const QDir dir(folder);
-        QMap<QString, QByteArray> files;
-        for (const QString& name : dir.entryList(QDir::Files))
-            files[name] = testsupport::readFile(dir.filePath(name));
-        const QByteArray path = QFile::encodeName(folder);
-        m_mounted = ::mount("kelvora-test", path.constData(), "tmpfs", MS_NOSUID | MS_NODEV,
-                            kind == Local::Full ? "size=64k,mode=0700" : "size=256k,mode=0700") == 0;
-        if (m_mounted) {
-            for (auto it = files.cbegin(); it != files.cend(); ++it)
-                testsupport::writeFile(dir.filePath(it.key()), it.value());
-            if (kind == Local::ReadOnly)
-                ::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr);
-            else
-                fill(dir.filePath(QStringLiteral(".filler")));
-            m_how =
-                kind == Local::ReadOnly ? QStringLiteral("read-only tmpfs") : QStringLiteral("full tmpfs");
-        } else if (kind == Local::ReadOnly) {
-            m_permissions = QFile::permissions(folder);
-            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-            m_how = QStringLiteral("folder without write permission");
-        } else {
-            ::getrlimit(RLIMIT_FSIZE, &m_limit);
-            const rlimit small{4096, m_limit.rlim_max};
-            ::signal(SIGXFSZ, SIG_IGN);
-            m_limited = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
-            m_how = QStringLiteral("RLIMIT_FSIZE of 4096 bytes");
-        }
-    }
-    ~LocalFault() {
-        if (m_mounted)
-            ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
-        if (m_permissions)
-            QFile::setPermissions(m_folder, m_permissions);
-        if (m_limited)
-            ::setrlimit(RLIMIT_FSIZE, &m_limit);
-    }
-    LocalFault(const LocalFault&) = delete;
-    LocalFault& operator=(const LocalFault&) = delete;
-
-    QString how() const { return m_how; }
-    bool sizeLimited() const { return m_limited; }
-    // Root without mount rights still writes everywhere: such a row can't be made here.
-    bool effective() const { return m_mounted || m_limited || (m_permissions && ::geteuid() != 0); }
-
-private:
-    // Fills the file system up to the last byte.
-    static void fill(const QString& path) {
-        QFile filler(path);
-        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return;
-        const QByteArray page(4096, 'x');
-        while (filler.write(page) == page.size()) {
-        }
-        while (filler.write("x", 1) == 1) {
-        }
-    }
-
-    QString m_folder;
-    QString m_how;
-    bool m_mounted = false;
-    bool m_limited = false;
-    QFile::Permissions m_permissions;
-    rlimit m_limit{};
-};
-
-struct Rig;
-using Setup = std::function<void(Rig&)>;
-
-// What a row's setup may change before the operation runs.
-struct Rig {
-    sim::ControllerConfig* device = nullptr;
-    Local local = Local::None;
-    QByteArray controllerTransponders = kTransponders;
-    QByteArray controllerLog = kLog;
-    QByteArray restoreTransponders = kRestoreTransponders;
-    bool restoreFilesMissing = false;
-    qint64 slowTransferMs = 0; // time a slow but progressing transfer takes on top of the waits
-    bool smallFiles = false;   // a full disk for files below the size limit: only a tmpfs makes it
-};
-
 } // namespace
+
+using namespace faultmatrix;
 
 Q_DECLARE_METATYPE(Setup)
 
