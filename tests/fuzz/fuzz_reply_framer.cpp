@@ -117,7 +117,10 @@ public:
     }
     ~Run() {
         delete m_session.socket.data();
-        // The socket underneath a session freed in its handler goes by deleteLater.
+        // What the session's objects posted goes now, or the queue grows from input to input (and every
+        // later delivery walks all of it); the socket underneath a session freed in its handler goes by
+        // deleteLater, which only an explicit call delivers outside an event loop.
+        QCoreApplication::sendPostedEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
