@@ -16,14 +16,13 @@ declare -A sources=(
   [fuzz_reply_framer]="device/ReplyFramer.cpp device/CommandSocket.cpp device/Conversions.cpp"
   [fuzz_ftp_reply]="net/FtpReplyParser.cpp"
 )
-targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_discovery_reply fuzz_device_info fuzz_conversions fuzz_table_files
-  fuzz_logbook fuzz_reply_framer fuzz_ftp_reply)
-
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVORA_FUZZ=ON \
   "-DCMAKE_CXX_FLAGS=-fprofile-instr-generate -fcoverage-mapping" \
   -DCMAKE_EXE_LINKER_FLAGS=-fprofile-instr-generate >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target fuzz_targets >/dev/null
+targets=("$@")
+# Without names: every target the build has, in its order (the file scripts/fuzz.sh reads too).
+[ ${#targets[@]} -gt 0 ] || mapfile -t targets < <(cut -d' ' -f1 "$dir/fuzz-targets.txt" | grep .)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
