@@ -32,6 +32,31 @@ for layer in $layers; do
   done
 done
 
+# The simulator encodes and decodes the wire on its own, so that a layout mistake cannot hide on both sides
+# of a test: of the tool's device layer it may use the code page and the byte order, nothing of its packet
+# code; and the headers of the layers it includes must not bring that code in either.
+sim_device_allowed="device/ByteOrder.h device/Cp1252.h"
+declare -A seen=()
+pending=$(grep -rhoE '#include "(net|device|data)/[^"]+"' sim --include='*.h' --include='*.cpp' 2>/dev/null |
+  sed -E 's/#include "([^"]+)"/\1/' | sort -u)
+while [ -n "$pending" ]; do
+  next=""
+  for header in $pending; do
+    [ -n "${seen[$header]:-}" ] && continue
+    seen[$header]=1
+    case "$header" in
+      device/*)
+        case " $sim_device_allowed " in
+          *" $header "*) ;;
+          *) echo "sim must not include the tool's packet code: $header"; status=1 ;;
+        esac ;;
+    esac
+    [ -f "$header" ] && next="$next $(grep -hoE '#include "(net|device|data)/[^"]+"' "$header" |
+      sed -E 's/#include "([^"]+)"/\1/')"
+  done
+  pending=$(echo $next | tr ' ' '\n' | sort -u)
+done
+
 files=$(git ls-files '*.cpp' '*.h')
 if ! clang-format --dry-run -Werror $files 2>/tmp/clang-format-drift.$$; then
   echo "clang-format finds drift (run: clang-format -i \$(git ls-files '*.cpp' '*.h')):"
