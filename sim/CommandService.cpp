@@ -18,6 +18,20 @@ namespace {
 constexpr int kRequestSize = 1024;
 constexpr int kBusyGraceMs = 50;
 
+// The command codes the controller knows: the first word of a request and of the reply to it.
+enum Code : quint16 {
+    kLogin = 0,
+    kDeviceInfo = 1,
+    kDeviceName = 2,
+    kFileAccess = 4,
+    kModuleStatus = 100,
+    kLogInfo = 106,
+    kDeleteLog = 107,
+    kActivateConfig = 108,
+    kCodeRead = 200,
+    kRestart = 999,
+};
+
 // Layout lengths of the replies, as the controller fills them.
 constexpr int kLoginReplyLength = 44;
 constexpr int kInfoReplyLength = 22;
@@ -197,13 +211,13 @@ void CommandService::handle(const QByteArray& request) {
     m_resetBudget = options.resetMidReply.contains(code) ? options.resetAfterBytes : -1;
     if (options.unansweredCommands.contains(code))
         return;
-    if (code == 0) {
+    if (code == kLogin) {
         handleLogin(request);
         return;
     }
     if (!m_loggedIn)
         return;
-    if (code == 999) {
+    if (code == kRestart) {
         m_controller.restart();
         return;
     }
@@ -212,8 +226,8 @@ void CommandService::handle(const QByteArray& request) {
         return;
     }
     switch (code) {
-    case 1: {
-        QByteArray reply = layout(1, kInfoReplyLength);
+    case kDeviceInfo: {
+        QByteArray reply = layout(kDeviceInfo, kInfoReplyLength);
         const quint32 serial = m_controller.config().serial;
         const std::uint8_t info[20] = {
             options.firmwareMajor,
@@ -241,32 +255,32 @@ void CommandService::handle(const QByteArray& request) {
         sendReply(reply);
         break;
     }
-    case 2:
+    case kDeviceName:
         handleName(request);
         break;
-    case 4:
+    case kFileAccess:
         answerFileAccess();
         break;
-    case 100:
+    case kModuleStatus:
         sendReply(statusReply());
         break;
-    case 106: {
+    case kLogInfo: {
         const RingState ring = readRingState(m_controller);
         const int count = options.logCount >= 0 ? options.logCount : ring.count;
         const int position = options.logPosition >= 0 ? options.logPosition : ring.position;
-        QByteArray reply = layout(106, kLogInfoReplyLength);
+        QByteArray reply = layout(kLogInfo, kLogInfoReplyLength);
         putWord(reply, 2, static_cast<quint16>(position));
         putWord(reply, 4, static_cast<quint16>(count));
         sendReply(reply);
         break;
     }
-    case 107:
+    case kDeleteLog:
         deleteLog();
-        sendReply(layout(107, 2));
+        sendReply(layout(kDeleteLog, 2));
         break;
-    case 108:
+    case kActivateConfig:
         m_controller.logEvent(QStringLiteral("activate phase %1").arg(word(request, 2)));
-        sendReply(layout(108, 2));
+        sendReply(layout(kActivateConfig, 2));
         break;
     default:
         // Commands the device does not know go unanswered.
@@ -281,7 +295,7 @@ void CommandService::handleLogin(const QByteArray& request) {
     m_loggedIn = user == options.userName && password == options.password;
     m_controller.logEvent(QStringLiteral("login %1 %2")
                               .arg(m_loggedIn ? QStringLiteral("ok") : QStringLiteral("refused"), user));
-    QByteArray reply = layout(0, kLoginReplyLength);
+    QByteArray reply = layout(kLogin, kLoginReplyLength);
     putWord(reply, 42, m_loggedIn ? 1 : 0);
     sendReply(reply);
     if (m_loggedIn && options.codeReadIntervalMs > 0)
@@ -290,7 +304,7 @@ void CommandService::handleLogin(const QByteArray& request) {
 
 void CommandService::handleName(const QByteArray& request) {
     const CommandOptions& options = m_controller.config().command;
-    QByteArray reply = layout(2, kResultReplyLength);
+    QByteArray reply = layout(kDeviceName, kResultReplyLength);
     if (options.refuseName) {
         m_controller.logEvent(QStringLiteral("name refused"));
         putWord(reply, 12, 0);
@@ -306,11 +320,11 @@ void CommandService::handleName(const QByteArray& request) {
 void CommandService::answerFileAccess() {
     const CommandOptions& options = m_controller.config().command;
     if (options.fileAccessInterimFirst) {
-        QByteArray interim = layout(4, kResultReplyLength);
+        QByteArray interim = layout(kFileAccess, kResultReplyLength);
         putWord(interim, 12, 2);
         sendReply(interim);
     }
-    QByteArray reply = layout(4, kResultReplyLength);
+    QByteArray reply = layout(kFileAccess, kResultReplyLength);
     putWord(reply, 12, options.refuseFileAccess ? 0xFFFF : 1);
     m_controller.logEvent(options.refuseFileAccess ? QStringLiteral("file access refused")
                                                    : QStringLiteral("file access granted"));
@@ -359,7 +373,7 @@ QByteArray CommandService::nextCodeReadReply() {
     const CommandOptions& options = m_controller.config().command;
     const CodeReadReport& report = options.codeReads.at(m_codeReadIndex % options.codeReads.size());
     ++m_codeReadIndex;
-    QByteArray reply = layout(200, kCodeReadReplyLength);
+    QByteArray reply = layout(kCodeRead, kCodeReadReplyLength);
     reply[2] = static_cast<char>(report.validByte);
     reply[3] = static_cast<char>(report.reservedByte);
     putWord(reply, 12, report.readerAddress);
@@ -373,7 +387,7 @@ QByteArray CommandService::nextCodeReadReply() {
 
 QByteArray CommandService::statusReply() const {
     const CommandOptions& options = m_controller.config().command;
-    QByteArray reply = layout(100, kStatusReplyLength);
+    QByteArray reply = layout(kModuleStatus, kStatusReplyLength);
     for (int i = 0; i < options.moduleStatus.size() && i < 16; ++i) {
         const ModuleStatusEntry& entry = options.moduleStatus.at(i);
         const int at = 2 + 6 * i;
@@ -387,7 +401,7 @@ QByteArray CommandService::statusReply() const {
 
 QByteArray CommandService::shaped(QByteArray reply) const {
     const CommandOptions& options = m_controller.config().command;
-    int length = word(reply, 0) == 0 && options.loginReplyLength != CommandOptions::kAsOtherReplies
+    int length = word(reply, 0) == kLogin && options.loginReplyLength != CommandOptions::kAsOtherReplies
                      ? options.loginReplyLength
                      : options.replyLength;
     if (options.shortReplies)
@@ -407,7 +421,7 @@ void CommandService::sendReply(QByteArray reply) {
     reply = shaped(reply);
     // Sent with the reply, in the same write: the padding of a reply longer than usual.
     reply.append(QByteArray(options.extraReplyBytes, '\0'));
-    if (options.statusBeforeReplies && code != 0 && code != 100 && code != 200)
+    if (options.statusBeforeReplies && code != kLogin && code != kModuleStatus && code != kCodeRead)
         reply.prepend(shaped(statusReply()));
     if (options.splitReplies && reply.size() > 1) {
         const int first = qBound(1, options.splitAt, static_cast<int>(reply.size()) - 1);
