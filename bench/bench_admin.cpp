@@ -8,6 +8,7 @@
 
 #include "data/DeviceEntry.h"
 #include "device/CommandSocket.h"
+#include "device/FtpAccounts.h"
 #include "device/NetworkTargets.h"
 #include "net/EventWait.h"
 #include "net/FtpClient.h"
@@ -81,8 +82,8 @@ bool ftpOnlyUpload(const QString& file, quint16 port) {
     TFtpClient client;
     client.SetHostName(kAddress);
     client.SetPort(port);
-    client.SetUserName(QStringLiteral("ftp"));
-    client.SetPassWord(QStringLiteral("zqw"));
+    client.SetUserName(kUpdateFtpAccount.userName);
+    client.SetPassWord(kUpdateFtpAccount.password);
     if (!client.Connect())
         return false;
     client.User();

@@ -2,6 +2,7 @@
 // processor time a request spends waiting on a transfer that does not move (it should be close to none,
 // whatever the wait's length). Usage: bench_ftp [stall-milliseconds]
 
+#include "device/FtpAccounts.h"
 #include "net/FtpClient.h"
 #include "sim/SimController.h"
 
@@ -59,6 +60,8 @@ int main(int argc, char** argv) {
     TFtpClient client;
     client.SetHostName(config.address.toString());
     client.SetPort(config.ftpPort);
+    client.SetUserName(kConfiguredFtpAccount.userName);
+    client.SetPassWord(kConfiguredFtpAccount.password);
     if (!client.Connect()) {
         out << "connect: " << client.ErrorMessage() << Qt::endl;
         return 1;

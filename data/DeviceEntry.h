@@ -1,10 +1,12 @@
 #pragma once
 
-// One found or manually added controller and everything the tool keeps about it.
+// One found or manually added controller and everything the tool keeps about it: what its search reply
+// said (serial number, addresses, name), and what the login and the tables added.
 
 #include "data/Records.h"
 #include "data/TableFiles.h"
 #include "device/DeviceInfo.h"
+#include "device/DeviceReply.h"
 
 #include <QString>
 
@@ -12,13 +14,7 @@
 #include <memory>
 #include <vector>
 
-struct TDeviceEntry {
-    std::int32_t Serial = 0;
-    bool DHCP = false;
-    QString IPAddress;  // at most 15 characters
-    QString SubnetMask; // at most 15 characters
-    QString Gateway;    // at most 15 characters
-    QString Name;       // at most 40 characters
+struct TDeviceEntry : TDeviceReply {
     bool LoggedIn = false;
     QString UserName; // at most 10 characters
     QString Password; // at most 10 characters

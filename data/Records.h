@@ -54,6 +54,12 @@ constexpr int kModuleSlots = 17;
 constexpr int kDays = 7;
 constexpr int kDayMaskBytes = 3;
 
+// The two forms of a transponder's 11-byte code, told apart by its last byte (0xFF: binary): the text form
+// holds this many characters and a terminator; the binary form ten bytes before the marker, shown as this
+// many hexadecimal digits.
+constexpr int kTextCodeLength = 10;
+constexpr int kBinaryCodeDigits = 20;
+
 struct TTransponderEntry {
     std::uint8_t Name[20];
     std::uint8_t Code[11];

@@ -3,22 +3,14 @@
 // Finding controllers and setting their IP configuration: plain-text datagrams on UDP port 8001,
 // broadcast, no password.
 
+#include "device/DeviceReply.h"
+
 #include <QObject>
 #include <QStringList>
 #include <QUdpSocket>
 
 #include <cstdint>
 #include <stdexcept>
-
-// The first fields of a device entry, as a search reply gives them.
-struct TDeviceReply {
-    std::int32_t Serial = 0;
-    bool DHCP = false;
-    QString IPAddress;  // at most 15 characters
-    QString SubnetMask; // at most 15 characters
-    QString Gateway;    // at most 15 characters
-    QString Name;       // at most 40 characters
-};
 
 class TIPCInfo : public QObject {
     Q_OBJECT

@@ -4,16 +4,12 @@
 
 #include <QString>
 
-// The controller takes update images only under its service account. For the lifetime of this object the
-// client logs in with that account; the configured one is back afterwards on every path, exceptions
-// included, so the next table or logbook operation doesn't run under the wrong account.
+// Another account for the lifetime of this object (the controller takes update images only under its
+// service account); the client's own is back afterwards on every path, exceptions included, so the next
+// table or logbook operation doesn't run under the wrong account.
 class FtpAccountOverride {
 public:
-    static inline const QString kUpdateUserName = QStringLiteral("ftp");
-    static inline const QString kUpdatePassWord = QStringLiteral("zqw");
-
-    explicit FtpAccountOverride(TFtpClient& client, const QString& userName = kUpdateUserName,
-                                const QString& passWord = kUpdatePassWord)
+    FtpAccountOverride(TFtpClient& client, const QString& userName, const QString& passWord)
         : m_client(client), m_savedUserName(client.UserName()), m_savedPassWord(client.PassWord()) {
         m_client.SetUserName(userName);
         m_client.SetPassWord(passWord);

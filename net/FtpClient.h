@@ -137,8 +137,8 @@ private:
 
     QString m_hostName;
     quint16 m_port = kDefaultPort;
-    QString m_userName = QStringLiteral("kelvora");
-    QString m_passWord = QStringLiteral("pel47k2");
+    QString m_userName; // the account is the caller's to give: the controller has two
+    QString m_passWord;
     int m_timeoutMs = kDefaultTimeoutSeconds * 1000;
     QString m_localAddr = QStringLiteral("0.0.0.0");
     bool m_binary = true;

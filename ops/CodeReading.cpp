@@ -7,13 +7,6 @@
 #include <QRegularExpression>
 
 namespace ops {
-namespace {
-
-// The text form holds 10 characters and its terminator; the binary form 10 bytes.
-constexpr int kTextCodeLength = 10;
-constexpr int kBinaryCodeDigits = 20;
-
-} // namespace
 
 QString ArrivalText(const QDateTime& when) {
     const QLocale locale = QLocale::system();

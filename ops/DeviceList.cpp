@@ -23,15 +23,8 @@ bool DeviceList::search(const std::function<void(TDeviceEntry&)>& added) {
     if (!m_discovery || !m_discovery->FindDevices(replies))
         return false;
     for (const QString& reply : replies) {
-        const TDeviceReply parsed = TIPCInfo::ParseDeviceReply(reply);
         auto entry = std::make_unique<TDeviceEntry>();
-        entry->Serial = parsed.Serial;
-        entry->DHCP = parsed.DHCP;
-        entry->IPAddress = parsed.IPAddress;
-        entry->SubnetMask = parsed.SubnetMask;
-        entry->Gateway = parsed.Gateway;
-        entry->Name = parsed.Name;
-        entry->LoggedIn = false;
+        static_cast<TDeviceReply&>(*entry) = TIPCInfo::ParseDeviceReply(reply);
         m_entries.push_back(std::move(entry));
         if (added)
             added(*m_entries.back());

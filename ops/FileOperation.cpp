@@ -1,6 +1,7 @@
 #include "ops/FileOperation.h"
 
 #include "data/DeviceEntry.h"
+#include "device/FtpAccounts.h"
 #include "net/EventWait.h"
 #include "net/FtpAccountOverride.h"
 #include "net/FtpClient.h"
@@ -11,7 +12,8 @@ namespace ops {
 FileOperation::FileOperation(const TDeviceEntry& entry, FtpLink& ftp, Account account)
     : m_entry(entry), m_ftp(ftp.client()), m_session(entry) {
     if (account == Account::Update)
-        m_account = std::make_unique<FtpAccountOverride>(m_ftp);
+        m_account = std::make_unique<FtpAccountOverride>(m_ftp, kUpdateFtpAccount.userName,
+                                                         kUpdateFtpAccount.password);
 }
 
 FileOperation::~FileOperation() {

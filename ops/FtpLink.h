@@ -14,9 +14,6 @@ namespace ops {
 class FtpLink : public QObject {
     Q_OBJECT
 public:
-    static inline const QString kUserName = QStringLiteral("kelvora");
-    static inline const QString kPassWord = QStringLiteral("pel47k2");
-
     explicit FtpLink(QObject* parent = nullptr);
     ~FtpLink() override;
 

@@ -1,6 +1,7 @@
 // The FTP client against a scripted server that misbehaves in every way a reply stream can: multi-line and
 // bare-LF replies, garbage, endless replies, data and replies in odd orders, dropped connections.
 
+#include "device/FtpAccounts.h"
 #include "net/EventWait.h"
 #include "net/FtpClient.h"
 #include "support/TestSupport.h"
@@ -228,6 +229,8 @@ private:
         client.SetHostName(kServerAddress.toString());
         client.SetPort(server.port());
         client.SetTimeoutMs(kTimeoutMs);
+        client.SetUserName(kConfiguredFtpAccount.userName);
+        client.SetPassWord(kConfiguredFtpAccount.password);
     }
 
 private Q_SLOTS:

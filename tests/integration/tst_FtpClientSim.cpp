@@ -1,5 +1,6 @@
 // The FTP client against the simulated controller's FTP server, in process on loopback.
 
+#include "device/FtpAccounts.h"
 #include "net/EventWait.h"
 #include "net/FtpAccountOverride.h"
 #include "net/FtpClient.h"
@@ -50,6 +51,8 @@ private:
         client.SetHostName(m_sim->config().address.toString());
         client.SetPort(m_sim->config().ftpPort);
         client.SetTimeoutMs(timeoutMs);
+        client.SetUserName(kConfiguredFtpAccount.userName);
+        client.SetPassWord(kConfiguredFtpAccount.password);
     }
     void login(TFtpClient& client) {
         QVERIFY2(client.Connect(), qPrintable(client.ErrorMessage()));
@@ -89,7 +92,7 @@ private Q_SLOTS:
         TFtpClient client;
         pointAt(client);
         {
-            FtpAccountOverride account(client);
+            FtpAccountOverride account(client, kUpdateFtpAccount.userName, kUpdateFtpAccount.password);
             QCOMPARE(client.UserName(), QStringLiteral("ftp"));
             QCOMPARE(client.PassWord(), QStringLiteral("zqw"));
             login(client);
@@ -119,7 +122,7 @@ private Q_SLOTS:
         client.SetUserName(QStringLiteral("someone"));
         client.SetPassWord(QStringLiteral("secret"));
         try {
-            FtpAccountOverride account(client);
+            FtpAccountOverride account(client, kUpdateFtpAccount.userName, kUpdateFtpAccount.password);
             throw std::runtime_error("operation failed");
         } catch (const std::runtime_error&) {
         }

@@ -1,5 +1,6 @@
 // The FTP client against pyftpdlib, an RFC 959 server nobody here wrote.
 
+#include "device/FtpAccounts.h"
 #include "net/EventWait.h"
 #include "net/FtpClient.h"
 #include "support/TestSupport.h"
@@ -85,6 +86,8 @@ private:
         client.SetHostName(QStringLiteral("127.0.0.1"));
         client.SetPort(port);
         client.SetTimeout(10);
+        client.SetUserName(kConfiguredFtpAccount.userName);
+        client.SetPassWord(kConfiguredFtpAccount.password);
     }
     // Connect and the two extra logins, as every operation does them.
     void login(TFtpClient& client) {

@@ -67,7 +67,8 @@ void TTransponderPage::show(TDeviceEntry& owner, TTransponderEntry& transponder)
     pages::PageTitle(this)->setText(CharsToStr(transponder.Name, 19));
     const QString code = CodeToStr(transponder.Code, 10);
     // Controllers that read the text form hold 10 characters; a longer code from a file still shows whole.
-    m_ui->Code_ED->setMaxLength(writesBinaryCode() ? 20 : std::max<int>(kTextCodeLength, code.size()));
+    m_ui->Code_ED->setMaxLength(writesBinaryCode() ? kBinaryCodeDigits
+                                                   : std::max<int>(kTextCodeLength, code.size()));
     SetTextUnvalidated(m_ui->Code_ED, code);
     m_restrictions->show(restrictions::FieldsOf(transponder), &owner.Modules);
 }

@@ -51,9 +51,6 @@ public:
     void TimeBar1TimeSelected();
     void CheckBox1Click(QCheckBox* sender);
 
-    // The text form of a code holds 10 characters and its terminating zero.
-    static constexpr int kTextCodeLength = 10;
-
 private:
     void edit(const std::function<void(TTransponderEntry&)>& change);
     bool filling() const { return m_filling > 0; }
