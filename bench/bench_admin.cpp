@@ -125,12 +125,10 @@ int main(int argc, char** argv) {
 
     const QString folder = work.filePath(QStringLiteral("Sicherung"));
     QDir().mkpath(folder);
-    const auto backups =
-        timed(rounds, [&] { return ops::BackupConfiguration(entry, link, folder) == ops::Outcome::Ok; });
+    const auto backups = timed(rounds, [&] { return ops::BackupConfiguration(entry, link, folder).ok(); });
     const qint64 backupBytes = QFileInfo(ops::FolderFile(folder, ops::kModuleFileName)).size() +
                                QFileInfo(ops::FolderFile(folder, ops::kTransponderFileName)).size();
-    const auto restores =
-        timed(rounds, [&] { return ops::RestoreConfiguration(entry, link, folder) == ops::Outcome::Ok; });
+    const auto restores = timed(rounds, [&] { return ops::RestoreConfiguration(entry, link, folder).ok(); });
 
     const QString image = work.filePath(QStringLiteral("kc_update.klv"));
     {
@@ -142,8 +140,7 @@ int main(int argc, char** argv) {
             bytes[i] = static_cast<char>((i * 131) >> 3);
         file.write(bytes);
     }
-    const auto uploads =
-        timed(rounds, [&] { return ops::UploadUpdate(entry, link, image) == ops::Outcome::Ok; });
+    const auto uploads = timed(rounds, [&] { return ops::UploadUpdate(entry, link, image).ok(); });
     const auto ftpOnly = timed(rounds, [&] { return ftpOnlyUpload(image, ftpPort); });
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"),

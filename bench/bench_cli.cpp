@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
             loginMs += static_cast<double>(clock.nsecsElapsed() - loginStart) / 1e6;
             const QString folder = QDir(into).filePath(QString::number(entry->Serial, 16));
             QDir().mkpath(folder);
-            directOk += ops::BackupConfiguration(*entry, link, folder) == ops::Outcome::Ok ? 1 : 0;
+            directOk += ops::BackupConfiguration(*entry, link, folder).ok() ? 1 : 0;
         }
         return msSince(clock);
     };

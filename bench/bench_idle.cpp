@@ -18,6 +18,7 @@
 #include "net/EventWait.h"
 #include "ops/Backup.h"
 #include "ops/ConfigTables.h"
+#include "ops/Configuration.h"
 #include "ops/FileOperation.h"
 #include "ops/FtpLink.h"
 #include "ops/Logbook.h"
@@ -167,41 +168,22 @@ bool timeOperations(const QString& address, int rounds, const QString& work) {
              return true;
          }},
         {"login and device information", 0, [&] { return ops::LoginDevice(address, user, user).infoValid; }},
-        {"load configuration", 200,
-         [&] {
-             ops::FileOperation operation(entry, link);
-             const bool ok =
-                 operation.open() == ops::Outcome::Ok && ops::DownloadTables(operation) == ops::Outcome::Ok;
-             if (ok) {
-                 ops::ClearTables(entry);
-                 ops::ReadTables(entry);
-             }
-             operation.finish();
-             return ok;
-         }},
-        {"save configuration", 200,
-         [&] {
-             ops::FileOperation operation(entry, link);
-             const bool ok = operation.open() == ops::Outcome::Ok &&
-                             ops::UploadTables(operation, entry) == ops::Outcome::Ok;
-             operation.finish();
-             return ok;
-         }},
+        {"load configuration", 200, [&] { return ops::LoadConfiguration(entry, link).ok(); }},
+        {"save configuration", 200, [&] { return ops::SaveConfiguration(entry, link).ok(); }},
         {"activate (phases 0 and 1)", 0,
          [&] {
              ops::FileOperation operation(entry, link);
              if (operation.open() != ops::Outcome::Ok)
                  return false;
-             ops::ActivateTables(operation);
+             ops::ActivateTables(operation.session().socket());
              operation.finish(0);
              return true;
          }},
         {"logbook read", 200,
          [&] { return ops::ReadLogbook(entry, link, kept).outcome == ops::Outcome::Ok; }},
-        {"backup", 0, [&] { return ops::BackupConfiguration(entry, link, folder) == ops::Outcome::Ok; }},
-        {"restore", 0, [&] { return ops::RestoreConfiguration(entry, link, folder) == ops::Outcome::Ok; }},
-        {"update upload (64 KiB)", 0,
-         [&] { return ops::UploadUpdate(entry, link, image) == ops::Outcome::Ok; }},
+        {"backup", 0, [&] { return ops::BackupConfiguration(entry, link, folder).ok(); }},
+        {"restore", 0, [&] { return ops::RestoreConfiguration(entry, link, folder).ok(); }},
+        {"update upload (64 KiB)", 0, [&] { return ops::UploadUpdate(entry, link, image).ok(); }},
         {"module status", 0, [&] { return ops::ReadModuleStatus(entry).outcome == ops::Outcome::Ok; }},
     };
     out << qSetFieldWidth(40) << Qt::left << "operation" << qSetFieldWidth(0)

@@ -45,7 +45,7 @@ int UsageError(const Site& site, const Invocation& invocation, const QString& re
 // the message shown. A command that logs in calls it before anything is sent.
 bool LoadCredentials(Site& site, const Invocation& invocation);
 // The window's "Konfiguration laden" into the entry: file access by firmware, both tables. False with
-// the window's message in *failure.
+// what a script is told in *failure.
 bool LoadTables(Site& site, TDeviceEntry& entry, QString* failure);
 
 // The time stamp of a run's folders and files: "2024-05-01_02-00-00", the workstation's local time.

@@ -2,10 +2,7 @@
 
 #include "cli/Site.h"
 #include "data/DeviceEntry.h"
-#include "ops/ConfigTables.h"
-#include "ops/FileOperation.h"
-#include "ops/Messages.h"
-#include "ops/Notices.h"
+#include "ops/Configuration.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,19 +29,10 @@ bool LoadCredentials(Site& site, const Invocation& invocation) {
 }
 
 bool LoadTables(Site& site, TDeviceEntry& entry, QString* failure) {
-    ops::FileOperation operation(entry, site.ftp());
-    if (operation.open() == ops::Outcome::FileAccessRefused) {
-        *failure = ops::kLoadAccessRefusedText;
-        return false;
-    }
-    ops::ClearTables(entry);
-    const ops::Outcome outcome = ops::DownloadTables(operation);
-    if (outcome == ops::Outcome::Ok)
-        ops::ReadTables(entry);
-    else
-        *failure = ops::TablesLoadNotice(outcome).text;
-    operation.finish();
-    return outcome == ops::Outcome::Ok;
+    const ops::ConfigurationLoad load = ops::LoadConfiguration(entry, site.ftp());
+    if (!load.ok())
+        *failure = load.notice.scriptText();
+    return load.ok();
 }
 
 int ForEachController(Site& site, const Invocation& invocation, const QString& host, const QString& doneWord,

@@ -6,7 +6,6 @@
 #include "data/DeviceInfoText.h"
 #include "data/ModuleStatusRows.h"
 #include "ops/ModuleStatus.h"
-#include "ops/Notices.h"
 #include "ops/Update.h"
 
 #include <QJsonArray>
@@ -24,7 +23,7 @@ QString jsonText(const QJsonDocument& document) {
 
 QJsonObject identity(const TDeviceEntry& entry) {
     return {
-        {QStringLiteral("serial"), Site::SerialText(static_cast<std::uint32_t>(entry.Serial))},
+        {QStringLiteral("serial"), SerialText(static_cast<std::uint32_t>(entry.Serial))},
         {QStringLiteral("dhcp"), entry.DHCP},
         {QStringLiteral("ip"), entry.IPAddress},
         {QStringLiteral("mask"), entry.SubnetMask},
@@ -76,14 +75,8 @@ bool showStatus(Site& site, TDeviceEntry& entry) {
     if (!LoadTables(site, entry, &failure))
         site.report(entry, QStringLiteral("Ohne Modulnamen: ") + failure, true);
     const ops::ModuleStatusRead read = ops::ReadModuleStatus(entry);
-    if (read.outcome != ops::Outcome::Ok) {
-        const ops::Notice notice = ops::ModuleStatusNotice(read.outcome);
-        // The window keeps its list as it was; a script must hear of it.
-        site.report(entry,
-                    notice.empty()
-                        ? QStringLiteral("Kelvora compact hat den Status der Lesemodule nicht gemeldet.")
-                        : notice.text,
-                    true);
+    if (!read.ok()) {
+        site.report(entry, read.notice);
         return false;
     }
     for (const ModuleStatusRow& row : ModuleStatusRows(read.block, entry.Modules))
@@ -104,7 +97,7 @@ int RunFind(Site& site, const Invocation& invocation) {
     } else {
         for (const TDeviceEntry* entry : entries) {
             site.console().print(QStringLiteral("%1 %2 %3 %4 %5 %6")
-                                     .arg(Site::SerialText(static_cast<std::uint32_t>(entry->Serial)),
+                                     .arg(SerialText(static_cast<std::uint32_t>(entry->Serial)),
                                           entry->DHCP ? QStringLiteral("1") : QStringLiteral("0"),
                                           entry->IPAddress, entry->SubnetMask, entry->Gateway, entry->Name));
         }
@@ -141,8 +134,8 @@ int RunIpConfig(Site& site, const Invocation& invocation) {
     entry.Serial = static_cast<std::int32_t>(serial);
     site.deviceList().createDiscovery();
     site.deviceList().sendIPConfig(entry, dhcp, addresses.value(0), addresses.value(1), addresses.value(2));
-    site.console().print(QStringLiteral("Die IP-Konfiguration wurde an Kelvora compact %1 gesendet.")
-                             .arg(Site::SerialText(serial)));
+    site.console().print(
+        QStringLiteral("Die IP-Konfiguration wurde an Kelvora compact %1 gesendet.").arg(SerialText(serial)));
     return kExitOk;
 }
 
@@ -158,12 +151,12 @@ int RunStatus(Site& site, const Invocation& invocation) {
 }
 
 int RunRestart(Site& site, const Invocation& invocation) {
-    return ForEachController(
-        site, invocation, invocation.operands.value(0), QString(), [&](TDeviceEntry& entry) {
-            const ops::Outcome outcome = ops::RestartController(entry);
-            site.report(entry, ops::RestartNotice(outcome).text, outcome != ops::Outcome::Ok);
-            return outcome == ops::Outcome::Ok;
-        });
+    return ForEachController(site, invocation, invocation.operands.value(0), QString(),
+                             [&](TDeviceEntry& entry) {
+                                 const ops::Result restart = ops::RestartController(entry);
+                                 site.report(entry, restart.notice);
+                                 return restart.ok();
+                             });
 }
 
 } // namespace cli

@@ -4,7 +4,6 @@
 #include "cli/Site.h"
 #include "data/DeviceEntry.h"
 #include "ops/Backup.h"
-#include "ops/Notices.h"
 #include "ops/Update.h"
 
 #include <QDir>
@@ -12,14 +11,6 @@
 
 namespace cli {
 namespace {
-
-// The window says nothing when the controller's FTP server refuses the connection; a script must hear
-// of it, in the window's words for that case.
-QString noticeText(const ops::Notice& notice, ops::Outcome outcome) {
-    if (notice.empty() && outcome == ops::Outcome::FtpConnectFailed)
-        return ops::kUpdateFtpFailedText;
-    return notice.text;
-}
 
 bool backupOne(Site& site, TDeviceEntry& entry, const QString& root, const QString& stamp) {
     const QString controllerFolder = QDir(root).filePath(Site::FolderName(entry));
@@ -32,16 +23,17 @@ bool backupOne(Site& site, TDeviceEntry& entry, const QString& root, const QStri
         return false;
     }
     site.console().step(QStringLiteral("Sicherung von %1 ...").arg(Site::Label(entry)));
-    const ops::Outcome outcome = ops::BackupConfiguration(entry, site.ftp(), folder);
-    const QString text = noticeText(ops::BackupNotice(outcome), outcome);
-    if (outcome != ops::Outcome::Ok) {
+    const ops::Result backup = ops::BackupConfiguration(entry, site.ftp(), folder);
+    if (!backup.ok()) {
         // A failed backup leaves nothing in the folder: no empty time stamp either.
         QDir().rmdir(folder);
         QDir().rmdir(controllerFolder);
-        site.report(entry, text, true);
+        site.report(entry, backup.notice);
         return false;
     }
-    site.report(entry, text + QStringLiteral(" Ordner: ") + QDir::toNativeSeparators(folder), false);
+    site.report(entry,
+                backup.notice.scriptText() + QStringLiteral(" Ordner: ") + QDir::toNativeSeparators(folder),
+                false);
     return true;
 }
 
@@ -62,16 +54,16 @@ int RunRestore(Site& site, const Invocation& invocation) {
     const QString folder = invocation.operands.value(1);
     // Checked before any connection is made, as in the window.
     const auto folderComplete = [&] {
-        const ops::BackupFolderCheck check = ops::CheckBackupFolder(folder);
-        if (check.state != ops::BackupFolderCheck::Complete)
-            site.console().error(ops::BackupFolderRefusal(check));
-        return check.state == ops::BackupFolderCheck::Complete;
+        const ops::Result check = ops::CheckRestoreFolder(folder);
+        if (!check.ok())
+            site.console().error(check.notice.scriptText());
+        return check.ok();
     };
     const auto restore = [&](TDeviceEntry& entry) {
         site.console().step(QStringLiteral("Rücksicherung auf %1 ...").arg(Site::Label(entry)));
-        const ops::Outcome outcome = ops::RestoreConfiguration(entry, site.ftp(), folder);
-        site.report(entry, noticeText(ops::RestoreNotice(outcome), outcome), outcome != ops::Outcome::Ok);
-        return outcome == ops::Outcome::Ok;
+        const ops::Result restored = ops::RestoreConfiguration(entry, site.ftp(), folder);
+        site.report(entry, restored.notice);
+        return restored.ok();
     };
     return ForEachController(site, invocation, invocation.operands.value(0), QString(), restore,
                              folderComplete);
@@ -87,9 +79,9 @@ int RunUpdate(Site& site, const Invocation& invocation) {
     };
     const auto upload = [&](TDeviceEntry& entry) {
         site.console().step(QStringLiteral("Update von %1 ...").arg(Site::Label(entry)));
-        const ops::Outcome outcome = ops::UploadUpdate(entry, site.ftp(), file);
-        site.report(entry, ops::UpdateNotice(outcome).text, outcome != ops::Outcome::Ok);
-        return outcome == ops::Outcome::Ok;
+        const ops::Result uploaded = ops::UploadUpdate(entry, site.ftp(), file);
+        site.report(entry, uploaded.notice);
+        return uploaded.ok();
     };
     return ForEachController(site, invocation, invocation.operands.value(0), QString(), upload, fileThere);
 }

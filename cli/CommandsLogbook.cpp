@@ -68,52 +68,34 @@ bool deleteAfterExport(const Site& site, const TDeviceEntry& entry, const ops::L
     site.console().step(QStringLiteral("Löschen des Logbuchs von %1 ...").arg(Site::Label(entry)));
     const ops::LogbookDeleteAfterRead deleted =
         ops::DeleteLogbookIfUnchanged(entry, read.count, read.position);
-    if (deleted.changed) {
-        site.report(entry,
-                    QStringLiteral("Das Logbuch wurde nicht gelöscht: Seit dem Lesen sind neue Einträge "
-                                   "hinzugekommen. Der nächste Export enthält sie."),
-                    true);
-        return false;
-    }
-    site.report(entry, ops::LogbookDeleteNotice(deleted.outcome).text, deleted.outcome != ops::Outcome::Ok);
-    return deleted.outcome == ops::Outcome::Ok;
+    site.report(entry, deleted.notice);
+    return deleted.ok();
 }
 
 bool exportOne(Site& site, TDeviceEntry& entry, const LogTarget& target, bool deleteAfter) {
     site.console().step(QStringLiteral("Logbuch von %1 ...").arg(Site::Label(entry)));
-    ops::LogbookReadSteps steps;
-    steps.counted = [&site](int count) { site.console().step(ops::LogbookCountText(count)); };
+    ops::LogbookReadInput input;
+    input.progress = [&site](const ProgressStep& step) {
+        if (step.kind == ProgressStep::LogbookCounted)
+            site.console().step(ops::LogbookCountText(static_cast<int>(step.value)));
+    };
     ops::KeptLogbook kept;
-    const ops::LogbookRead read = ops::ReadLogbook(entry, site.ftp(), kept, steps);
-    const ops::Notice readNotice = ops::LogbookReadNotice(read);
-    if (read.empty) {
-        // Nothing to export and nothing to delete: an empty logbook is no failure.
-        site.report(entry, readNotice.text, false);
-        return true;
-    }
-    if (!read.replaced) {
-        QString text = readNotice.text;
-        if (read.outcome == ops::Outcome::Ok && read.content.end == logbook::LogEnd::TableViolation)
-            text = logbook::TableViolationText(read.content.violation) +
-                   QStringLiteral(" Das Logbuch wurde nicht exportiert.");
-        else if (text.isEmpty())
-            // The window stays silent here and keeps the last good copy; there is none to fall back on.
-            text = QStringLiteral(
-                "Das Logbuch konnte nicht vom Gerät übertragen werden. Bitte versuchen Sie den "
-                "Vorgang erneut.");
-        site.report(entry, text, true);
-        return false;
+    const ops::LogbookRead read = ops::ReadLogbook(entry, site.ftp(), kept, input);
+    // An empty logbook is nothing to export, nothing to delete and no failure.
+    if (read.empty || !read.replaced) {
+        site.report(entry, read.notice);
+        return read.empty;
     }
     const QString file = targetFile(site, entry, target);
     if (file.isEmpty())
         return false;
     const ops::LogbookExportResult result = ops::ExportLogbook(kept, file);
-    const ops::Notice exportNotice = ops::LogbookExportNotice(result, file);
     if (!result.written) {
-        site.report(entry, exportNotice.text, true);
+        site.report(entry, result.notice);
         return false;
     }
-    site.report(entry, exportNotice.text + QStringLiteral(" Datei: ") + QDir::toNativeSeparators(file),
+    site.report(entry,
+                result.notice.scriptText() + QStringLiteral(" Datei: ") + QDir::toNativeSeparators(file),
                 false);
     return !deleteAfter || deleteAfterExport(site, entry, read, result, file);
 }

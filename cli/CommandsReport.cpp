@@ -4,7 +4,6 @@
 #include "cli/Site.h"
 #include "data/DeviceEntry.h"
 #include "data/OverviewReport.h"
-#include "data/TableFiles.h"
 #include "ops/Backup.h"
 #include "ops/Notices.h"
 #include "ops/OverviewFile.h"
@@ -17,7 +16,7 @@ namespace {
 
 struct Target {
     QString path;
-    QByteArray (*build)(const TDeviceEntry&, const overview::Progress&);
+    QByteArray (*build)(const TDeviceEntry&, const Progress&);
 };
 
 // Every overview asked for, written whole; the first failure is the message. Built from the tables as
@@ -40,22 +39,11 @@ QString savedText(const QStringList& written) {
 
 // A backup folder as "backup" writes it: both tables must be there and whole, as for a restore.
 int reportFromFolder(Site& site, const QString& folder, const QList<Target>& targets) {
-    const ops::BackupFolderCheck check = ops::CheckBackupFolder(folder);
-    if (check.state != ops::BackupFolderCheck::Complete) {
-        site.console().error(ops::BackupFolderRefusal(check));
-        return kExitFailed;
-    }
     TDeviceEntry entry;
-    const QDir dir(folder);
-    for (const QString& name : {ops::kModuleFileName, ops::kTransponderFileName}) {
-        const bool read = name == ops::kModuleFileName
-                              ? ReadTableFile(dir.filePath(name), entry.Modules)
-                              : ReadTableFile(dir.filePath(name), entry.Transponders);
-        if (!read) {
-            site.console().error(QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden.")
-                                     .arg(QDir::toNativeSeparators(dir.filePath(name))));
-            return kExitFailed;
-        }
+    const ops::Result read = ops::ReadBackupTables(folder, entry);
+    if (!read.ok()) {
+        site.console().error(read.notice.scriptText());
+        return read.notice.exitStatus();
     }
     QString failure;
     QStringList written;

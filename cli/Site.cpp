@@ -1,10 +1,10 @@
 #include "cli/Site.h"
 
 #include "data/DeviceEntry.h"
+#include "data/DeviceInfoText.h"
 #include "device/ProgramFolder.h"
 #include "ops/Logbook.h"
 #include "ops/Login.h"
-#include "ops/Messages.h"
 
 #include <QStringList>
 
@@ -91,13 +91,12 @@ bool Site::login(TDeviceEntry& entry) {
         return false;
     }
     m_console.step(QStringLiteral("Anmeldung bei %1 ...").arg(Label(entry)));
-    const ops::LoginResult result =
-        ops::LoginDevice(entry.IPAddress, credential->userName, credential->password);
-    if (!result.loggedIn) {
-        report(entry, ops::kConnectionFailedText, true);
+    const ops::LoginResult result = ops::LogIn(entry, credential->userName, credential->password);
+    if (!result.ok()) {
+        report(entry, result.notice);
         return false;
     }
-    ops::StoreLogin(entry, result, credential->userName, credential->password);
+    // A controller addressed directly is known by its serial number from here on.
     if (entry.Serial == 0 && result.infoValid)
         entry.Serial = static_cast<std::int32_t>(result.info.Serial());
     return true;
@@ -108,10 +107,6 @@ QString Site::Label(const TDeviceEntry& entry) {
     if (!entry.Name.isEmpty())
         label += (label.isEmpty() ? QString() : QStringLiteral(" ")) + entry.Name;
     return label + QStringLiteral(" (%1)").arg(entry.IPAddress);
-}
-
-QString Site::SerialText(std::uint32_t serial) {
-    return QStringLiteral("%1").arg(serial, 5, 16, QLatin1Char('0')).toUpper();
 }
 
 QString Site::FolderName(const TDeviceEntry& entry) {
@@ -134,6 +129,10 @@ void Site::report(const TDeviceEntry& entry, const QString& text, bool failure) 
         m_console.error(line);
     else
         m_console.print(line);
+}
+
+void Site::report(const TDeviceEntry& entry, const ops::Notice& notice) const {
+    report(entry, notice.scriptText(), notice.failed);
 }
 
 bool IsDottedAddress(const QString& text) {

@@ -9,6 +9,7 @@
 #include "cli/Credentials.h"
 #include "ops/DeviceList.h"
 #include "ops/FtpLink.h"
+#include "ops/Outcome.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -51,13 +52,13 @@ public:
 
     // "12AB3 Lager (192.168.0.10)"
     static QString Label(const TDeviceEntry& entry);
-    // The serial number as the window shows it: upper-case hexadecimal, at least five digits.
-    static QString SerialText(std::uint32_t serial);
     // "<serial>-<name>" made safe as one folder name.
     static QString FolderName(const TDeviceEntry& entry);
 
     // Shows a message about one controller: "<label>: <text>".
     void report(const TDeviceEntry& entry, const QString& text, bool failure) const;
+    // An operation's notice about one controller, as a script gets it.
+    void report(const TDeviceEntry& entry, const ops::Notice& notice) const;
 
 private:
     const Console& m_console;

@@ -40,3 +40,14 @@ inline int TransponderCapacity(const TDeviceEntry& entry) {
 inline bool FirmwareAtLeast(const TDeviceEntry& entry, int n) {
     return FirmwareAtLeast(entry.InfoValid, entry.Info, n);
 }
+
+// The firmware's features (device/DeviceInfo.h) for the entry's information block.
+inline bool RequiresFileAccess(const TDeviceEntry& entry) {
+    return RequiresFileAccess(entry.InfoValid, entry.Info);
+}
+inline bool StoresBinaryCodes(const TDeviceEntry& entry) {
+    return StoresBinaryCodes(entry.InfoValid, entry.Info);
+}
+inline bool KeepsLogbookInRingOrder(const TDeviceEntry& entry) {
+    return KeepsLogbookInRingOrder(entry.InfoValid, entry.Info);
+}

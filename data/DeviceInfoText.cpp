@@ -21,6 +21,10 @@ QString hex(unsigned value, int minDigits) {
 
 } // namespace
 
+QString SerialText(std::uint32_t serial) {
+    return hex(serial, 5);
+}
+
 QString LanguageName(std::uint8_t index) {
     return nameFrom(index, {u"Deutsch", u"Englisch", u"Französisch"});
 }
@@ -41,16 +45,14 @@ void DeviceInfoLines(bool infoValid, const TDeviceInfo& info,
         addLine(QStringLiteral("nutzen zu können."));
         return;
     }
-    // The hardware and logbook-size fields exist from firmware x.39 on; the minor byte is compared by
-    // itself, as the controller's feature flags are.
-    const bool extended = info.FirmwareMajor >= 1 && info.FirmwareMinor >= 39;
+    const bool extended = ReportsHardwareAndLogSize(infoValid, info);
     addLine(QStringLiteral("Firmware Version : v%1.%2")
                 .arg(int(info.FirmwareMajor))
                 .arg(dec2(info.FirmwareMinor)));
     addLine(QStringLiteral("BIOS Version : %1.%2 %3.%4")
                 .arg(hex(info.BiosAMajor, 1), hex(info.BiosAMinor, 2), hex(info.BiosBMajor, 1),
                      hex(info.BiosBMinor, 2)));
-    addLine(QStringLiteral("Seriennummer : %1").arg(hex(info.Serial(), 5)));
+    addLine(QStringLiteral("Seriennummer : %1").arg(SerialText(info.Serial())));
     if (extended) {
         const QChar letter = info.HardwareRevision < 4 ? QLatin1Char('A') : QLatin1Char('R');
         addLine(QStringLiteral("Hardware : %1%2").arg(letter).arg(dec2(info.HardwareRevision)));

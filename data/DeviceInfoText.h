@@ -16,6 +16,9 @@
 void DeviceInfoLines(bool infoValid, const TDeviceInfo& info,
                      const std::function<void(const QString&)>& addLine);
 
+// A serial number as the tool shows it: upper-case hexadecimal, at least five digits.
+QString SerialText(std::uint32_t serial);
+
 // The names behind the language, version and operating-mode bytes; std::range_error outside the tables.
 QString LanguageName(std::uint8_t index);
 QString VersionName(std::uint8_t index);

@@ -66,7 +66,7 @@ public:
         const int percent = static_cast<int>((index + 1) * 100 / m_count);
         if (percent != m_last) {
             m_last = percent;
-            m_progress(percent);
+            Report(m_progress, ProgressStep::Percent, percent);
         }
     }
 

@@ -10,21 +10,20 @@
 // address one of its slots holds. Names come from the controller and from anyone who typed them, so
 // every CSV field goes through SpreadsheetField.
 
+#include "data/Progress.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 
 struct TDeviceEntry;
 
 namespace overview {
 
-// The share of the transponders done, (i + 1) * 100 / n after transponder i of n, reported once per
-// change while a report grows.
-using Progress = std::function<void(int percent)>;
-
-// The reports as the file holds them (Windows-1252, CR LF after every line).
+// The reports as the file holds them (Windows-1252, CR LF after every line). While a report grows it
+// reports the share of the transponders done as Percent, (i + 1) * 100 / n after transponder i of n,
+// once per change.
 QByteArray TextOverviewFile(const TDeviceEntry& entry, const Progress& progress = {});
 QByteArray CsvOverviewFile(const TDeviceEntry& entry, const Progress& progress = {});
 

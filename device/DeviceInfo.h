@@ -48,3 +48,20 @@ static_assert(offsetof(TDeviceInfo, HardwareRevision) == 19);
 inline bool FirmwareAtLeast(bool infoValid, const TDeviceInfo& info, int n) {
     return infoValid && info.FirmwareMajor >= 1 && info.FirmwareMinor >= n;
 }
+
+// The features by the firmware that brought them. From x.32 on the controller wants a file-access
+// request before FTP may touch its files; x.39 stores transponder codes in binary form, keeps its
+// logbook as a ring (oldest entry at LogPosition - LogCount) and reports its hardware revision and
+// logbook size in the information block.
+inline bool RequiresFileAccess(bool infoValid, const TDeviceInfo& info) {
+    return FirmwareAtLeast(infoValid, info, 32);
+}
+inline bool StoresBinaryCodes(bool infoValid, const TDeviceInfo& info) {
+    return FirmwareAtLeast(infoValid, info, 39);
+}
+inline bool KeepsLogbookInRingOrder(bool infoValid, const TDeviceInfo& info) {
+    return FirmwareAtLeast(infoValid, info, 39);
+}
+inline bool ReportsHardwareAndLogSize(bool infoValid, const TDeviceInfo& info) {
+    return FirmwareAtLeast(infoValid, info, 39);
+}

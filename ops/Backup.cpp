@@ -1,7 +1,9 @@
 #include "ops/Backup.h"
 
+#include "data/DeviceEntry.h"
 #include "data/Records.h"
 #include "ops/FileOperation.h"
+#include "ops/Notices.h"
 
 #include <QDir>
 #include <QFile>
@@ -113,12 +115,12 @@ QString FolderFile(const QString& folder, const QString& fileName) {
     return path + QLatin1Char('/') + fileName;
 }
 
-Outcome BackupConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder) {
-    FileOperation operation(entry, ftp);
-    if (operation.open() == Outcome::FileAccessRefused)
-        return Outcome::FileAccessRefused;
-    if (operation.connect() != Outcome::Ok)
-        return Outcome::FtpConnectFailed;
+namespace {
+
+Outcome backup(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder, const Progress& progress) {
+    FileOperation operation(entry, ftp, FileOperation::Account::Configured, progress);
+    if (const Outcome opened = operation.openAndConnect(); opened != Outcome::Ok)
+        return opened;
     const QString moduleTarget = FolderFile(folder, kModuleFileName);
     const QString transponderTarget = FolderFile(folder, kTransponderFileName);
     IncomingFiles incoming;
@@ -133,6 +135,25 @@ Outcome BackupConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QStri
     if (!replaceAll({{moduleIncoming, moduleTarget}, {transponderIncoming, transponderTarget}}))
         return Outcome::LocalFileFailed;
     return Outcome::Ok;
+}
+
+Outcome restore(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder, const Progress& progress) {
+    if (CheckBackupFolder(folder).state != BackupFolderCheck::Complete)
+        return Outcome::LocalFileFailed;
+    FileOperation operation(entry, ftp, FileOperation::Account::Configured, progress);
+    if (const Outcome opened = operation.openAndConnect(); opened != Outcome::Ok)
+        return opened;
+    const bool transferred = operation.put(FolderFile(folder, kModuleFileName), kModuleFileName) &&
+                             operation.put(FolderFile(folder, kTransponderFileName), kTransponderFileName);
+    operation.quit();
+    return transferred ? Outcome::Ok : Outcome::TransferFailed;
+}
+
+} // namespace
+
+Result BackupConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder,
+                           const Progress& progress) {
+    return Worded(backup(entry, ftp, folder, progress), BackupNotice);
 }
 
 BackupFolderCheck CheckBackupFolder(const QString& folder) {
@@ -171,18 +192,37 @@ QString BackupFolderRefusal(const BackupFolderCheck& check) {
     return QString();
 }
 
-Outcome RestoreConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder) {
-    if (CheckBackupFolder(folder).state != BackupFolderCheck::Complete)
-        return Outcome::LocalFileFailed;
-    FileOperation operation(entry, ftp);
-    if (operation.open() == Outcome::FileAccessRefused)
-        return Outcome::FileAccessRefused;
-    if (operation.connect() != Outcome::Ok)
-        return Outcome::FtpConnectFailed;
-    const bool transferred = operation.put(FolderFile(folder, kModuleFileName), kModuleFileName) &&
-                             operation.put(FolderFile(folder, kTransponderFileName), kTransponderFileName);
-    operation.quit();
-    return transferred ? Outcome::Ok : Outcome::TransferFailed;
+Result CheckRestoreFolder(const QString& folder) {
+    const BackupFolderCheck check = CheckBackupFolder(folder);
+    if (check.state == BackupFolderCheck::Complete)
+        return Result();
+    Result result(Outcome::LocalFileFailed);
+    result.notice = {BackupFolderRefusal(check), Notice::Warning, QString(), true};
+    return result;
+}
+
+Result RestoreConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder,
+                            const Progress& progress) {
+    return Worded(restore(entry, ftp, folder, progress), RestoreNotice);
+}
+
+Result ReadBackupTables(const QString& folder, TDeviceEntry& entry) {
+    Result result = CheckRestoreFolder(folder);
+    if (!result.ok())
+        return result;
+    for (const QString& name : {kModuleFileName, kTransponderFileName}) {
+        const QString path = FolderFile(folder, name);
+        const bool read = name == kModuleFileName ? ReadTableFile(path, entry.Modules)
+                                                  : ReadTableFile(path, entry.Transponders);
+        if (!read) {
+            result.outcome = Outcome::LocalFileFailed;
+            result.notice = {QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden.")
+                                 .arg(QDir::toNativeSeparators(path)),
+                             Notice::Error, QString(), true};
+            return result;
+        }
+    }
+    return result;
 }
 
 } // namespace ops

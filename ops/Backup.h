@@ -2,8 +2,10 @@
 
 // Backup and restore of a controller's whole configuration: its two table files, moved unchanged
 // between the controller's FTP login directory and a folder the user chose. The operations open and
-// close their own file-operation frame and report an outcome; the window shows the messages.
+// close their own file-operation frame; their results carry what the user is told.
 
+#include "data/Progress.h"
+#include "ops/ConfigTables.h"
 #include "ops/Outcome.h"
 
 #include <QString>
@@ -29,9 +31,6 @@ inline const QString kBackupFilesMissingText = QStringLiteral(
     "Es befinden sich keine bzw. unvollständige Kelvora compact Konfigurationsdateien in diesem "
     "Verzeichnis. Bitte wählen Sie ein anderes Verzeichnis aus.");
 
-inline const QString kModuleFileName = QStringLiteral("module.dat");
-inline const QString kTransponderFileName = QStringLiteral("trans.dat");
-
 // The file's path in the folder with exactly one separator between them, whether the folder is a
 // drive root, ends with a separator or not.
 QString FolderFile(const QString& folder, const QString& fileName);
@@ -40,7 +39,8 @@ QString FolderFile(const QString& folder, const QString& fileName);
 // their targets and replace the earlier pair only once both are complete: a failed or stalled
 // transfer leaves the folder as it was. Ok, FileAccessRefused, FtpConnectFailed, TransferFailed, or
 // LocalFileFailed when the completed pair could not be put in place.
-Outcome BackupConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder);
+Result BackupConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder,
+                           const Progress& progress = {});
 
 // What a folder offers for a restore, checked before any connection is made.
 struct BackupFolderCheck {
@@ -59,9 +59,18 @@ BackupFolderCheck CheckBackupFolder(const QString& folder);
 // The message for a folder whose check did not come out Complete.
 QString BackupFolderRefusal(const BackupFolderCheck& check);
 
+// The check as both front ends make it before anything is sent: Ok, or LocalFileFailed with the refusal
+// as a warning.
+Result CheckRestoreFolder(const QString& folder);
+
 // Uploads "module.dat" then "trans.dat" from a folder that passed the check (LocalFileFailed without a
 // connection otherwise). Ok, FileAccessRefused, FtpConnectFailed or TransferFailed. The controller
 // takes the files over at its next restart.
-Outcome RestoreConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder);
+Result RestoreConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder,
+                            const Progress& progress = {});
+
+// Reads a backup folder's two tables into the entry's (appended in file order), without a controller:
+// Ok, or LocalFileFailed when the folder fails the check (a warning) or a file can't be read.
+Result ReadBackupTables(const QString& folder, TDeviceEntry& entry);
 
 } // namespace ops

@@ -2,6 +2,7 @@
 
 #include "data/DeviceEntry.h"
 #include "device/NetworkTargets.h"
+#include "net/EventWait.h"
 
 namespace ops {
 
@@ -14,6 +15,11 @@ CommandSession::CommandSession(const QString& address, const QString& userName, 
     m_socket->Port = QString::number(Targets().commandPort);
     m_socket->LoginName = userName;
     m_socket->LoginPassword = password;
+}
+
+void CommandSession::finish(int pauseMs) {
+    net::pause(pauseMs);
+    m_socket->Disconnect();
 }
 
 CommandSession::~CommandSession() {

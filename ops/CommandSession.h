@@ -23,6 +23,8 @@ public:
     CommandSession& operator=(const CommandSession&) = delete;
 
     bool login() { return m_socket->Login(); }
+    // The controller wants a moment after the last command before the session goes away.
+    void finish(int pauseMs = 200);
 
     TKLVSocket& socket() { return *m_socket; }
 

@@ -1,19 +1,28 @@
 #include "ops/ConfigTables.h"
 
 #include "data/DeviceEntry.h"
-#include "device/ProgramFolder.h"
+#include "device/CommandSocket.h"
 #include "ops/FileOperation.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace ops {
 
+QString TableCopies::modules() const {
+    return QDir(folder).filePath(QStringLiteral("module_cfg.dat"));
+}
+
+QString TableCopies::transponders() const {
+    return QDir(folder).filePath(QStringLiteral("trans_cfg.dat"));
+}
+
 QString ModuleCopyPath() {
-    return AppDir() + QStringLiteral("module_cfg.dat");
+    return TableCopies{}.modules();
 }
 
 QString TransponderCopyPath() {
-    return AppDir() + QStringLiteral("trans_cfg.dat");
+    return TableCopies{}.transponders();
 }
 
 void ClearTables(TDeviceEntry& entry) {
@@ -21,45 +30,48 @@ void ClearTables(TDeviceEntry& entry) {
         entry.Modules.pop_back();
     while (!entry.Transponders.empty())
         entry.Transponders.pop_back();
+    entry.Changed = false;
 }
 
-Outcome DownloadTables(FileOperation& operation) {
+Outcome DownloadTables(FileOperation& operation, const TableCopies& copies) {
     if (operation.connect() != Outcome::Ok)
         return Outcome::FtpConnectFailed;
-    const bool ok = operation.get(QStringLiteral("module.dat"), ModuleCopyPath()) &&
-                    operation.get(QStringLiteral("trans.dat"), TransponderCopyPath());
+    const bool ok = operation.get(kModuleFileName, copies.modules()) &&
+                    operation.get(kTransponderFileName, copies.transponders());
     operation.quit();
     return ok ? Outcome::Ok : Outcome::TransferFailed;
 }
 
-TablesRead ReadTables(TDeviceEntry& entry) {
+TablesRead ReadTables(TDeviceEntry& entry, const TableCopies& copies) {
     TablesRead read;
-    ReadTableFile(ModuleCopyPath(), entry.Modules, &read.modules);
-    QFile::remove(ModuleCopyPath());
-    ReadTableFile(TransponderCopyPath(), entry.Transponders, &read.transponders);
-    QFile::remove(TransponderCopyPath());
+    ReadTableFile(copies.modules(), entry.Modules, &read.modules);
+    QFile::remove(copies.modules());
+    ReadTableFile(copies.transponders(), entry.Transponders, &read.transponders);
+    QFile::remove(copies.transponders());
     return read;
 }
 
-Outcome UploadTables(FileOperation& operation, const TDeviceEntry& entry) {
-    if (!WriteTableFile(ModuleCopyPath(), entry.Modules) ||
-        !WriteTableFile(TransponderCopyPath(), entry.Transponders))
+Outcome UploadTables(FileOperation& operation, const TDeviceEntry& entry, const TableCopies& copies) {
+    if (!WriteTableFile(copies.modules(), entry.Modules) ||
+        !WriteTableFile(copies.transponders(), entry.Transponders))
         return Outcome::LocalFileFailed;
     if (operation.connect() != Outcome::Ok)
         return Outcome::FtpConnectFailed;
-    const bool ok = operation.put(ModuleCopyPath(), QStringLiteral("module.dat")) &&
-                    operation.put(TransponderCopyPath(), QStringLiteral("trans.dat"));
+    const bool ok = operation.put(copies.modules(), kModuleFileName) &&
+                    operation.put(copies.transponders(), kTransponderFileName);
     operation.quit();
     if (!ok)
         return Outcome::TransferFailed;
-    QFile::remove(ModuleCopyPath());
-    QFile::remove(TransponderCopyPath());
+    QFile::remove(copies.modules());
+    QFile::remove(copies.transponders());
     return Outcome::Ok;
 }
 
-void ActivateTables(FileOperation& operation) {
-    operation.session().socket().ActivateConfig(0);
-    operation.session().socket().ActivateConfig(1);
+void ActivateTables(TKLVSocket& socket, const Progress& progress) {
+    Report(progress, ProgressStep::ActivationBegins);
+    socket.ActivateConfig(0);
+    socket.ActivateConfig(1);
+    Report(progress, ProgressStep::ActivationEnded);
 }
 
 } // namespace ops

@@ -2,18 +2,25 @@
 
 #include "data/DeviceEntry.h"
 #include "device/FtpAccounts.h"
-#include "net/EventWait.h"
 #include "net/FtpAccountOverride.h"
 #include "net/FtpClient.h"
 #include "ops/FtpLink.h"
 
 namespace ops {
 
-FileOperation::FileOperation(const TDeviceEntry& entry, FtpLink& ftp, Account account)
-    : m_entry(entry), m_ftp(ftp.client()), m_session(entry) {
+FileOperation::FileOperation(const TDeviceEntry& entry, FtpLink& ftp, Account account, Progress progress)
+    : m_entry(entry), m_ftp(ftp.client()), m_session(entry), m_progress(std::move(progress)) {
     if (account == Account::Update)
         m_account = std::make_unique<FtpAccountOverride>(m_ftp, kUpdateFtpAccount.userName,
                                                          kUpdateFtpAccount.password);
+    if (m_progress) {
+        m_progressConnections = {
+            QObject::connect(&m_ftp, &TFtpClient::OnProgress,
+                             [this](qint64 bytes) { Report(m_progress, ProgressStep::Transfer, bytes); }),
+            QObject::connect(&m_ftp, &TFtpClient::OnRequestDone,
+                             [this] { Report(m_progress, ProgressStep::RequestDone); }),
+        };
+    }
 }
 
 FileOperation::~FileOperation() {
@@ -22,6 +29,8 @@ FileOperation::~FileOperation() {
     } catch (...) {
         // Being left on an error path already; the session and the account are released below.
     }
+    for (const QMetaObject::Connection& connection : m_progressConnections)
+        QObject::disconnect(connection);
     m_account.reset();
 }
 
@@ -29,7 +38,7 @@ Outcome FileOperation::open(LoginRule rule) {
     if (!m_session.login() && rule == LoginRule::Require)
         return Outcome::LoginFailed;
     m_session.socket().StartKeepAlive();
-    if (FirmwareAtLeast(m_entry, 32) && !m_session.socket().RequestFileAccess())
+    if (RequiresFileAccess(m_entry) && !m_session.socket().RequestFileAccess())
         return Outcome::FileAccessRefused;
     return Outcome::Ok;
 }
@@ -42,6 +51,12 @@ Outcome FileOperation::connect() {
     m_ftp.User();
     m_ftp.Pass();
     return Outcome::Ok;
+}
+
+Outcome FileOperation::openAndConnect() {
+    if (open() == Outcome::FileAccessRefused)
+        return Outcome::FileAccessRefused;
+    return connect();
 }
 
 bool FileOperation::get(const QString& hostFile, const QString& localFile) {
@@ -71,8 +86,7 @@ void FileOperation::quit() {
 }
 
 void FileOperation::finish(int pauseMs) {
-    net::pause(pauseMs);
-    m_session.socket().Disconnect();
+    m_session.finish(pauseMs);
 }
 
 } // namespace ops

@@ -4,16 +4,20 @@
 // session (logged in with the stored credentials, kept alive while FTP moves the files, granted file
 // access where the firmware asks for it), the FTP connection on the borrowed client, the transfers,
 // Quit and the disconnect. Whatever path the operation takes, the destructor quits a connection still
-// open, puts the client's account back and closes the session.
+// open, puts the client's account back and closes the session. The client's progress reaches the
+// operation's progress callback while the frame lives.
 //
 // The FTP server has its own login, so a failed command login is not an error by itself for most
 // operations: on firmware that needs file access it shows up as a refused request.
 
+#include "data/Progress.h"
 #include "ops/CommandSession.h"
 #include "ops/Outcome.h"
 
+#include <QMetaObject>
 #include <QString>
 
+#include <array>
 #include <memory>
 
 class FtpAccountOverride;
@@ -35,17 +39,21 @@ public:
         Require, // stop with LoginFailed
     };
 
-    FileOperation(const TDeviceEntry& entry, FtpLink& ftp, Account account = Account::Configured);
+    FileOperation(const TDeviceEntry& entry, FtpLink& ftp, Account account = Account::Configured,
+                  Progress progress = {});
     ~FileOperation();
     FileOperation(const FileOperation&) = delete;
     FileOperation& operator=(const FileOperation&) = delete;
 
-    // Login, keep-alive, and file access where FirmwareAtLeast(32) holds: Ok, LoginFailed (only with
+    // Login, keep-alive, and file access where the firmware requires it: Ok, LoginFailed (only with
     // LoginRule::Require) or FileAccessRefused.
     Outcome open(LoginRule rule = LoginRule::Ignore);
     // Points the client at the controller, Connect, then User and Pass once more (the controller's
     // server expects them; their answers do not matter): Ok or FtpConnectFailed.
     Outcome connect();
+    // open() without requiring the command login, then connect(): Ok, FileAccessRefused or
+    // FtpConnectFailed.
+    Outcome openAndConnect();
     // Transfers relative to the FTP login directory (HostDirName "/", no directory change sent).
     bool get(const QString& hostFile, const QString& localFile);
     bool put(const QString& localFile, const QString& hostFile);
@@ -63,6 +71,8 @@ private:
     TFtpClient& m_ftp;
     CommandSession m_session;
     std::unique_ptr<FtpAccountOverride> m_account;
+    Progress m_progress;
+    std::array<QMetaObject::Connection, 2> m_progressConnections;
     bool m_connected = false;
 };
 

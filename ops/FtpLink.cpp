@@ -14,8 +14,6 @@ FtpLink::FtpLink(QObject* parent) : QObject(parent), m_client(new TFtpClient(thi
     m_client->SetTimeout(TFtpClient::kDefaultTimeoutSeconds);
     m_client->SetLocalAddr(QStringLiteral("0.0.0.0"));
     m_client->SetBinary(true);
-    connect(m_client, &TFtpClient::OnProgress, this, &FtpLink::progress);
-    connect(m_client, &TFtpClient::OnRequestDone, this, [this] { Q_EMIT requestDone(); });
 }
 
 FtpLink::~FtpLink() = default;

@@ -1,11 +1,10 @@
 #pragma once
 
-// The one FTP client every file operation borrows: configured once with the controller's fixed account,
-// port and time-out, pointed at a controller by each operation. Its progress reaches the window through
-// the two signals, so the window never handles the client itself.
+// The FTP client of one thread's file operations: configured once with the controller's fixed account,
+// port and time-out, pointed at a controller by each operation. An operation reports the client's
+// progress through its own progress callback; nobody else handles the client.
 
 #include <QObject>
-#include <QString>
 
 class TFtpClient;
 
@@ -18,14 +17,8 @@ public:
     ~FtpLink() override;
 
     TFtpClient& client() { return *m_client; }
-    // Seconds without progress after which a request is abandoned (15; tests shorten it).
+    // Time without progress after which a request is abandoned (15 s; tests shorten it).
     void setTimeoutMs(int ms);
-
-Q_SIGNALS:
-    // Bytes moved so far by the running transfer.
-    void progress(qint64 bytesSoFar);
-    // After every request, whatever its outcome.
-    void requestDone();
 
 private:
     TFtpClient* m_client;

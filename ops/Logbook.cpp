@@ -3,6 +3,7 @@
 #include "data/DeviceEntry.h"
 #include "ops/CommandSession.h"
 #include "ops/FileOperation.h"
+#include "ops/Notices.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,8 @@ namespace ops {
 namespace {
 
 QString g_logbookFolder;
+
+const QString kCopyName = QStringLiteral("kelvora.log");
 
 constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
 
@@ -65,16 +68,21 @@ void SetLogbookFolder(const QString& folder) {
 }
 
 QString LogbookCopyPath() {
-    return LogbookFolder() + QStringLiteral("kelvora.log");
+    return LogbookFolder() + kCopyName;
 }
 
-LogbookRead ReadLogbook(const TDeviceEntry& entry, FtpLink& ftp, KeptLogbook& kept,
-                        const LogbookReadSteps& steps) {
-    LogbookRead read;
-    FileOperation operation(entry, ftp);
+QString KeptLogbook::copyPath() const {
+    return QDir(folder).filePath(kCopyName);
+}
+
+namespace {
+
+void readLogbook(const TDeviceEntry& entry, FtpLink& ftp, KeptLogbook& kept, const LogbookReadInput& input,
+                 LogbookRead& read) {
+    FileOperation operation(entry, ftp, FileOperation::Account::Configured, input.progress);
     read.outcome = operation.open(FileOperation::LoginRule::Require);
     if (read.outcome != Outcome::Ok)
-        return read;
+        return;
 
     TKLVSocket& socket = operation.session().socket();
     const bool answered = socket.ReadLogInfo();
@@ -82,18 +90,18 @@ LogbookRead ReadLogbook(const TDeviceEntry& entry, FtpLink& ftp, KeptLogbook& ke
         read.outcome = Outcome::CommandFailed;
         read.empty = answered;
         operation.finish();
-        return read;
+        return;
     }
     read.count = socket.LogCount;
     read.position = socket.LogPosition;
-    if (steps.counted)
-        steps.counted(read.count);
+    Report(input.progress, ProgressStep::LogbookCounted, read.count);
 
     // The download goes to a name of its own, created owner-only (the transfer keeps the permissions of
     // the file it replaces); it becomes "kelvora.log" only once its records were read to the end.
     std::unique_ptr<QTemporaryFile> download;
-    if (prepareFolder(LogbookFolder())) {
-        download = std::make_unique<QTemporaryFile>(LogbookFolder() + QStringLiteral("kelvora.log.XXXXXX"));
+    if (prepareFolder(input.folder)) {
+        download = std::make_unique<QTemporaryFile>(
+            QDir(input.folder).filePath(kCopyName + QStringLiteral(".XXXXXX")));
         if (download->open())
             download->close();
         else
@@ -102,18 +110,17 @@ LogbookRead ReadLogbook(const TDeviceEntry& entry, FtpLink& ftp, KeptLogbook& ke
     if (!download) {
         read.outcome = Outcome::LocalFileFailed;
         operation.finish();
-        return read;
+        return;
     }
 
     read.outcome = operation.connect();
     if (read.outcome != Outcome::Ok) {
         operation.finish();
-        return read;
+        return;
     }
-    if (steps.connected)
-        steps.connected();
+    Report(input.progress, ProgressStep::DownloadBegins);
     const QString downloadPath = download->fileName();
-    const bool downloaded = operation.get(QStringLiteral("kelvora.log"), downloadPath);
+    const bool downloaded = operation.get(kCopyName, downloadPath);
     operation.quit();
     QByteArray bytes;
     if (!downloaded) {
@@ -121,12 +128,13 @@ LogbookRead ReadLogbook(const TDeviceEntry& entry, FtpLink& ftp, KeptLogbook& ke
     } else if (!readWhole(downloadPath, bytes)) {
         read.outcome = Outcome::LocalFileFailed;
     } else {
-        const logbook::LogRing ring{read.count, read.position, FirmwareAtLeast(entry, 39)};
+        const logbook::LogRing ring{read.count, read.position, KeepsLogbookInRingOrder(entry)};
         read.content = logbook::ReadLogbookCopy(bytes, ring);
         if (logbook::ReadToTheEnd(read.content.end)) {
             QFile::setPermissions(downloadPath, kOwnerOnly);
-            if (replaceFile(downloadPath, LogbookCopyPath())) {
-                kept = {true, ring};
+            const KeptLogbook replacement{true, ring, input.folder};
+            if (replaceFile(downloadPath, replacement.copyPath())) {
+                kept = replacement;
                 read.replaced = true;
             } else {
                 read.outcome = Outcome::LocalFileFailed;
@@ -134,20 +142,18 @@ LogbookRead ReadLogbook(const TDeviceEntry& entry, FtpLink& ftp, KeptLogbook& ke
         }
     }
     operation.finish();
-    return read;
 }
 
-LogbookExportResult ExportLogbook(const KeptLogbook& kept, const QString& target) {
-    LogbookExportResult result;
+void exportLogbook(const KeptLogbook& kept, const QString& target, LogbookExportResult& result) {
     QByteArray bytes;
-    if (!kept.valid || !readWhole(LogbookCopyPath(), bytes)) {
+    if (!kept.valid || !readWhole(kept.copyPath(), bytes)) {
         result.outcome = Outcome::LocalFileFailed;
-        return result;
+        return;
     }
     result.copyRead = true;
     result.exported = logbook::ExportLogbookCopy(bytes, kept.ring);
     if (!logbook::ExportComplete(result.exported.end))
-        return result;
+        return;
     // Written beside the chosen file and renamed over it when complete: an existing file is replaced
     // only by a whole export.
     // Unbuffered: a buffered QSaveFile that cannot flush still commits a cut-off file.
@@ -155,34 +161,59 @@ LogbookExportResult ExportLogbook(const KeptLogbook& kept, const QString& target
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
         file.write(result.exported.text) != result.exported.text.size() || !file.commit()) {
         result.outcome = Outcome::LocalFileFailed;
-        return result;
+        return;
     }
     result.written = true;
+}
+
+void deleteIfUnchanged(const TDeviceEntry& entry, int count, int position, LogbookDeleteAfterRead& result) {
+    CommandSession session(entry);
+    if (!session.login()) {
+        result.outcome = Outcome::LoginFailed;
+        return;
+    }
+    TKLVSocket& socket = session.socket();
+    if (!socket.ReadLogInfo())
+        return;
+    if (socket.LogCount != count || socket.LogPosition != position) {
+        result.changed = true;
+        return;
+    }
+    result.outcome = socket.DeleteLog() ? Outcome::Ok : Outcome::CommandFailed;
+}
+
+} // namespace
+
+LogbookRead ReadLogbook(const TDeviceEntry& entry, FtpLink& ftp, KeptLogbook& kept,
+                        const LogbookReadInput& input) {
+    LogbookRead read;
+    readLogbook(entry, ftp, kept, input, read);
+    read.notice = LogbookReadNotice(read, input.folder);
+    return read;
+}
+
+LogbookExportResult ExportLogbook(const KeptLogbook& kept, const QString& target) {
+    LogbookExportResult result;
+    exportLogbook(kept, target, result);
+    result.notice = LogbookExportNotice(result, kept.copyPath(), target);
     return result;
 }
 
-Outcome DeleteLogbook(const TDeviceEntry& entry) {
+Result DeleteLogbook(const TDeviceEntry& entry) {
+    Result result;
     CommandSession session(entry);
     if (!session.login())
-        return Outcome::LoginFailed;
-    return session.socket().DeleteLog() ? Outcome::Ok : Outcome::CommandFailed;
+        result.outcome = Outcome::LoginFailed;
+    else if (!session.socket().DeleteLog())
+        result.outcome = Outcome::CommandFailed;
+    result.notice = LogbookDeleteNotice(result.outcome);
+    return result;
 }
 
 LogbookDeleteAfterRead DeleteLogbookIfUnchanged(const TDeviceEntry& entry, int count, int position) {
     LogbookDeleteAfterRead result;
-    CommandSession session(entry);
-    if (!session.login()) {
-        result.outcome = Outcome::LoginFailed;
-        return result;
-    }
-    TKLVSocket& socket = session.socket();
-    if (!socket.ReadLogInfo())
-        return result;
-    if (socket.LogCount != count || socket.LogPosition != position) {
-        result.changed = true;
-        return result;
-    }
-    result.outcome = socket.DeleteLog() ? Outcome::Ok : Outcome::CommandFailed;
+    deleteIfUnchanged(entry, count, position, result);
+    result.notice = LogbookDeleteAfterReadNotice(result.outcome, result.changed);
     return result;
 }
 

@@ -8,11 +8,10 @@
 // were.
 
 #include "data/Logbook.h"
+#include "data/Progress.h"
 #include "ops/Outcome.h"
 
 #include <QString>
-
-#include <functional>
 
 struct TDeviceEntry;
 
@@ -20,30 +19,35 @@ namespace ops {
 
 class FtpLink;
 
-// The per-user data folder of the logbook copy (never a shared program folder); tests move it.
+// The per-user data folder of the logbook copy (never a shared program folder), for the window and the
+// command line alike; tests move it.
 QString LogbookFolder();
 void SetLogbookFolder(const QString& folder);
 // LogbookFolder() + "kelvora.log".
 QString LogbookCopyPath();
 
-// The logbook as last read to the end: the local copy holds it, read in this order.
+// The logbook as last read to the end: the local copy in `folder` holds it, read in this order.
 struct KeptLogbook {
     bool valid = false;
     logbook::LogRing ring;
+    QString folder = LogbookFolder();
+
+    QString copyPath() const;
 };
 
-// Reported while the read runs, so the page can show them at once.
-struct LogbookReadSteps {
-    std::function<void(int count)> counted; // the controller reported a non-empty logbook
-    std::function<void()> connected;        // the FTP connection stands, the download begins
+struct LogbookReadInput {
+    // Where the copy is kept: a read for another controller at the same time needs another folder.
+    QString folder = LogbookFolder();
+    // With LogbookCounted once the controller reported a non-empty logbook, DownloadBegins once the FTP
+    // connection stands, and the transfer.
+    Progress progress;
 };
 
-struct LogbookRead {
-    // LoginFailed, FileAccessRefused, CommandFailed (no answer to the logbook request, or no entries),
-    // LocalFileFailed before the download (the copy's folder can't be written), FtpConnectFailed,
-    // TransferFailed; or, with the download done, Ok (see content.end) or LocalFileFailed (the records
-    // were read but the copy could not replace the kept one).
-    Outcome outcome = Outcome::Ok;
+// LoginFailed, FileAccessRefused, CommandFailed (no answer to the logbook request, or no entries),
+// LocalFileFailed before the download (the copy's folder can't be written), FtpConnectFailed,
+// TransferFailed; or, with the download done, Ok (see content.end) or LocalFileFailed (the records
+// were read but the copy could not replace the kept one).
+struct LogbookRead : Result {
     int count = 0;
     int position = 0;
     bool empty = false; // CommandFailed because the controller reported no entries (not: no answer)
@@ -55,12 +59,11 @@ struct LogbookRead {
 // request, the download, the 200 ms the controller wants before the session closes. `kept` changes
 // only when the read went through to the end.
 LogbookRead ReadLogbook(const TDeviceEntry& entry, FtpLink& ftp, KeptLogbook& kept,
-                        const LogbookReadSteps& steps = {});
+                        const LogbookReadInput& input = {});
 
-struct LogbookExportResult {
-    // Ok (see the export's end), or LocalFileFailed: the copy can't be read, or the chosen file can't
-    // be written (it is replaced only by a complete export).
-    Outcome outcome = Outcome::Ok;
+// Ok (see the export's end), or LocalFileFailed: the copy can't be read, or the chosen file can't be
+// written (it is replaced only by a complete export).
+struct LogbookExportResult : Result {
     bool copyRead = false;
     logbook::LogbookExport exported;
     bool written = false;
@@ -68,15 +71,16 @@ struct LogbookExportResult {
 LogbookExportResult ExportLogbook(const KeptLogbook& kept, const QString& target);
 
 // Command 107 alone: no file access, no keep-alive. Ok, LoginFailed or CommandFailed.
-Outcome DeleteLogbook(const TDeviceEntry& entry);
+Result DeleteLogbook(const TDeviceEntry& entry);
 
 // The delete that follows an export without a person watching: in one session the controller is asked
 // for its logbook's count and position again, and the logbook is deleted only when they are still those
 // of the read that was exported. An entry logged in between would otherwise be deleted unexported.
-struct LogbookDeleteAfterRead {
-    // Ok (deleted), LoginFailed, or CommandFailed: no answer to the logbook request (see changed), or
-    // the delete refused.
-    Outcome outcome = Outcome::CommandFailed;
+// Ok (deleted), LoginFailed, or CommandFailed: no answer to the logbook request (see changed), or the
+// delete refused.
+struct LogbookDeleteAfterRead : Result {
+    LogbookDeleteAfterRead() : Result(Outcome::CommandFailed) {}
+
     bool changed = false; // the logbook moved on since the read: nothing was deleted
 };
 LogbookDeleteAfterRead DeleteLogbookIfUnchanged(const TDeviceEntry& entry, int count, int position);

@@ -2,25 +2,27 @@
 
 #include "data/DeviceEntry.h"
 #include "ops/CommandSession.h"
+#include "ops/Notices.h"
 
 namespace ops {
 
 LoginResult LoginDevice(const QString& address, const QString& userName, const QString& password) {
     LoginResult result;
     CommandSession session(address, userName, password);
-    if (!session.login())
-        return result;
-    result.loggedIn = true;
-    TDeviceInfo info{};
-    result.infoValid = session.socket().ReadDeviceInfo(&info);
-    if (result.infoValid)
-        result.info = info;
+    if (session.login()) {
+        result.outcome = Outcome::Ok;
+        TDeviceInfo info{};
+        result.infoValid = session.socket().ReadDeviceInfo(&info);
+        if (result.infoValid)
+            result.info = info;
+    }
+    result.notice = LoginNotice(result.outcome);
     return result;
 }
 
 void StoreLogin(TDeviceEntry& entry, const LoginResult& result, const QString& userName,
                 const QString& password) {
-    if (!result.loggedIn)
+    if (!result.ok())
         return;
     entry.InfoValid = result.infoValid;
     entry.Info = result.info;
@@ -29,11 +31,21 @@ void StoreLogin(TDeviceEntry& entry, const LoginResult& result, const QString& u
     entry.LoggedIn = true;
 }
 
-Outcome WriteDeviceName(const TDeviceEntry& entry, const QString& name) {
+LoginResult LogIn(TDeviceEntry& entry, const QString& userName, const QString& password) {
+    LoginResult result = LoginDevice(entry.IPAddress, userName, password);
+    StoreLogin(entry, result, userName, password);
+    return result;
+}
+
+Result WriteDeviceName(const TDeviceEntry& entry, const QString& name) {
+    Result result;
     CommandSession session(entry);
     if (!session.login())
-        return Outcome::LoginFailed;
-    return session.socket().WriteDeviceName(name) ? Outcome::Ok : Outcome::CommandFailed;
+        result.outcome = Outcome::LoginFailed;
+    else if (!session.socket().WriteDeviceName(name))
+        result.outcome = Outcome::CommandFailed;
+    result.notice = DeviceNameNotice(result.outcome);
+    return result;
 }
 
 } // namespace ops

@@ -1,7 +1,7 @@
 #pragma once
 
-// Logging in to a controller and setting its name. The operations show nothing; the window turns
-// their results into its messages.
+// Logging in to a controller and setting its name. The operations show nothing; their results carry
+// what the user is told.
 
 #include "device/DeviceInfo.h"
 #include "ops/Outcome.h"
@@ -15,13 +15,15 @@ namespace ops {
 // Every later session of an entry sends the credentials cut to this many characters.
 constexpr int kStoredCredentialLength = 10;
 
-struct LoginResult {
-    bool loggedIn = false;
+struct LoginResult : Result {
+    LoginResult() : Result(Outcome::LoginFailed) {}
+
     bool infoValid = false; // the device information request succeeded (only after a good login)
     TDeviceInfo info{};
 };
 
-// Logs in at address with the credentials as typed (sent whole) and reads the device information.
+// Logs in at address with the credentials as typed (sent whole) and reads the device information: Ok
+// or LoginFailed.
 LoginResult LoginDevice(const QString& address, const QString& userName, const QString& password);
 
 // Keeps a good login in the entry: the information block and the credentials every later session uses.
@@ -29,8 +31,12 @@ LoginResult LoginDevice(const QString& address, const QString& userName, const Q
 void StoreLogin(TDeviceEntry& entry, const LoginResult& result, const QString& userName,
                 const QString& password);
 
+// The login of an entry as the window makes it when its node is opened: LoginDevice at the entry's
+// address, then StoreLogin.
+LoginResult LogIn(TDeviceEntry& entry, const QString& userName, const QString& password);
+
 // Sends a new device name with the entry's stored credentials: Ok; LoginFailed; CommandFailed when the
 // controller refused or did not answer (firmware without naming).
-Outcome WriteDeviceName(const TDeviceEntry& entry, const QString& name);
+Result WriteDeviceName(const TDeviceEntry& entry, const QString& name);
 
 } // namespace ops

@@ -25,6 +25,10 @@ inline const QString kNameNotSupportedText =
     QStringLiteral("Diese Funktion wird von der aktuellen Firmware Ihres Kelvora compact nicht unterstützt. "
                    "Bitte installieren Sie das neueste Update von unserer Internetseite.");
 
+// Asked after a save, with the session still open.
+inline const QString kActivateQuestion = QStringLiteral(
+    "Die Konfiguration wurde erfolgreich gespeichert. Soll die Konfiguration gleich aktiviert werden ?");
+
 // File access refused before the configuration or the logbook leaves the controller (load, logbook,
 // backup) or before the configuration reaches it (save, restore).
 inline const QString kLoadAccessRefusedText =

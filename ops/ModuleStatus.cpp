@@ -1,6 +1,7 @@
 #include "ops/ModuleStatus.h"
 
 #include "ops/CommandSession.h"
+#include "ops/Notices.h"
 
 namespace ops {
 
@@ -9,12 +10,11 @@ ModuleStatusRead ReadModuleStatus(const TDeviceEntry& entry) {
     CommandSession session(entry);
     if (!session.login()) {
         read.outcome = Outcome::LoginFailed;
-        return read;
+    } else if (session.socket().ReadModuleStatus()) {
+        read.outcome = Outcome::Ok;
+        read.block = session.socket().ModuleStatus;
     }
-    if (!session.socket().ReadModuleStatus())
-        return read;
-    read.outcome = Outcome::Ok;
-    read.block = session.socket().ModuleStatus;
+    read.notice = ModuleStatusNotice(read.outcome);
     return read;
 }
 

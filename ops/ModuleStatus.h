@@ -10,9 +10,11 @@ struct TDeviceEntry;
 
 namespace ops {
 
-struct ModuleStatusRead {
-    Outcome outcome = Outcome::CommandFailed; // Ok, LoginFailed, or CommandFailed (no or a wrong reply)
-    TModuleStatusBlock block{};               // the 16 records, valid with Ok
+// Ok, LoginFailed, or CommandFailed (no or a wrong reply).
+struct ModuleStatusRead : Result {
+    ModuleStatusRead() : Result(Outcome::CommandFailed) {}
+
+    TModuleStatusBlock block{}; // the 16 records, valid with Ok
 };
 
 ModuleStatusRead ReadModuleStatus(const TDeviceEntry& entry);

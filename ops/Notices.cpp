@@ -18,31 +18,56 @@ const QString kLoadFailedText =
     QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht geladen werden.");
 const QString kSaveFailedText =
     QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht gespeichert werden.");
+const QString kDoneText = QStringLiteral("Der Vorgang wurde erfolgreich durchgeführt.");
+const QString kStatusNotReportedText =
+    QStringLiteral("Kelvora compact hat den Status der Lesemodule nicht gemeldet.");
 
 const QString kNoEntriesText = QStringLiteral("Es sind keine Einträge im Logbuch vorhanden.");
 const QString kSeekErrorText = QStringLiteral("Error seeking in logfile.");
+const QString kNotTransferredText = QStringLiteral(
+    "Das Logbuch konnte nicht vom Gerät übertragen werden. Bitte versuchen Sie den Vorgang erneut.");
 const QString kExportDoneText = QStringLiteral("Der Export wurde erfolgreich durchgeführt.");
 const QString kDeletedText = QStringLiteral("Das Logbuch wurde erfolgreich gelöscht.");
 const QString kDeleteFailedText =
     QStringLiteral("Das Logbuch konnte nicht gelöscht werden. Bitte versuchen Sie den Vorgang erneut.");
+const QString kLoggedMeanwhileText =
+    QStringLiteral("Das Logbuch wurde nicht gelöscht: Seit dem Lesen sind neue Einträge hinzugekommen. Der "
+                   "nächste Export enthält sie.");
 
-QString copyNotSavedText() {
+QString copyNotSavedText(const QString& folder) {
     return QStringLiteral("Die Kopie des Logbuchs kann im Ordner \"%1\" nicht gespeichert werden.")
-        .arg(QDir::toNativeSeparators(LogbookFolder()));
+        .arg(QDir::toNativeSeparators(folder));
 }
 
-QString copyNotReadText() {
+QString copyNotReadText(const QString& copyPath) {
     return QStringLiteral("Die Kopie des Logbuchs in \"%1\" kann nicht gelesen werden. Bitte lesen Sie das "
                           "Logbuch erneut ein.")
-        .arg(QDir::toNativeSeparators(LogbookCopyPath()));
+        .arg(QDir::toNativeSeparators(copyPath));
+}
+
+Notice worded(const QString& text, Notice::Kind kind, const QString& script = QString()) {
+    Notice made;
+    made.text = text;
+    made.kind = kind;
+    made.script = script;
+    return made;
 }
 
 Notice info(const QString& text) {
-    return {text, Notice::Information};
+    return worded(text, Notice::Information);
+}
+
+Notice warning(const QString& text) {
+    return worded(text, Notice::Warning);
 }
 
 Notice error(const QString& text) {
-    return {text, Notice::Error};
+    return worded(text, Notice::Error);
+}
+
+// Nothing in the window; a script is told `script`.
+Notice silent(const QString& script) {
+    return worded(QString(), Notice::Information, script);
 }
 
 // What one operation says for each of its outcomes; an outcome without words of its own gets `failed`.
@@ -55,7 +80,7 @@ struct Wording {
     std::optional<Notice> commandFailed = std::nullopt;
 };
 
-Notice pick(Outcome outcome, const Wording& wording) {
+Notice wordingOf(Outcome outcome, const Wording& wording) {
     switch (outcome) {
     case Outcome::Ok:
         return wording.ok;
@@ -72,6 +97,12 @@ Notice pick(Outcome outcome, const Wording& wording) {
         break;
     }
     return wording.failed;
+}
+
+Notice pick(Outcome outcome, const Wording& wording) {
+    Notice notice = wordingOf(outcome, wording);
+    notice.failed = outcome != Outcome::Ok;
+    return notice;
 }
 
 // Where reading or exporting a copy of the logbook ended, when that is worth a message.
@@ -92,19 +123,30 @@ std::optional<Notice> endNotice(logbook::LogEnd end, const logbook::TableViolati
 
 } // namespace
 
+Notice LoginNotice(Outcome outcome) {
+    return pick(outcome, {.ok = Notice{}, .failed = error(kConnectionFailedText)});
+}
+
+Notice DeviceNameNotice(Outcome outcome) {
+    // A refused or unanswered name request means firmware without naming.
+    return pick(outcome, {.ok = info(kNameSavedText),
+                          .failed = info(kNameNotSupportedText),
+                          .loginFailed = error(kConnectionFailedText)});
+}
+
 Notice BackupNotice(Outcome outcome) {
-    // A connection the controller's FTP server did not take is not reported.
+    // The window says nothing when the controller's FTP server does not take the connection.
     return pick(outcome, {.ok = info(kBackupDoneText),
                           .failed = error(kBackupFailedText),
                           .accessRefused = info(kLoadAccessRefusedText),
-                          .ftpRefused = Notice{}});
+                          .ftpRefused = silent(kUpdateFtpFailedText)});
 }
 
 Notice RestoreNotice(Outcome outcome) {
     return pick(outcome, {.ok = info(kRestoreDoneText),
                           .failed = error(kRestoreFailedText),
                           .accessRefused = info(kSaveAccessRefusedText),
-                          .ftpRefused = Notice{}});
+                          .ftpRefused = silent(kUpdateFtpFailedText)});
 }
 
 Notice UpdateNotice(Outcome outcome) {
@@ -119,50 +161,82 @@ Notice RestartNotice(Outcome outcome) {
 }
 
 Notice ModuleStatusNotice(Outcome outcome) {
-    return pick(outcome, {.ok = Notice{}, .failed = Notice{}, .loginFailed = error(kConnectionFailedText)});
+    return pick(outcome, {.ok = Notice{},
+                          .failed = silent(kStatusNotReportedText),
+                          .loginFailed = error(kConnectionFailedText)});
 }
 
-Notice TablesLoadNotice(Outcome outcome) {
+Notice ConfigurationLoadNotice(Outcome outcome) {
     return pick(outcome, {.ok = Notice{},
                           .failed = error(kLoadFailedText),
-                          .ftpRefused = Notice{kRetryText, Notice::Warning}});
+                          .accessRefused = info(kLoadAccessRefusedText),
+                          .ftpRefused = warning(kRetryText)});
 }
 
-Notice TablesSaveNotice(Outcome outcome) {
-    return pick(outcome, {.ok = Notice{},
+Notice ConfigurationSaveNotice(Outcome outcome) {
+    return pick(outcome, {.ok = info(kDoneText),
                           .failed = error(kSaveFailedText),
-                          .ftpRefused = Notice{kRetryText, Notice::Warning}});
+                          .accessRefused = info(kSaveAccessRefusedText),
+                          .ftpRefused = warning(kRetryText)});
 }
 
-Notice LogbookReadNotice(const LogbookRead& read) {
-    // A failed FTP connection or download is not reported: the last good copy stays for the export.
-    if (read.outcome == Outcome::LocalFileFailed)
-        return error(copyNotSavedText());
-    if (read.outcome != Outcome::Ok)
-        return pick(read.outcome, {.ok = Notice{},
-                                   .failed = Notice{},
-                                   .loginFailed = error(kConnectionFailedText),
-                                   .accessRefused = info(kLoadAccessRefusedText),
-                                   .commandFailed = info(kNoEntriesText)});
-    return endNotice(read.content.end, read.content.violation,
-                     QStringLiteral(" Die Einträge davor werden angezeigt."))
-        .value_or(Notice{});
+Notice ActivationNotice(Outcome outcome) {
+    return pick(outcome, {.ok = info(kDoneText), .failed = error(kConnectionFailedText)});
 }
 
-Notice LogbookExportNotice(const LogbookExportResult& result, const QString& target) {
+Notice LogbookReadNotice(const LogbookRead& read, const QString& folder) {
+    Notice notice;
+    if (read.outcome == Outcome::LocalFileFailed) {
+        notice = error(copyNotSavedText(folder));
+    } else if (read.outcome != Outcome::Ok) {
+        notice = wordingOf(read.outcome, {.ok = Notice{},
+                                          .failed = Notice{},
+                                          .loginFailed = error(kConnectionFailedText),
+                                          .accessRefused = info(kLoadAccessRefusedText),
+                                          .commandFailed = info(kNoEntriesText)});
+    } else {
+        notice = endNotice(read.content.end, read.content.violation,
+                           QStringLiteral(" Die Einträge davor werden angezeigt."))
+                     .value_or(Notice{});
+        if (read.content.end == logbook::LogEnd::TableViolation)
+            notice.script = logbook::TableViolationText(read.content.violation) +
+                            QStringLiteral(" Das Logbuch wurde nicht exportiert.");
+    }
+    // An empty logbook is nothing to export and no failure; any other read that did not replace the copy
+    // leaves a script nothing to export.
+    notice.failed = !read.replaced && !read.empty;
+    if (notice.failed && notice.scriptText().isEmpty())
+        notice.script = kNotTransferredText;
+    return notice;
+}
+
+Notice LogbookExportNotice(const LogbookExportResult& result, const QString& copyPath,
+                           const QString& target) {
+    Notice notice;
     if (result.outcome == Outcome::LocalFileFailed)
-        return error(result.copyRead ? TargetNotWrittenText(target) : copyNotReadText());
-    if (result.outcome != Outcome::Ok)
-        return {}; // the export does not talk to the controller
-    return endNotice(result.exported.end, result.exported.violation,
-                     QStringLiteral(" Der Export wurde nicht durchgeführt."))
-        .value_or(info(kExportDoneText));
+        notice = error(result.copyRead ? TargetNotWrittenText(target) : copyNotReadText(copyPath));
+    else if (result.outcome == Outcome::Ok)
+        notice = endNotice(result.exported.end, result.exported.violation,
+                           QStringLiteral(" Der Export wurde nicht durchgeführt."))
+                     .value_or(info(kExportDoneText));
+    // The export does not talk to the controller: no other outcome has words.
+    notice.failed = !result.written;
+    return notice;
 }
 
 Notice LogbookDeleteNotice(Outcome outcome) {
     return pick(outcome, {.ok = info(kDeletedText),
                           .failed = error(kDeleteFailedText),
                           .loginFailed = error(kConnectionFailedText)});
+}
+
+Notice LogbookDeleteAfterReadNotice(Outcome outcome, bool changed) {
+    if (changed) {
+        Notice notice = error(kLoggedMeanwhileText);
+        notice.failed = true;
+        return notice;
+    }
+    return LogbookDeleteNotice(outcome);
 }
 
 QString LogbookCountText(int count) {

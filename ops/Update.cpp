@@ -3,6 +3,7 @@
 #include "device/Cp1252.h"
 #include "ops/CommandSession.h"
 #include "ops/FileOperation.h"
+#include "ops/Notices.h"
 
 #include <QFileInfo>
 
@@ -21,15 +22,15 @@ bool UpdateFileNameSendable(const QString& fileName) {
     return !fileName.isEmpty() && IsAnsiRepresentable(fileName) && ToAnsi(fileName) == fileName.toLatin1();
 }
 
-Outcome UploadUpdate(const TDeviceEntry& entry, FtpLink& ftp, const QString& localFile) {
+namespace {
+
+Outcome upload(const TDeviceEntry& entry, FtpLink& ftp, const QString& localFile, const Progress& progress) {
     const QString hostFile = QFileInfo(localFile).fileName();
     if (!UpdateFileNameSendable(hostFile))
         return Outcome::LocalFileFailed;
-    FileOperation operation(entry, ftp, FileOperation::Account::Update);
-    if (operation.open() == Outcome::FileAccessRefused)
-        return Outcome::FileAccessRefused;
-    if (operation.connect() != Outcome::Ok)
-        return Outcome::FtpConnectFailed;
+    FileOperation operation(entry, ftp, FileOperation::Account::Update, progress);
+    if (const Outcome opened = operation.openAndConnect(); opened != Outcome::Ok)
+        return opened;
     // The answer to "b:" is not evaluated: what counts is the folder below it. Without that change the
     // image would land in the login directory, perhaps over one of the tables.
     operation.cwd(QStringLiteral("b:"));
@@ -38,13 +39,24 @@ Outcome UploadUpdate(const TDeviceEntry& entry, FtpLink& ftp, const QString& loc
     return uploaded ? Outcome::Ok : Outcome::TransferFailed;
 }
 
-Outcome RestartController(const TDeviceEntry& entry) {
+} // namespace
+
+Result UploadUpdate(const TDeviceEntry& entry, FtpLink& ftp, const QString& localFile,
+                    const Progress& progress) {
+    return Worded(upload(entry, ftp, localFile, progress), UpdateNotice);
+}
+
+Result RestartController(const TDeviceEntry& entry) {
+    Result result;
     CommandSession session(entry);
-    if (!session.login())
-        return Outcome::LoginFailed;
-    session.socket().RestartDevice();
-    session.socket().Disconnect();
-    return Outcome::Ok;
+    if (session.login()) {
+        session.socket().RestartDevice();
+        session.socket().Disconnect();
+    } else {
+        result.outcome = Outcome::LoginFailed;
+    }
+    result.notice = RestartNotice(result.outcome);
+    return result;
 }
 
 } // namespace ops

@@ -3,6 +3,7 @@
 // Placing an update image on a controller and restarting it. The controller installs what it finds in
 // its "/firmware/" folder when it starts; the tool only uploads and triggers the restart.
 
+#include "data/Progress.h"
 #include "ops/Outcome.h"
 
 #include <QString>
@@ -41,10 +42,11 @@ bool UpdateFileNameSendable(const QString& fileName);
 // account; the configured account is back afterwards on every path. Ok; FileAccessRefused;
 // FtpConnectFailed; TransferFailed when the folder change or the upload failed; LocalFileFailed,
 // before any connection, when the file's name cannot be sent as it is.
-Outcome UploadUpdate(const TDeviceEntry& entry, FtpLink& ftp, const QString& localFile);
+Result UploadUpdate(const TDeviceEntry& entry, FtpLink& ftp, const QString& localFile,
+                    const Progress& progress = {});
 
 // Logs in and sends the restart command, which the controller does not answer, and disconnects at
 // once: Ok or LoginFailed.
-Outcome RestartController(const TDeviceEntry& entry);
+Result RestartController(const TDeviceEntry& entry);
 
 } // namespace ops

@@ -1,12 +1,11 @@
 #include "ui/MainWindow.h"
 
 #include "data/DeviceEntry.h"
-#include "ops/ConfigTables.h"
 #include "ops/FtpLink.h"
 #include "ops/Login.h"
-#include "ops/Messages.h"
 #include "ui/ErrorHandler.h"
 #include "ui/ImageList.h"
+#include "ui/NoticeBox.h"
 #include "ui/Prompter.h"
 #include "ui/SettingsStore.h"
 #include "ui/TableCommands.h"
@@ -79,21 +78,12 @@ TMain_Dlg::TMain_Dlg(Prompter& prompter, QWidget* parent)
     connect(m_commands, &TTableCommands::moduleRemoved, this, [this](TDeviceEntry&, TModuleEntry& module) {
         if (m_modulePage->module() == &module)
             m_modulePage->forget();
-        if (m_currentModule == &module)
-            m_currentModule = nullptr;
     });
     connect(m_commands, &TTableCommands::transponderRemoved, this,
             [this](TDeviceEntry&, TTransponderEntry& transponder) {
                 if (m_transponderPage->transponder() == &transponder)
                     m_transponderPage->forget();
-                if (m_currentTransponder == &transponder)
-                    m_currentTransponder = nullptr;
             });
-    connect(m_ftp, &ops::FtpLink::progress, this, [this](qint64 bytes) {
-        // The bar counts bytes, not percent: it is full once 100 bytes have moved.
-        m_progress->setValue(static_cast<int>(std::clamp<qint64>(bytes, 0, 100)));
-    });
-    connect(m_ftp, &ops::FtpLink::requestDone, this, [this] { m_progress->setValue(0); });
     m_passwordDialog = new TPassword_Dlg(this);
     m_chooseCodeDialog = new TChooseCode_Dlg(this);
     m_manualDialog = new TManual_Dlg(this);
@@ -276,6 +266,33 @@ void TMain_Dlg::updateCommandStates() {
     m_pages->setEnabled(idle);
 }
 
+void TMain_Dlg::showProgress(const ProgressStep& step) {
+    switch (step.kind) {
+    case ProgressStep::Transfer:
+        // The bar counts bytes, not percent: it is full once 100 bytes have moved.
+        m_progress->setValue(static_cast<int>(std::clamp<qint64>(step.value, 0, 100)));
+        return;
+    case ProgressStep::RequestDone:
+        m_progress->setValue(0);
+        return;
+    case ProgressStep::LogbookCounted:
+    case ProgressStep::DownloadBegins:
+    case ProgressStep::ActivationBegins:
+    case ProgressStep::ActivationEnded:
+    case ProgressStep::Percent:
+        // The page that ran the operation shows these.
+        return;
+    }
+}
+
+TModuleEntry* TMain_Dlg::currentModule() const {
+    return m_modulePage->module();
+}
+
+TTransponderEntry* TMain_Dlg::currentTransponder() const {
+    return m_transponderPage->transponder();
+}
+
 void TMain_Dlg::showStatus(const QString& text) {
     if (text.isEmpty())
         m_statusBar->clearMessage();
@@ -318,8 +335,6 @@ void TMain_Dlg::forgetEditors(const TDeviceEntry* entry) {
 void TMain_Dlg::discardDevices() {
     forgetEditors(nullptr);
     m_current = nullptr;
-    m_currentModule = nullptr;
-    m_currentTransponder = nullptr;
     m_tree.clear();
     m_devices.clear();
     m_pages->setCurrentIndex(0);
@@ -370,16 +385,14 @@ void TMain_Dlg::fillPage(QTreeWidgetItem* node, TNodeKind kind) {
         m_configurationPage->fill(*owner);
         return;
     case nkTransponderFolder:
-        m_defaultsPage->show(m_defaultRestrictions, owner);
+        m_defaultsPage->showRecord(m_defaultRestrictions, owner);
         return;
     case nkModule:
         // The record's own controller, which need not be the current one.
-        m_currentModule = nodes::Module(node);
-        m_modulePage->show(*owner, *m_currentModule);
+        m_modulePage->showRecord(*owner, *nodes::Module(node));
         return;
     case nkTransponder:
-        m_currentTransponder = nodes::Transponder(node);
-        m_transponderPage->show(*owner, *m_currentTransponder);
+        m_transponderPage->showRecord(*owner, *nodes::Transponder(node));
         return;
     case nkLogbook:
         m_logbookPage->fill(*owner);
@@ -441,14 +454,12 @@ bool TMain_Dlg::LoginCurrentDevice(QTreeWidgetItem* node) {
     ops::LoginResult result;
     {
         const CommandScope command = beginCommand();
-        WaitCursor hourglass;
-        result = ops::LoginDevice(device->IPAddress, userName, password);
+        result = WhileWaiting([&] { return ops::LogIn(*device, userName, password); });
     }
-    if (!result.loggedIn) {
-        m_prompter.message(this, ops::kConnectionFailedText, MsgIcon::Error);
+    if (!result.ok()) {
+        ShowNotice(m_prompter, this, result.notice);
         return false;
     }
-    ops::StoreLogin(*device, result, userName, password);
     setExpandedQuietly(node, true);
     return true;
 }
@@ -487,16 +498,7 @@ bool TMain_Dlg::eventFilter(QObject* watched, QEvent* event) {
 
 void TMain_Dlg::tablesCleared(TDeviceEntry& entry) {
     // The editors' records of this controller go with its tables; those of another controller stay.
-    const auto owns = [&entry](const auto* record, const auto& table) {
-        return std::any_of(table.begin(), table.end(), [record](const auto& r) { return r.get() == record; });
-    };
-    if (m_currentModule && owns(m_currentModule, entry.Modules))
-        m_currentModule = nullptr;
-    if (m_currentTransponder && owns(m_currentTransponder, entry.Transponders))
-        m_currentTransponder = nullptr;
     forgetEditors(&entry);
-    // The edits went with the tables.
-    entry.Changed = false;
     m_tree.removeTableNodes(entry);
 }
 

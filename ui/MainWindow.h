@@ -63,7 +63,7 @@ public:
     bool busy() const override { return m_busy > 0; }
     CommandScope beginCommand() override;
     void showStatus(const QString& text) override;
-    QProgressBar* progressBar() override { return m_progress; }
+    void showProgress(const ProgressStep& step) override;
     void tablesCleared(TDeviceEntry& entry) override;
     void tablesLoaded(TDeviceEntry& entry) override;
     void openUrl(const QUrl& url) override;
@@ -72,8 +72,8 @@ public:
     const TDeviceTree& deviceTree() const { return m_tree; }
     TDefaultRestrictions& defaultRestrictions() { return m_defaultRestrictions; }
     // Records shown in the editors (none when no such node was shown since the tables were loaded).
-    TModuleEntry* currentModule() const { return m_currentModule; }
-    TTransponderEntry* currentTransponder() const { return m_currentTransponder; }
+    TModuleEntry* currentModule() const;
+    TTransponderEntry* currentTransponder() const;
     // The tree's menus and renaming.
     TTableCommands& tableCommands() const { return *m_commands; }
     // The question before a command discards controllers with unsaved edits; false to stop the command.
@@ -108,8 +108,6 @@ private:
     Prompter& m_prompter;
     ops::DeviceList m_devices;
     TDeviceEntry* m_current = nullptr;
-    TModuleEntry* m_currentModule = nullptr;
-    TTransponderEntry* m_currentTransponder = nullptr;
     TDefaultRestrictions m_defaultRestrictions{};
     ops::FtpLink* m_ftp = nullptr;
 

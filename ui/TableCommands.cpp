@@ -52,14 +52,10 @@ TTableCommands::TTableCommands(PageHost& host, TDeviceTree& tree, const TDefault
     Modullschen1 = PopupMenu2->addAction(QStringLiteral("Modul löschen"));
     Modullschen1->setObjectName(QStringLiteral("Modullschen1"));
 
-    const auto run = [this](void (TTableCommands::*command)()) {
-        return [this, command] { pages::Run(m_host, m_window, [this, command] { (this->*command)(); }); };
-    };
-    connect(Transponderhinzufgen1, &QAction::triggered, this,
-            run(&TTableCommands::Transponderhinzufgen1Click));
-    connect(Transponderlschen1, &QAction::triggered, this, run(&TTableCommands::Transponderlschen1Click));
-    connect(Modulhinzufgen1, &QAction::triggered, this, run(&TTableCommands::Modulhinzufgen1Click));
-    connect(Modullschen1, &QAction::triggered, this, run(&TTableCommands::Modullschen1Click));
+    pages::Connect(m_host, Transponderhinzufgen1, this, &TTableCommands::Transponderhinzufgen1Click, window);
+    pages::Connect(m_host, Transponderlschen1, this, &TTableCommands::Transponderlschen1Click, window);
+    pages::Connect(m_host, Modulhinzufgen1, this, &TTableCommands::Modulhinzufgen1Click, window);
+    pages::Connect(m_host, Modullschen1, this, &TTableCommands::Modullschen1Click, window);
 
     connect(tree.widget(), &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* node, int) {
         if (node != m_renaming)

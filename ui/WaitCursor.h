@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <utility>
+
 // The hourglass while a command waits for a controller; the normal cursor comes back on every path.
 class WaitCursor {
 public:
@@ -10,3 +12,9 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+// Runs the call under the hourglass and hands back what it returns.
+template <typename Call> auto WhileWaiting(Call&& call) {
+    const WaitCursor hourglass;
+    return std::forward<Call>(call)();
+}

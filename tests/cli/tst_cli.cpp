@@ -15,6 +15,8 @@
 #include "ops/OverviewFile.h"
 #include "sim/DiscoveryService.h"
 #include "sim/SimController.h"
+#include "support/ExpectedTexts.h"
+#include "support/SessionTimings.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -28,6 +30,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -144,6 +147,7 @@ class tst_cli : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
+    void cleanupTestCase();
     void init();
     void cleanup();
 
@@ -158,6 +162,8 @@ private Q_SLOTS:
     void reportIsTheWindowsOverview();
     void reportRefusals_data();
     void reportRefusals();
+    void reportFromAControllerThatRefuses_data();
+    void reportFromAControllerThatRefuses();
     void logExportDeletesOnlyAfterACompleteExport_data();
     void logExportDeletesOnlyAfterACompleteExport();
     void credentialsFile_data();
@@ -168,12 +174,17 @@ private Q_SLOTS:
     void programExitCodes();
 
 private:
+    std::optional<SessionTimings> m_timings;
     std::unique_ptr<Site> m_site;
     std::unique_ptr<QTemporaryDir> m_work;
 };
 
 void tst_cli::initTestCase() {
-    TKLVSocket::DefaultCycleMs = 20; // a silent controller costs 0.3 s instead of 1.5 s
+    m_timings.emplace(20); // a silent controller costs 0.3 s instead of 1.5 s
+}
+
+void tst_cli::cleanupTestCase() {
+    m_timings.reset();
 }
 
 void tst_cli::init() {
@@ -525,6 +536,37 @@ void tst_cli::reportRefusals() {
     QCOMPARE(m_site->out, QStringList());
     QCOMPARE(m_site->err, expectedLines(message, path));
     QVERIFY(!QFileInfo(path).isFile());
+}
+
+void tst_cli::reportFromAControllerThatRefuses_data() {
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("file access refused")
+        << Fault([](sim::ControllerConfig& c) { c.command.refuseFileAccess = true; })
+        << expected::kLoadAccess;
+    QTest::newRow("FTP login refused")
+        << Fault([](sim::ControllerConfig& c) { c.ftp.refuseLogin = true; }) << expected::kRetry;
+    QTest::newRow("transponder table refused")
+        << Fault([](sim::ControllerConfig& c) { c.ftp.missingFiles = {QStringLiteral("trans.dat")}; })
+        << expected::kLoadFailed;
+}
+
+// The window's "Konfiguration laden" says why not; the script hears the same, and the report it had stays.
+void tst_cli::reportFromAControllerThatRefuses() {
+    QFETCH(Fault, fault);
+    QFETCH(QString, message);
+    fault(m_site->controller(0).config());
+    QVERIFY(m_site->start());
+    const QString target = m_work->filePath(QStringLiteral("bericht.csv"));
+    QVERIFY(testsupport::writeFile(target, "alter Inhalt"));
+
+    QCOMPARE(
+        m_site->run({QStringLiteral("report"), QStringLiteral("12AB3"), QStringLiteral("--csv"), target}), 1);
+
+    QCOMPARE(m_site->out, QStringList());
+    QCOMPARE(m_site->err, QStringList({label(0) + QStringLiteral(": ") + message}));
+    QCOMPARE(testsupport::readFile(target), QByteArray("alter Inhalt"));
 }
 
 void tst_cli::logExportDeletesOnlyAfterACompleteExport_data() {

@@ -2,8 +2,10 @@
 // files moved unchanged, what a failure leaves behind and what the user is told.
 
 #include "ops/Backup.h"
+#include "support/ExpectedTexts.h"
 #include "support/PageSite.h"
 #include "support/TestSupport.h"
+#include "support/WidgetLookup.h"
 #include "ui/pages/BackupSection.h"
 
 #include <QDir>
@@ -13,33 +15,11 @@
 
 #include <functional>
 
+using namespace expected;
+
 namespace {
 
-const QString kBackupPrompt =
-    QStringLiteral("Bitte wählen Sie den Ordner aus, in dem die Konfiguration gespeichert werden soll :");
-const QString kRestorePrompt = QStringLiteral(
-    "Bitte wählen Sie den Ordner aus, in dem Sie die Konfigurationsdateien gespeichert haben :");
-const QString kBackupDone = QStringLiteral("Die Datensicherung wurde erfolgreich durchgeführt.");
-const QString kBackupFailed =
-    QStringLiteral("Die Datensicherung konnte nicht durchgeführt werden. Bitte versuchen Sie es erneut.");
-const QString kRestoreDone = QStringLiteral(
-    "Die Rücksicherung wurde erfolgreich durchgeführt. Bitte starten Sie Kelvora compact sofort neu.");
-const QString kRestoreFailed =
-    QStringLiteral("Die Rücksicherung konnte nicht durchgeführt werden. Bitte versuchen Sie es erneut.");
-const QString kLoadAccess =
-    QStringLiteral("Die Konfiguration kann nicht geladen werden. Bitte versuchen Sie den Vorgang erneut.");
-const QString kSaveAccess = QStringLiteral(
-    "Die Konfiguration kann nicht gespeichert werden. Bitte versuchen Sie den Vorgang erneut.");
-const QString kMissing = QStringLiteral(
-    "Es befinden sich keine bzw. unvollständige Kelvora compact Konfigurationsdateien in diesem Verzeichnis. "
-    "Bitte wählen Sie ein anderes Verzeichnis aus.");
-
-QByteArray pattern(int size, int seed) {
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 31 + seed * 7 + (i >> 8)) & 0xFF);
-    return bytes;
-}
+using testsupport::pattern;
 
 // What a controller holds: 16 modules and 1000 transponders, every byte value present.
 const QByteArray kModules = pattern(16 * 40, 1);
@@ -69,9 +49,7 @@ private Q_SLOTS:
     void cancelledDialogsDoNothing();
 
 private:
-    void click(const char* button) {
-        m_section->findChild<QPushButton*>(QString::fromLatin1(button))->click();
-    }
+    void click(const char* button) { Child<QPushButton>(*m_section, QString::fromLatin1(button))->click(); }
     QStringList folderFiles(const QString& folder) const {
         return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     }
@@ -208,7 +186,7 @@ void TestBackup::restore_data() {
     QTest::newRow("a backup") << kOldModules << kOldTransponders << none << kRestoreDone << true << true
                               << true;
     QTest::newRow("trans.dat missing")
-        << kOldModules << absent << none << kMissing << false << false << false;
+        << kOldModules << absent << none << kFilesMissing << false << false << false;
     QTest::newRow("trans.dat cut off")
         << kOldModules << kOldTransponders.left(100) << none
         << QStringLiteral("Die Datei \"trans.dat\" in diesem Verzeichnis ist beschädigt oder keine Kelvora "

@@ -10,6 +10,7 @@
 #include "sim/CommandService.h"
 #include "sim/SimController.h"
 #include "support/ScriptedPrompter.h"
+#include "support/SessionTimings.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 #include "ui/dialogs/ChooseCodeDialog.h"
@@ -20,6 +21,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -90,6 +92,7 @@ private:
     sim::CommandOptions& options() { return m_sim->config().command; }
 
     std::unique_ptr<sim::SimController> m_sim;
+    std::optional<SessionTimings> m_timings;
     std::unique_ptr<TChooseCode_Dlg> m_dialog;
     ScriptedPrompter m_prompter;
     TDeviceEntry m_entry;
@@ -107,7 +110,8 @@ void tst_CodeReading::init() {
     NetworkTargets targets = Targets();
     targets.commandPort = m_sim->config().commandPort;
     SetTargets(targets);
-    TKLVSocket::DefaultKeepAliveIntervalMs = 50;
+    m_timings.emplace();
+    m_timings->setKeepAliveIntervalMs(50);
     m_dialog = std::make_unique<TChooseCode_Dlg>();
     m_prompter = ScriptedPrompter();
     m_entry = TDeviceEntry();
@@ -123,7 +127,7 @@ void tst_CodeReading::init() {
 void tst_CodeReading::cleanup() {
     m_dialog.reset();
     m_sim.reset();
-    TKLVSocket::DefaultKeepAliveIntervalMs = 2500;
+    m_timings.reset();
 }
 
 void tst_CodeReading::validReportBecomesRow() {

@@ -63,12 +63,11 @@ private:
 
 void TestCodeWindow::init() {
     m_site = std::make_unique<SiteFixture>(0x12AB3, QStringLiteral("Lager"));
-    TKLVSocket::DefaultKeepAliveIntervalMs = 50;
+    m_site->timings.setKeepAliveIntervalMs(50);
 }
 
 void TestCodeWindow::cleanup() {
     m_site.reset();
-    TKLVSocket::DefaultKeepAliveIntervalMs = 2500;
 }
 
 void TestCodeWindow::start(int minor) {

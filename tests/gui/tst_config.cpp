@@ -5,6 +5,7 @@
 #include "sim/CommandService.h"
 #include "sim/DiscoveryService.h"
 #include "sim/SimController.h"
+#include "support/ExpectedTexts.h"
 #include "support/SiteFixture.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
@@ -24,31 +25,16 @@
 #include <cstring>
 #include <memory>
 
-namespace {
+using namespace expected;
 
-const QString kRetry =
-    QStringLiteral("Es ist ein Fehler aufgetreten. Bitte versuchen Sie den Vorgang erneut.");
-const QString kLoadAccess =
-    QStringLiteral("Die Konfiguration kann nicht geladen werden. Bitte versuchen Sie den Vorgang erneut.");
-const QString kSaveAccess = QStringLiteral(
-    "Die Konfiguration kann nicht gespeichert werden. Bitte versuchen Sie den Vorgang erneut.");
-const QString kLoadFailed =
-    QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht geladen werden.");
-const QString kSaveFailed =
-    QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht gespeichert werden.");
-const QString kActivate = QStringLiteral(
-    "Die Konfiguration wurde erfolgreich gespeichert. Soll die Konfiguration gleich aktiviert werden ?");
-const QString kDone = QStringLiteral("Der Vorgang wurde erfolgreich durchgeführt.");
-const QString kNone = QStringLiteral("Keine Konfiguration geladen");
+namespace {
 
 // Records as a controller might hold them: every byte varied, including the unnamed module word and
 // whatever follows a name's terminating zero.
 QByteArray moduleFile(int count) {
     QByteArray file(""); // an empty file is still a file
     for (int i = 0; i < count; ++i) {
-        QByteArray record(40, '\0');
-        for (int b = 0; b < 40; ++b)
-            record[b] = static_cast<char>((i * 37 + b * 11 + 1) & 0xFF);
+        QByteArray record = testsupport::pattern(40, i);
         const QByteArray name = QStringLiteral("Modul %1").arg(i).toLatin1();
         std::memcpy(record.data(), name.constData(), static_cast<std::size_t>(name.size()));
         record[name.size()] = '\0';
@@ -60,9 +46,7 @@ QByteArray moduleFile(int count) {
 QByteArray transponderFile(int count) {
     QByteArray file("");
     for (int i = 0; i < count; ++i) {
-        QByteArray record(89, '\0');
-        for (int b = 0; b < 89; ++b)
-            record[b] = static_cast<char>((i * 13 + b * 7 + 3) & 0xFF);
+        QByteArray record = testsupport::pattern(89, i + 1000);
         const QByteArray name = QStringLiteral("Person %1").arg(i).toLatin1();
         std::memcpy(record.data(), name.constData(), static_cast<std::size_t>(name.size()));
         record[name.size()] = '\0';
@@ -195,7 +179,7 @@ void TestConfig::emptyFilesWithoutInfo() {
     start(QByteArray(""), QByteArray(""));
     loginAndOpenConfig();
     QVERIFY(!entry().InfoValid);
-    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("ModulInfo_ST"))->text(), kNone);
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("ModulInfo_ST"))->text(), kNotLoaded);
     load();
     QVERIFY(m_site->prompter.messages().isEmpty());
     QCOMPARE(childCaptions(tree().configNode(entry())),
@@ -336,7 +320,18 @@ void TestConfig::activationOnYes() {
     start(moduleFile(1), transponderFile(1));
     loginAndOpenConfig();
     load();
+    // The hourglass while the controller switches, and only then.
+    QList<bool> hourglass;
+    QObject listening;
+    connect(m_site->controller.get(), &sim::SimController::eventLogged, &listening, [&](const QString& line) {
+        if (line.startsWith(QLatin1String("activate phase")) || line.startsWith(QLatin1String("ftp STOR")))
+            hourglass << (QApplication::overrideCursor() &&
+                          QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+    });
     saveAnswering(activate);
+    const QList<bool> shown =
+        activate ? QList<bool>({false, false, true, true}) : QList<bool>({false, false});
+    QCOMPARE(hourglass, shown);
     QCOMPARE(m_site->prompter.messages(), QStringList({kActivate, kDone}));
     QCOMPARE(m_site->prompter.shown.at(1).icon, MsgIcon::Information);
     QCOMPARE(m_site->prompter.shown.at(1).kind, QStringLiteral("question"));
@@ -397,8 +392,8 @@ void TestConfig::statisticsRecomputedOnPageShow() {
     ops::ClearTables(entry());
     Main_LV(*m_site->window)->setCurrentItem(deviceNode());
     Main_LV(*m_site->window)->setCurrentItem(tree().configNode(entry()));
-    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("ModulInfo_ST"))->text(), kNone);
-    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("TransInfo_ST"))->text(), kNone);
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("ModulInfo_ST"))->text(), kNotLoaded);
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("TransInfo_ST"))->text(), kNotLoaded);
     QVERIFY(!Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->isEnabled());
 }
 
@@ -435,8 +430,8 @@ void TestConfig::buttonsInTheForm() {
     QVERIFY(!Child<QPushButton>(*m_site->window, QStringLiteral("SaveConfig_BTN"))->isEnabled());
     QVERIFY(!Child<QPushButton>(*m_site->window, QStringLiteral("StartAW_BTN"))->isEnabled());
     QVERIFY(!Child<QPushButton>(*m_site->window, QStringLiteral("StartAWE_BTN"))->isEnabled());
-    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("ModulInfo_ST"))->text(), kNone);
-    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("TransInfo_ST"))->text(), kNone);
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("ModulInfo_ST"))->text(), kNotLoaded);
+    QCOMPARE(Child<QLabel>(*m_site->window, QStringLiteral("TransInfo_ST"))->text(), kNotLoaded);
     QCOMPARE(ftpClient()->UserName(), QStringLiteral("kelvora"));
     QCOMPARE(ftpClient()->PassWord(), QStringLiteral("pel47k2"));
     QCOMPARE(ftpClient()->Timeout(), 15);

@@ -5,9 +5,9 @@
 #include "ops/Logbook.h"
 #include "ops/Messages.h"
 #include "sim/CommandService.h"
-#include "sim/SimController.h"
-#include "support/TestPageHost.h"
+#include "support/PageSite.h"
 #include "support/TestSupport.h"
+#include "support/WidgetLookup.h"
 #include "ui/pages/LogbookPage.h"
 
 #include <QDir>
@@ -57,22 +57,6 @@ QByteArray logFile(int records, const char* prefix = "Slot") {
     return file;
 }
 
-// Remembers the filter of the save dialog.
-class RecordingHost : public TestPageHost {
-public:
-    class FilterPrompter : public ScriptedPrompter {
-    public:
-        QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                             const QString& filter) override {
-            lastFilter = filter;
-            return ScriptedPrompter::saveFileName(parent, caption, dir, filter);
-        }
-        QString lastFilter;
-    };
-    Prompter& prompter() override { return messages; }
-    FilterPrompter messages;
-};
-
 } // namespace
 
 class TestLogbookPage : public QObject {
@@ -100,7 +84,7 @@ private:
         QVERIFY(testsupport::writeFile(m_controller->dataFile(QStringLiteral("kelvora.log")), bytes));
     }
     template <typename T> T* child(const char* name) const {
-        return m_page->findChild<T*>(QString::fromLatin1(name));
+        return Child<T>(*m_page, QString::fromLatin1(name));
     }
     QTreeWidget* list() const { return child<QTreeWidget>("Logbuch_LV"); }
     void click(const char* button) { child<QPushButton>(button)->click(); }
@@ -108,54 +92,41 @@ private:
     bool eventSeen(const QString& text) const {
         return m_controller->events().join(QLatin1Char('\n')).contains(text);
     }
-    sim::ControllerConfig& device() { return m_controller->config(); }
-    QStringList messages() const { return m_host->messages.messages(); }
+    sim::ControllerConfig& device() { return m_site->device(); }
+    ScriptedPrompter& prompter() { return m_site->host().scripted; }
+    QStringList messages() const { return m_site->host().scripted.messages(); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<sim::SimController> m_controller;
-    std::unique_ptr<RecordingHost> m_host;
+    std::unique_ptr<PageSite> m_site;
     std::unique_ptr<TLogbookPage> m_page;
-    TDeviceEntry m_entry;
+    sim::SimController* m_controller = nullptr;
+    TDeviceEntry* m_entry = nullptr;
 };
 
 void TestLogbookPage::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     ops::SetLogbookFolder(m_dir->filePath(QStringLiteral("Benutzerdaten")));
-    TKLVSocket::DefaultCycleMs = 20;
+    m_site = std::make_unique<PageSite>();
+    m_controller = m_site->controller.get();
+    m_entry = &m_site->entry;
 }
 
 void TestLogbookPage::cleanup() {
     m_page.reset();
-    m_host.reset();
-    m_controller.reset();
-    m_entry = TDeviceEntry();
+    m_site.reset();
     ops::SetLogbookFolder(QString());
-    TKLVSocket::DefaultCycleMs = 100;
-    TKLVSocket::DefaultKeepAliveIntervalMs = 2500;
 }
 
+// The controller with this firmware (major.minor), logged in as the window leaves it.
 void TestLogbookPage::start(const QString& firmware, bool demo) {
-    sim::ControllerConfig config;
-    config.demoData = demo;
-    config.commandPort = 0; // the controller takes a free port and tells it in its config
-    config.ftpPort = 0;
-    m_controller = std::make_unique<sim::SimController>(config);
+    device().command.firmwareMajor =
+        static_cast<std::uint8_t>(firmware.section(QLatin1Char('.'), 0, 0).toInt());
+    device().command.firmwareMinor =
+        static_cast<std::uint8_t>(firmware.section(QLatin1Char('.'), 1, 1).toInt());
+    device().demoData = demo;
     QString error;
-    QVERIFY2(m_controller->start(&error), qPrintable(error));
-    NetworkTargets targets;
-    targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
-    targets.commandPort = m_controller->config().commandPort;
-    targets.ftpPort = m_controller->config().ftpPort;
-    SetTargets(targets); // before the host: its FTP link takes the port when it is made
-    m_host = std::make_unique<RecordingHost>();
-    m_page = std::make_unique<TLogbookPage>(*m_host);
-    m_entry.IPAddress = QStringLiteral("127.0.0.2");
-    m_entry.UserName = QStringLiteral("admin");
-    m_entry.Password = QStringLiteral("admin");
-    m_entry.InfoValid = true;
-    m_entry.Info.FirmwareMajor = static_cast<std::uint8_t>(firmware.section(QLatin1Char('.'), 0, 0).toInt());
-    m_entry.Info.FirmwareMinor = static_cast<std::uint8_t>(firmware.section(QLatin1Char('.'), 1, 1).toInt());
-    m_host->current = &m_entry;
+    QVERIFY2(m_site->start(&error), qPrintable(error));
+    m_page = std::make_unique<TLogbookPage>(m_site->host());
 }
 
 void TestLogbookPage::readsInRingOrder_data() {
@@ -190,7 +161,7 @@ void TestLogbookPage::readsInRingOrder() {
     QCOMPARE(list()->header()->sectionSize(0), 60);
     QCOMPARE(list()->header()->sectionSize(3), 120);
     // Keep-alive ticks while the download runs slowly.
-    TKLVSocket::DefaultKeepAliveIntervalMs = 100;
+    m_site->timings.setKeepAliveIntervalMs(100);
     device().ftp.slowChunkBytes = 16384;
     device().ftp.slowIntervalMs = 60;
 
@@ -209,11 +180,11 @@ void TestLogbookPage::readsInRingOrder() {
     QCOMPARE(QFile::permissions(ops::LogbookCopyPath()) & ~(QFile::ReadUser | QFile::WriteUser),
              QFile::ReadOwner | QFile::WriteOwner);
     QCOMPARE(QDir(ops::LogbookFolder()).entryList(QDir::Files), QStringList{QStringLiteral("kelvora.log")});
-    QCOMPARE(m_host->busyCount, 0);
-    QCOMPARE(m_host->commandsBegun, 1);
+    QCOMPARE(m_site->host().busyCount, 0);
+    QCOMPARE(m_site->host().commandsBegun, 1);
 
     // Selecting the node again: empty list, no export, the status line stays.
-    m_page->fill(m_entry);
+    m_page->fill(*m_entry);
     QCOMPARE(list()->topLevelItemCount(), 0);
     QVERIFY(!child<QPushButton>("Export_BTN")->isEnabled());
     QCOMPARE(status->text(), QStringLiteral("%1 Einträge im Logbuch").arg(count));
@@ -255,7 +226,7 @@ void TestLogbookPage::readMessages() {
         file[2 * 63] = 7;
     writeLog(file);
     if (fault == QLatin1String("password"))
-        m_entry.Password = QStringLiteral("falsch");
+        m_entry->Password = QStringLiteral("falsch");
     if (fault == QLatin1String("access"))
         device().command.refuseFileAccess = true;
     if (fault == QLatin1String("empty"))
@@ -277,7 +248,7 @@ void TestLogbookPage::readMessages() {
     QCOMPARE(messages(), message.isEmpty() ? QStringList() : QStringList{message});
     if (!message.isEmpty()) {
         const bool information = message == kNoEntries || message == ops::kLoadAccessRefusedText;
-        QCOMPARE(m_host->messages.shown.back().icon, information ? MsgIcon::Information : MsgIcon::Error);
+        QCOMPARE(prompter().shown.back().icon, information ? MsgIcon::Information : MsgIcon::Error);
     }
     QCOMPARE(list()->topLevelItemCount(), rows);
     QCOMPARE(child<QLabel>("Status_ST")->text(), status);
@@ -334,7 +305,7 @@ void TestLogbookPage::failedReadKeepsCopyAndExport() {
 
     // The export still writes the logbook as it was last read.
     const QString target = m_dir->filePath(QStringLiteral("export.TXT"));
-    m_host->messages.fileAnswers.push_back(target);
+    prompter().fileAnswers.push_back(target);
     click("Export_BTN");
     QCOMPARE(messages().last(), kExported);
     QCOMPARE(testsupport::readFile(target), logbook::ExportLogbookCopy(logFile(300), {300, 300, true}).text);
@@ -363,16 +334,16 @@ void TestLogbookPage::deleteAnswers() {
     QTRY_VERIFY(!m_controller->commandService()->hasClient());
     const int eventsBefore = int(m_controller->events().size());
     // A keep-alive would show within the wait for an unanswered 107.
-    TKLVSocket::DefaultKeepAliveIntervalMs = 50;
+    m_site->timings.setKeepAliveIntervalMs(50);
     if (fault == QLatin1String("107"))
         device().command.unansweredCommands = {107};
     if (fault == QLatin1String("password"))
-        m_entry.Password = QStringLiteral("falsch");
+        m_entry->Password = QStringLiteral("falsch");
 
-    m_host->messages.questionAnswers.push_back(yes);
+    prompter().questionAnswers.push_back(yes);
     click("Delete_BTN");
     QCOMPARE(messages(), shown);
-    QCOMPARE(m_host->messages.shown.front().icon, MsgIcon::Information);
+    QCOMPARE(prompter().shown.front().icon, MsgIcon::Information);
     const QStringList events = m_controller->events().mid(eventsBefore);
     QVERIFY2(!events.join(QLatin1Char('\n')).contains(QLatin1String("command 4 ")),
              qPrintable(events.join(',')));
@@ -417,9 +388,9 @@ void TestLogbookPage::exportToChosenFile() {
     click("Einlesen_BTN");
     QVERIFY(testsupport::writeFile(m_dir->filePath(QStringLiteral("alt.TXT")), "alter Export"));
 
-    m_host->messages.fileAnswers.push_back(typed.isEmpty() ? QString() : m_dir->filePath(typed));
+    prompter().fileAnswers.push_back(typed.isEmpty() ? QString() : m_dir->filePath(typed));
     click("Export_BTN");
-    QCOMPARE(m_host->messages.lastFilter, QStringLiteral("Logbuch Export *.TXT (*.TXT)"));
+    QCOMPARE(prompter().filters.back(), QStringLiteral("Logbuch Export *.TXT (*.TXT)"));
     if (!shown.isEmpty() && shown.first().contains(QLatin1String("%1")))
         shown.first() =
             shown.first().arg(QDir::toNativeSeparators(m_dir->filePath(typed + QStringLiteral(".TXT"))));

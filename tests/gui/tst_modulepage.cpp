@@ -2,6 +2,7 @@
 
 #include "EditorFixtures.h"
 #include "support/TestPageHost.h"
+#include "support/WidgetLookup.h"
 #include "ui/pages/ModulePage.h"
 #include "ui/pages/PageFrame.h"
 
@@ -32,13 +33,6 @@ struct Page {
     TestPageHost host;
     std::unique_ptr<TDeviceEntry> owner = controller(false, 0, 0);
     TModulePage page{host};
-
-    template <typename T> T* find(const char* name) const {
-        T* widget = page.findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
-    }
 };
 
 } // namespace
@@ -58,29 +52,31 @@ private Q_SLOTS:
 void TestModulePage::controlsAndLimits() {
     Page p;
     QCOMPARE(p.page.objectName(), QStringLiteral("Module"));
-    QCOMPARE(p.find<QLabel>("Module_Description")->text(),
+    QCOMPARE(Child<QLabel>(p.page, QStringLiteral("Module_Description"))->text(),
              QStringLiteral("Hier können Sie das Modul genau auf Ihre Anwendung konfigurieren. Auch den\n"
                             "Betriebsmodus des Moduls können Sie hier genau festlegen (z.B. Bistabil usw.)"));
-    QCOMPARE(p.find<QLineEdit>("ModAddr_ED")->maxLength(), 4);
+    QCOMPARE(Child<QLineEdit>(p.page, QStringLiteral("ModAddr_ED"))->maxLength(), 4);
     const QStringList relais = {QStringLiteral("Relais auf dem Lesemodul"),
                                 QStringLiteral("Relais 1 (intern)"), QStringLiteral("Relais 2 (intern)")};
     const QStringList modes = {QStringLiteral("Standard-Modus"), QStringLiteral("EIN/AUS Modus (bistabil)"),
                                QStringLiteral("Sicherheitsmodus")};
     for (int i = 0; i < 3; ++i) {
-        QCOMPARE(p.find<QComboBox>("Relais_CB")->itemText(i), relais.at(i));
-        QCOMPARE(p.find<QComboBox>("Mode_CB")->itemText(i), modes.at(i));
+        QCOMPARE(Child<QComboBox>(p.page, QStringLiteral("Relais_CB"))->itemText(i), relais.at(i));
+        QCOMPARE(Child<QComboBox>(p.page, QStringLiteral("Mode_CB"))->itemText(i), modes.at(i));
     }
-    QCOMPARE(p.find<QStackedWidget>("Modus_NB")->count(), 3);
+    QCOMPARE(Child<QStackedWidget>(p.page, QStringLiteral("Modus_NB"))->count(), 3);
     for (const char* name : {"RelaisTime_SE", "LEDTime_SE", "MaxEin_SE", "Nachlauf_SE"}) {
-        auto* spin = p.find<QSpinBox>(name);
+        auto* spin = Child<QSpinBox>(p.page, QString::fromLatin1(name));
         QCOMPARE(spin->minimum(), 100);
         QCOMPARE(spin->maximum(), 100000);
         QCOMPARE(spin->singleStep(), 100);
     }
-    QCOMPARE(p.find<QCheckBox>("MaxEin_CB")->text(), QStringLiteral("Max. Zeit aktiviert"));
-    QCOMPARE(p.find<QCheckBox>("Nachlauf_CB")->text(), QStringLiteral("Nachlaufzeit aktiviert"));
+    QCOMPARE(Child<QCheckBox>(p.page, QStringLiteral("MaxEin_CB"))->text(),
+             QStringLiteral("Max. Zeit aktiviert"));
+    QCOMPARE(Child<QCheckBox>(p.page, QStringLiteral("Nachlauf_CB"))->text(),
+             QStringLiteral("Nachlaufzeit aktiviert"));
     // Nothing to edit before a module is shown.
-    QVERIFY(!p.find<QWidget>("Module_Body")->isEnabled());
+    QVERIFY(!Child<QWidget>(p.page, QStringLiteral("Module_Body"))->isEnabled());
 }
 
 void TestModulePage::shownValues_data() {
@@ -123,20 +119,20 @@ void TestModulePage::shownValues() {
 
     Page p;
     TModuleEntry shown = record;
-    p.page.show(*p.owner, shown);
+    p.page.showRecord(*p.owner, shown);
     QCOMPARE(pages::PageTitle(&p.page)->text(), QStringLiteral("Haupteingang"));
-    QCOMPARE(p.find<QLineEdit>("ModAddr_ED")->text(), address);
-    QCOMPARE(p.find<QComboBox>("Relais_CB")->currentIndex(), relais);
-    QCOMPARE(p.find<QComboBox>("Mode_CB")->currentIndex(), mode);
-    QCOMPARE(p.find<QStackedWidget>("Modus_NB")->currentIndex(), modePage);
-    QCOMPARE(p.find<QCheckBox>("MaxEin_CB")->isChecked(), maxEin);
-    QCOMPARE(p.find<QSpinBox>("MaxEin_SE")->isEnabled(), maxEin);
-    QCOMPARE(p.find<QSpinBox>("MaxEin_SE")->value(), maxEinTime);
-    QCOMPARE(p.find<QCheckBox>("Nachlauf_CB")->isChecked(), nachlauf);
-    QCOMPARE(p.find<QSpinBox>("Nachlauf_SE")->isEnabled(), nachlauf);
-    QCOMPARE(p.find<QSpinBox>("Nachlauf_SE")->value(), nachlaufTime);
-    QCOMPARE(p.find<QSpinBox>("RelaisTime_SE")->value(), relaisTime);
-    QCOMPARE(p.find<QSpinBox>("LEDTime_SE")->value(), ledTime);
+    QCOMPARE(Child<QLineEdit>(p.page, QStringLiteral("ModAddr_ED"))->text(), address);
+    QCOMPARE(Child<QComboBox>(p.page, QStringLiteral("Relais_CB"))->currentIndex(), relais);
+    QCOMPARE(Child<QComboBox>(p.page, QStringLiteral("Mode_CB"))->currentIndex(), mode);
+    QCOMPARE(Child<QStackedWidget>(p.page, QStringLiteral("Modus_NB"))->currentIndex(), modePage);
+    QCOMPARE(Child<QCheckBox>(p.page, QStringLiteral("MaxEin_CB"))->isChecked(), maxEin);
+    QCOMPARE(Child<QSpinBox>(p.page, QStringLiteral("MaxEin_SE"))->isEnabled(), maxEin);
+    QCOMPARE(Child<QSpinBox>(p.page, QStringLiteral("MaxEin_SE"))->value(), maxEinTime);
+    QCOMPARE(Child<QCheckBox>(p.page, QStringLiteral("Nachlauf_CB"))->isChecked(), nachlauf);
+    QCOMPARE(Child<QSpinBox>(p.page, QStringLiteral("Nachlauf_SE"))->isEnabled(), nachlauf);
+    QCOMPARE(Child<QSpinBox>(p.page, QStringLiteral("Nachlauf_SE"))->value(), nachlaufTime);
+    QCOMPARE(Child<QSpinBox>(p.page, QStringLiteral("RelaisTime_SE"))->value(), relaisTime);
+    QCOMPARE(Child<QSpinBox>(p.page, QStringLiteral("LEDTime_SE"))->value(), ledTime);
     // Showing a record stores nothing, not even the limited values the spin edits show.
     QCOMPARE(bytesOf(shown), bytesOf(record));
     QVERIFY(!p.owner->Changed);
@@ -202,10 +198,10 @@ void TestModulePage::edits() {
     p.page.resize(600, 500);
     p.page.QWidget::show();
     TModuleEntry edited = record;
-    p.page.show(*p.owner, edited);
-    QWidget* widget = p.find<QWidget>(control.toLatin1().constData());
+    p.page.showRecord(*p.owner, edited);
+    QWidget* widget = Child<QWidget>(p.page, control);
     if (auto* spin = qobject_cast<QSpinBox*>(widget)) {
-        p.find<QStackedWidget>("Modus_NB")->setCurrentWidget(spin->parentWidget());
+        Child<QStackedWidget>(p.page, QStringLiteral("Modus_NB"))->setCurrentWidget(spin->parentWidget());
         spin->setEnabled(true);
         spin->selectAll();
         QTest::keyClicks(spin, typed);
@@ -213,18 +209,18 @@ void TestModulePage::edits() {
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         combo->setCurrentIndex(typed.toInt());
     } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
-        p.find<QStackedWidget>("Modus_NB")->setCurrentWidget(box->parentWidget());
+        Child<QStackedWidget>(p.page, QStringLiteral("Modus_NB"))->setCurrentWidget(box->parentWidget());
         const bool before = box->isChecked();
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
         QCOMPARE(box->isChecked(), !before);
         const char* spinName = control == QLatin1String("MaxEin_CB") ? "MaxEin_SE" : "Nachlauf_SE";
-        QCOMPARE(p.find<QSpinBox>(spinName)->isEnabled(), box->isChecked());
+        QCOMPARE(Child<QSpinBox>(p.page, QString::fromLatin1(spinName))->isEnabled(), box->isChecked());
     }
     QCOMPARE(hexOf(edited, 20, 20), stored);
     QCOMPARE(hexOf(edited, 0, 20), hexOf(record, 0, 20));
     QVERIFY(p.owner->Changed);
     if (control == QLatin1String("Mode_CB"))
-        QCOMPARE(p.find<QStackedWidget>("Modus_NB")->currentIndex(), typed.toInt());
+        QCOMPARE(Child<QStackedWidget>(p.page, QStringLiteral("Modus_NB"))->currentIndex(), typed.toInt());
 }
 
 void TestModulePage::addressEntry() {
@@ -232,8 +228,8 @@ void TestModulePage::addressEntry() {
     p.page.resize(600, 500);
     p.page.QWidget::show();
     TModuleEntry m = moduleWith({0x0BCD, 1, 20, 10, 0, 0, 0, 0, 0, 0});
-    p.page.show(*p.owner, m);
-    auto* edit = p.find<QLineEdit>("ModAddr_ED");
+    p.page.showRecord(*p.owner, m);
+    auto* edit = Child<QLineEdit>(p.page, QStringLiteral("ModAddr_ED"));
     edit->setFocus();
 
     // Emptied: warned once, the last valid address kept.
@@ -267,13 +263,13 @@ void TestModulePage::forgottenModuleTakesNoEdits() {
     Page p;
     TModuleEntry m = moduleWith({0x0012, 1, 20, 10, 0, 0, 0, 0, 0, 0});
     const TModuleEntry before = m;
-    p.page.show(*p.owner, m);
+    p.page.showRecord(*p.owner, m);
     p.page.forget();
-    QVERIFY(!p.find<QWidget>("Module_Body")->isEnabled());
+    QVERIFY(!Child<QWidget>(p.page, QStringLiteral("Module_Body"))->isEnabled());
     QCOMPARE(p.page.module(), nullptr);
-    p.find<QComboBox>("Relais_CB")->setCurrentIndex(2);
-    p.find<QSpinBox>("RelaisTime_SE")->setValue(5000);
-    p.find<QLineEdit>("ModAddr_ED")->setText(QStringLiteral("7"));
+    Child<QComboBox>(p.page, QStringLiteral("Relais_CB"))->setCurrentIndex(2);
+    Child<QSpinBox>(p.page, QStringLiteral("RelaisTime_SE"))->setValue(5000);
+    Child<QLineEdit>(p.page, QStringLiteral("ModAddr_ED"))->setText(QStringLiteral("7"));
     QCOMPARE(bytesOf(m), bytesOf(before));
     QVERIFY(!p.owner->Changed);
 }

@@ -4,6 +4,7 @@
 #include "EditorFixtures.h"
 #include "data/NewRecords.h"
 #include "support/TestPageHost.h"
+#include "support/WidgetLookup.h"
 #include "ui/KLVCTimebar.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/RestrictionControls.h"
@@ -54,19 +55,13 @@ struct Page {
     std::unique_ptr<TDeviceEntry> owner = controller(true, 1, 39);
     TTransponderPage page{host};
 
-    template <typename T> T* find(const char* name) const {
-        T* widget = page.findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
-    }
     // Shown on screen and painted, so that the mouse reaches the controls (the bar takes its band
     // height from its last paint).
     bool showOnScreen(int restrictionPage) {
         page.resize(620, 560);
         page.QWidget::show();
-        find<QComboBox>("Restr_CB")->setCurrentIndex(restrictionPage);
-        auto* bar = find<TKLVCTimeBar>("TimeBar1");
+        Child<QComboBox>(page, QStringLiteral("Restr_CB"))->setCurrentIndex(restrictionPage);
+        auto* bar = Child<TKLVCTimeBar>(page, QStringLiteral("TimeBar1"));
         return QTest::qWaitForWindowExposed(&page) &&
                (restrictionPage != 1 || QTest::qWaitFor([bar] { return bar->bandHeight() > 0; }, 10000));
     }
@@ -97,23 +92,26 @@ private Q_SLOTS:
 void TestTransponderPage::controls() {
     Page p;
     QCOMPARE(p.page.objectName(), QStringLiteral("Transponder"));
-    QCOMPARE(p.find<QLineEdit>("Code_ED")->maxLength(), 20);
-    QCOMPARE(p.find<QPushButton>("StartRec_BTN")->text(), QStringLiteral("Aus Liste wählen"));
-    QCOMPARE(p.find<QCheckBox>("TransAkt_CB")->parentWidget(), p.find<QWidget>("Transponder_Body"));
+    QCOMPARE(Child<QLineEdit>(p.page, QStringLiteral("Code_ED"))->maxLength(), 20);
+    QCOMPARE(Child<QPushButton>(p.page, QStringLiteral("StartRec_BTN"))->text(),
+             QStringLiteral("Aus Liste wählen"));
+    QCOMPARE(Child<QCheckBox>(p.page, QStringLiteral("TransAkt_CB"))->parentWidget(),
+             Child<QWidget>(p.page, QStringLiteral("Transponder_Body")));
     for (const char* name : {"Code_ED", "StartRec_BTN", "Restr_CB", "Restr_NB"})
-        QCOMPARE(p.find<QWidget>(name)->parentWidget(), p.find<QWidget>("TransPanel"));
-    auto* restr = p.find<QComboBox>("Restr_CB");
+        QCOMPARE(Child<QWidget>(p.page, QString::fromLatin1(name))->parentWidget(),
+                 Child<QWidget>(p.page, QStringLiteral("TransPanel")));
+    auto* restr = Child<QComboBox>(p.page, QStringLiteral("Restr_CB"));
     QCOMPARE(restr->itemText(0), QStringLiteral("Modulbeschränkungen"));
     QCOMPARE(restr->itemText(1), QStringLiteral("Zeitbeschränkungen"));
     const QStringList days = {"Montag",  "Dienstag", "Mittwoch", "Donnerstag",
                               "Freitag", "Samstag",  "Sonntag"};
     for (int i = 0; i < 7; ++i) {
-        auto* box = p.find<QCheckBox>(QStringLiteral("CheckBox%1").arg(i + 1).toLatin1().constData());
+        auto* box = Child<QCheckBox>(p.page, QStringLiteral("CheckBox%1").arg(i + 1));
         QCOMPARE(box->text(), days.at(i));
         QCOMPARE(box->property("Tag").toInt(), i);
         QVERIFY(box->isChecked());
     }
-    auto* bar = p.find<TKLVCTimeBar>("TimeBar1");
+    auto* bar = Child<TKLVCTimeBar>(p.page, QStringLiteral("TimeBar1"));
     QCOMPARE(bar->NumberOfRows(), 7);
     QCOMPARE(bar->size(), QSize(388, 184));
 }
@@ -159,8 +157,8 @@ void TestTransponderPage::codeForms() {
     p.owner = controller(infoValid, 1, minor);
     TTransponderEntry t = transponderWith(range(0x0101, 17));
     const TTransponderEntry before = t;
-    p.page.show(*p.owner, t);
-    auto* edit = p.find<QLineEdit>("Code_ED");
+    p.page.showRecord(*p.owner, t);
+    auto* edit = Child<QLineEdit>(p.page, QStringLiteral("Code_ED"));
     QTest::keyClicks(edit, typed);
     QCOMPARE(edit->text(), shown);
     QCOMPARE(hexOf(t, 20, 11), code);
@@ -178,9 +176,9 @@ void TestTransponderPage::shownCodeIsNotStoredBack() {
     std::memcpy(t.Code, code, 11);
     t.setTransAkt(3);
     const TTransponderEntry before = t;
-    p.page.show(*p.owner, t);
-    QCOMPARE(p.find<QLineEdit>("Code_ED")->text(), QStringLiteral("1234ABCD"));
-    QVERIFY(p.find<QCheckBox>("TransAkt_CB")->isChecked());
+    p.page.showRecord(*p.owner, t);
+    QCOMPARE(Child<QLineEdit>(p.page, QStringLiteral("Code_ED"))->text(), QStringLiteral("1234ABCD"));
+    QVERIFY(Child<QCheckBox>(p.page, QStringLiteral("TransAkt_CB"))->isChecked());
     QCOMPARE(pages::PageTitle(&p.page)->text(), QStringLiteral("Neuer Transponder"));
     QCOMPARE(bytesOf(t), bytesOf(before));
     QVERIFY(!p.owner->Changed);
@@ -188,8 +186,8 @@ void TestTransponderPage::shownCodeIsNotStoredBack() {
     // A lower-case text code from a file shows as it is.
     std::memcpy(t.Code, "ab12\0\0\0\0\0\0\0", 11);
     const TTransponderEntry text = t;
-    p.page.show(*p.owner, t);
-    QCOMPARE(p.find<QLineEdit>("Code_ED")->text(), QStringLiteral("ab12"));
+    p.page.showRecord(*p.owner, t);
+    QCOMPARE(Child<QLineEdit>(p.page, QStringLiteral("Code_ED"))->text(), QStringLiteral("ab12"));
     QCOMPARE(bytesOf(t), bytesOf(text));
 }
 
@@ -197,31 +195,31 @@ void TestTransponderPage::activeSwitchesThePanel() {
     Page p;
     QVERIFY(p.showOnScreen(0));
     TTransponderEntry t = transponderWith({});
-    p.page.show(*p.owner, t);
-    auto* active = p.find<QCheckBox>("TransAkt_CB");
+    p.page.showRecord(*p.owner, t);
+    auto* active = Child<QCheckBox>(p.page, QStringLiteral("TransAkt_CB"));
     QTest::mouseClick(active, Qt::LeftButton, {}, QPoint(6, active->height() / 2));
     QCOMPARE(hexOf(t, 31, 2), QStringLiteral("00 00"));
     for (const char* name : {"Code_ED", "StartRec_BTN", "Restr_CB", "ModulRestr_CB", "TimeBar1", "CheckBox1"})
-        QVERIFY2(!p.find<QWidget>(name)->isEnabled(), name);
+        QVERIFY2(!Child<QWidget>(p.page, QString::fromLatin1(name))->isEnabled(), name);
     QTest::mouseClick(active, Qt::LeftButton, {}, QPoint(6, active->height() / 2));
     QCOMPARE(hexOf(t, 31, 2), QStringLiteral("01 00"));
-    QVERIFY(p.find<QWidget>("Code_ED")->isEnabled());
+    QVERIFY(Child<QWidget>(p.page, QStringLiteral("Code_ED"))->isEnabled());
 
     // An inactive transponder shows with the panel off.
     t.setTransAkt(0);
-    p.page.show(*p.owner, t);
+    p.page.showRecord(*p.owner, t);
     QVERIFY(!active->isChecked());
-    QVERIFY(!p.find<QWidget>("TransPanel")->isEnabled());
+    QVERIFY(!Child<QWidget>(p.page, QStringLiteral("TransPanel"))->isEnabled());
 }
 
 void TestTransponderPage::codeFromAReader() {
     Page p;
     TTransponderEntry t = transponderWith({});
-    p.page.show(*p.owner, t);
+    p.page.showRecord(*p.owner, t);
     p.host.chooseCode = [](const TDeviceEntry&) {
         return std::optional<QString>(QStringLiteral("00C0FFEE"));
     };
-    QTest::mouseClick(p.find<QPushButton>("StartRec_BTN"), Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(p.page, QStringLiteral("StartRec_BTN")), Qt::LeftButton);
     QCOMPARE(p.host.codeRequests, (std::vector<const TDeviceEntry*>{p.owner.get()}));
     QCOMPARE(hexOf(t, 20, 11), QStringLiteral("00 00 00 00 00 00 00 C0 FF EE FF"));
     QVERIFY(p.owner->Changed);
@@ -275,8 +273,8 @@ void TestTransponderPage::slotRewrite() {
     QVERIFY(p.showOnScreen(0));
     TTransponderEntry t = transponderWith(initial);
     const TTransponderEntry before = t;
-    p.page.show(*p.owner, t);
-    auto* list = p.find<QListWidget>("ModulRestr_CB");
+    p.page.showRecord(*p.owner, t);
+    auto* list = Child<QListWidget>(p.page, QStringLiteral("ModulRestr_CB"));
     QCOMPARE(list->count(), int(modules.size()));
     QCOMPARE(list->item(0)->text(), QStringLiteral("Modul 0"));
     for (const QString& action : actions.split(QLatin1Char(' '))) {
@@ -326,8 +324,8 @@ void TestTransponderPage::dayAndHourBits() {
     std::memset(t.TimeRestr, 0, sizeof t.TimeRestr);
     t.DayRestr = 0x7F;
     const TTransponderEntry before = t;
-    p.page.show(*p.owner, t);
-    auto* bar = p.find<TKLVCTimeBar>("TimeBar1");
+    p.page.showRecord(*p.owner, t);
+    auto* bar = Child<TKLVCTimeBar>(p.page, QStringLiteral("TimeBar1"));
     const int cw = bar->columnWidth();
     const int bh = bar->bandHeight();
     QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(2 + hour * cw + cw / 2, (row + 2) * bh + 11));
@@ -344,16 +342,14 @@ void TestTransponderPage::sundayOnlyShows() {
     std::memset(t.TimeRestr, 0, sizeof t.TimeRestr);
     t.TimeRestr[1] = 0x01; // byte 68
     t.DayRestr = 0x01;
-    p.page.show(*p.owner, t);
-    auto* bar = p.find<TKLVCTimeBar>("TimeBar1");
+    p.page.showRecord(*p.owner, t);
+    auto* bar = Child<TKLVCTimeBar>(p.page, QStringLiteral("TimeBar1"));
     for (int row = 0; row < 7; ++row) {
         quint8 mask[3];
         QVERIFY(bar->GetDayHours(static_cast<quint8>(row), mask));
         QCOMPARE(testsupport::hexDump(QByteArray(reinterpret_cast<const char*>(mask), 3)),
                  row == 6 ? QStringLiteral("00 01 00") : QStringLiteral("00 00 00"));
-        QCOMPARE(
-            p.find<QCheckBox>(QStringLiteral("CheckBox%1").arg(row + 1).toLatin1().constData())->isChecked(),
-            row == 6);
+        QCOMPARE(Child<QCheckBox>(p.page, QStringLiteral("CheckBox%1").arg(row + 1))->isChecked(), row == 6);
         QCOMPARE(bar->isRowEnabled(row), row == 6);
     }
 }
@@ -364,9 +360,9 @@ void TestTransponderPage::dayOffKeepsItsHours() {
     TTransponderEntry t = transponderWith({});
     t.DayRestr = 0xFF;
     t.DayMask(1)[0] = 0x0F; // Monday 00:00 - 04:00
-    p.page.show(*p.owner, t);
-    auto* monday = p.find<QCheckBox>("CheckBox1");
-    auto* bar = p.find<TKLVCTimeBar>("TimeBar1");
+    p.page.showRecord(*p.owner, t);
+    auto* monday = Child<QCheckBox>(p.page, QStringLiteral("CheckBox1"));
+    auto* bar = Child<TKLVCTimeBar>(p.page, QStringLiteral("TimeBar1"));
     QTest::mouseClick(monday, Qt::LeftButton, {}, QPoint(6, monday->height() / 2));
     QCOMPARE(int(t.DayRestr), 0xFD);
     QVERIFY(!bar->isRowEnabled(0));
@@ -388,12 +384,12 @@ void TestTransponderPage::ownerNotCurrentDevice() {
     p.host.current = b.get();
     addModules(*p.owner, {0x0A01});
     TTransponderEntry t = transponderWith({});
-    p.page.show(*p.owner, t);
-    auto* list = p.find<QListWidget>("ModulRestr_CB");
+    p.page.showRecord(*p.owner, t);
+    auto* list = Child<QListWidget>(p.page, QStringLiteral("ModulRestr_CB"));
     QCOMPARE(list->count(), 1);
     list->item(0)->setCheckState(Qt::Checked);
     QCOMPARE(hexOf(t, 33, 4), QStringLiteral("01 0A 00 00"));
-    QTest::keyClicks(p.find<QLineEdit>("Code_ED"), QStringLiteral("BEEF"));
+    QTest::keyClicks(Child<QLineEdit>(p.page, QStringLiteral("Code_ED")), QStringLiteral("BEEF"));
     QCOMPARE(hexOf(t, 20, 11), QStringLiteral("00 00 00 00 00 00 00 00 BE EF FF"));
     QVERIFY(p.owner->Changed);
     QVERIFY(!b->Changed);
@@ -416,7 +412,7 @@ void TestTransponderPage::defaultsPage() {
     block.DayRestr = 0x80;
     const TDefaultRestrictions before = block;
     page.findChild<QComboBox*>(QStringLiteral("StdRestr_CB"))->setCurrentIndex(1);
-    page.show(block);
+    page.showRecord(block);
     QCOMPARE(bytesOf(block), bytesOf(before));
     QCOMPARE(page.findChild<QComboBox*>(QStringLiteral("StdRestr_CB"))->currentIndex(), 0);
     QCOMPARE(page.findChild<QStackedWidget*>(QStringLiteral("StdRestr_NB"))->currentIndex(), 0);
@@ -465,14 +461,14 @@ void TestTransponderPage::showingNeverChanges() {
         for (const auto& t : owner->Transponders)
             before.push_back(bytesOf(*t));
         for (const auto& t : owner->Transponders)
-            page.show(*owner, *t);
+            page.showRecord(*owner, *t);
         for (std::size_t i = 0; i < before.size(); ++i)
             QCOMPARE(bytesOf(*owner->Transponders[i]), before[i]);
 
         TDefaultRestrictions block;
         std::memcpy(&block, owner->Transponders.front()->Name + 32, sizeof block);
         const QByteArray blockBefore = bytesOf(block);
-        defaults.show(block, owner.get());
+        defaults.showRecord(block, owner.get());
         QCOMPARE(bytesOf(block), blockBefore);
         QVERIFY(!owner->Changed);
     }

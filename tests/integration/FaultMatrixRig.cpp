@@ -14,12 +14,7 @@
 
 namespace faultmatrix {
 
-QByteArray pattern(int size, int seed) {
-    QByteArray bytes(size, '\0');
-    for (int i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 31 + seed * 7 + (i >> 8)) & 0xFF);
-    return bytes;
-}
+using testsupport::pattern;
 
 QByteArray logRecords(int count, int badRecord) {
     QByteArray file;

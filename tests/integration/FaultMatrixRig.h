@@ -30,7 +30,6 @@ constexpr int kSlowChunk = 32 * 1024;
 enum class Op { Load, Save, Logbook, Backup, Restore, Update, Status, Login, Search };
 enum class Local { None, ReadOnly, Full };
 
-QByteArray pattern(int size, int seed);
 QByteArray logRecords(int count, int badRecord = -1);
 
 // What the controller holds, and what the user has on the workstation.

@@ -10,6 +10,7 @@
 #include "sim/CommandService.h"
 #include "sim/SimController.h"
 #include "sim/SimOptions.h"
+#include "support/SessionTimings.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -18,6 +19,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include <sys/socket.h>
@@ -80,6 +82,7 @@ private:
     sim::CommandOptions& options() { return m_sim->config().command; }
 
     std::unique_ptr<sim::SimController> m_sim;
+    std::optional<SessionTimings> m_timings;
 };
 
 void tst_CommandSessionSim::init() {
@@ -94,12 +97,12 @@ void tst_CommandSessionSim::init() {
     NetworkTargets targets = Targets();
     targets.commandPort = m_sim->config().commandPort;
     SetTargets(targets);
-    TKLVSocket::DefaultCycleMs = 100;
+    m_timings.emplace();
 }
 
 void tst_CommandSessionSim::cleanup() {
     m_sim.reset();
-    TKLVSocket::DefaultCycleMs = 100;
+    m_timings.reset();
 }
 
 void tst_CommandSessionSim::login_data() {
@@ -125,11 +128,11 @@ void tst_CommandSessionSim::login() {
     QFETCH(bool, loggedIn);
     QFETCH(QString, event);
 
-    TKLVSocket::DefaultCycleMs = kLongCycleMs;
+    m_timings->setCycleMs(kLongCycleMs);
     QElapsedTimer clock;
     clock.start();
     const ops::LoginResult result = ops::LoginDevice(kAddress, user, password);
-    QCOMPARE(result.loggedIn, loggedIn);
+    QCOMPARE(result.ok(), loggedIn);
     QCOMPARE(result.infoValid, loggedIn);
     QVERIFY2(clock.elapsed() < TKLVSocket::LoginReplyCycles * kLongCycleMs / 2,
              "the login waited for a time-out");
@@ -145,7 +148,7 @@ void tst_CommandSessionSim::loginReadsDeviceInfo() {
     controller().config().serial = 0x12AB3;
 
     ops::LoginResult result = ops::LoginDevice(kAddress, QStringLiteral("admin"), QStringLiteral("admin"));
-    QVERIFY(result.loggedIn);
+    QVERIFY(result.ok());
     QVERIFY(result.infoValid);
     QCOMPARE(testsupport::hexDump(QByteArray(reinterpret_cast<const char*>(&result.info), 20)),
              QStringLiteral("01 27 05 01 10 02 B3 2A 01 00 00 00 00 10 00 E8 03 DC 05 04"));
@@ -272,7 +275,7 @@ void tst_CommandSessionSim::faults() {
                            : TKLVSocket::CommandCycles; // the login's reply wait has as many
     // A wait that must run out is short; one that must end on a reply is long.
     const int cycleMs = timesOut ? 30 : kLongCycleMs;
-    TKLVSocket::DefaultCycleMs = cycleMs;
+    m_timings->setCycleMs(cycleMs);
     fault(options());
     const QString nameBefore = controller().config().name;
     ops::CommandSession session(entryFor());
@@ -460,7 +463,7 @@ void tst_CommandSessionSim::pushToAPeerThatHasGone() {
 }
 
 void tst_CommandSessionSim::secondConnectionRefused() {
-    TKLVSocket::DefaultCycleMs = kLongCycleMs;
+    m_timings->setCycleMs(kLongCycleMs);
     auto first = std::make_unique<ops::CommandSession>(entryFor());
     QVERIFY(first->login());
     {
@@ -499,7 +502,7 @@ void tst_CommandSessionSim::storedCredentialsAreCut() {
     options().password = QStringLiteral("abcdefghijkl");
     const ops::LoginResult result =
         ops::LoginDevice(kAddress, QStringLiteral("administrator"), QStringLiteral("abcdefghijkl"));
-    QVERIFY(result.loggedIn);
+    QVERIFY(result.ok());
     TDeviceEntry entry;
     entry.IPAddress = kAddress;
     ops::StoreLogin(entry, result, QStringLiteral("administrator"), QStringLiteral("abcdefghijkl"));
@@ -508,7 +511,7 @@ void tst_CommandSessionSim::storedCredentialsAreCut() {
     QVERIFY(entry.LoggedIn);
     QTRY_VERIFY_WITH_TIMEOUT(!controller().commandService()->hasClient(), 5000);
     // Every later session sends the stored, shortened credentials.
-    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("X")), ops::Outcome::LoginFailed);
+    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("X")).outcome, ops::Outcome::LoginFailed);
     QVERIFY(controller().events().contains(QStringLiteral("login refused administra")));
 
     TDeviceEntry untouched;
@@ -519,23 +522,23 @@ void tst_CommandSessionSim::storedCredentialsAreCut() {
 
 void tst_CommandSessionSim::writeDeviceNameOutcomes() {
     const TDeviceEntry entry = entryFor();
-    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Tiefgarage")), ops::Outcome::Ok);
+    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Tiefgarage")).outcome, ops::Outcome::Ok);
     QCOMPARE(controller().config().name, QStringLiteral("Tiefgarage"));
     QVERIFY(controller().events().contains(QStringLiteral("name Tiefgarage")));
 
     QTRY_VERIFY_WITH_TIMEOUT(!controller().commandService()->hasClient(), 5000);
     options().refuseName = true;
-    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Serverraum")), ops::Outcome::CommandFailed);
+    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Serverraum")).outcome, ops::Outcome::CommandFailed);
     QCOMPARE(controller().config().name, QStringLiteral("Tiefgarage"));
 
     QTRY_VERIFY_WITH_TIMEOUT(!controller().commandService()->hasClient(), 5000);
     options().refuseName = false;
     options().unansweredCommands = {2};
-    TKLVSocket::DefaultCycleMs = 10;
-    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Serverraum")), ops::Outcome::CommandFailed);
+    m_timings->setCycleMs(10);
+    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Serverraum")).outcome, ops::Outcome::CommandFailed);
 
     m_sim.reset(); // nobody listens any more
-    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Serverraum")), ops::Outcome::LoginFailed);
+    QCOMPARE(ops::WriteDeviceName(entry, QStringLiteral("Serverraum")).outcome, ops::Outcome::LoginFailed);
 }
 
 void tst_CommandSessionSim::connectionDroppedDuringWait_data() {
@@ -548,7 +551,7 @@ void tst_CommandSessionSim::connectionDroppedDuringWait() {
     QFETCH(bool, reset);
 
     options().unansweredCommands = {1};
-    TKLVSocket::DefaultCycleMs = kLongCycleMs;
+    m_timings->setCycleMs(kLongCycleMs);
     ops::CommandSession session(entryFor());
     QVERIFY(session.login());
     QTimer::singleShot(50, this, [this, reset] { controller().commandService()->dropConnection(reset); });

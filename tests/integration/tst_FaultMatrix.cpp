@@ -17,8 +17,10 @@
 #include "ops/Login.h"
 #include "ops/ModuleStatus.h"
 #include "sim/DiscoveryService.h"
+#include "support/ExpectedTexts.h"
 #include "support/PageSite.h"
 #include "support/TestSupport.h"
+#include "ui/NoticeBox.h"
 #include "ui/pages/BackupSection.h"
 #include "ui/pages/ConfigurationPage.h"
 #include "ui/pages/LogbookPage.h"
@@ -37,48 +39,10 @@
 #include <functional>
 #include <memory>
 
-namespace {
-
-const QString kConnectionFailed = QStringLiteral(
-    "Die Verbindung zu Kelvora compact kann nicht aufgebaut werden. Mögliche Fehlerursachen :\r\r"
-    "- Benutzername oder Kennwort falsch\r- Kelvora compact nicht eingeschalten\r"
-    "- Netzwerkleitung nicht angeschlossen\r- Ein zweites Programm hat bereits eine Verbindung aufgebaut.\r"
-    "   Kelvora compact unterstützt maximal eine TCP/IP-Verbindung.");
-const QString kRetry =
-    QStringLiteral("Es ist ein Fehler aufgetreten. Bitte versuchen Sie den Vorgang erneut.");
-const QString kLoadAccess =
-    QStringLiteral("Die Konfiguration kann nicht geladen werden. Bitte versuchen Sie den Vorgang erneut.");
-const QString kSaveAccess = QStringLiteral(
-    "Die Konfiguration kann nicht gespeichert werden. Bitte versuchen Sie den Vorgang erneut.");
-const QString kLoadFailed =
-    QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht geladen werden.");
-const QString kSaveFailed =
-    QStringLiteral("Die Konfiguration Ihres Kelvora compact konnte nicht gespeichert werden.");
-const QString kActivate = QStringLiteral(
-    "Die Konfiguration wurde erfolgreich gespeichert. Soll die Konfiguration gleich aktiviert werden ?");
-const QString kDone = QStringLiteral("Der Vorgang wurde erfolgreich durchgeführt.");
-const QString kNoEntries = QStringLiteral("Es sind keine Einträge im Logbuch vorhanden.");
-const QString kBackupDone = QStringLiteral("Die Datensicherung wurde erfolgreich durchgeführt.");
-const QString kBackupFailed =
-    QStringLiteral("Die Datensicherung konnte nicht durchgeführt werden. Bitte versuchen Sie es erneut.");
-const QString kRestoreDone = QStringLiteral(
-    "Die Rücksicherung wurde erfolgreich durchgeführt. Bitte starten Sie Kelvora compact sofort neu.");
-const QString kRestoreFailed =
-    QStringLiteral("Die Rücksicherung konnte nicht durchgeführt werden. Bitte versuchen Sie es erneut.");
-const QString kFilesMissing = QStringLiteral(
-    "Es befinden sich keine bzw. unvollständige Kelvora compact Konfigurationsdateien in diesem Verzeichnis. "
-    "Bitte wählen Sie ein anderes Verzeichnis aus.");
-const QString kUpdateAccess = QStringLiteral(
-    "Das Software-Update kann nicht durchgeführt werden. Bitte versuchen Sie den Vorgang erneut.");
-const QString kUpdateFtp = QStringLiteral("Die FTP-Verbindung kann nicht aufgebaut werden.");
-const QString kUpdateDone =
-    QStringLiteral("Das Update wurde erfolgreich durchgeführt. Bitte starten Sie Kelvora compact neu.");
-const QString kUpdateFailed =
-    QStringLiteral("Es ist ein Fehler aufgetreten. Bitte versuchen Sie das Update erneut.");
-
-} // namespace
+using namespace expected;
 
 using namespace faultmatrix;
+using testsupport::pattern;
 
 Q_DECLARE_METATYPE(Setup)
 
@@ -121,7 +85,7 @@ void TestFaultMatrix::initTestCase() {
 void TestFaultMatrix::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_site = std::make_unique<PageSite>();
-    TKLVSocket::DefaultCycleMs = kCycleMs;
+    m_site->timings.setCycleMs(kCycleMs);
     for (const char* name : {"app", "logbook", "backup", "restore", "image"})
         QVERIFY(QDir().mkpath(folder(name)));
     SetAppDir(folder("app"));
@@ -224,8 +188,7 @@ void TestFaultMatrix::run(Op op, Rig& rig) {
         m_login = ops::LoginDevice(m_site->entry.IPAddress, rig.device->command.userName,
                                    rig.device->command.password);
         // What the window shows for a login that did not go through.
-        if (!m_login.loggedIn)
-            prompter.message(nullptr, kConnectionFailed, MsgIcon::Error);
+        ShowNotice(prompter, nullptr, m_login.notice);
         break;
     case Op::Search: {
         sim::DiscoveryService discovery;
@@ -565,7 +528,7 @@ void TestFaultMatrix::matrix() {
         QCOMPARE(m_statusRows == rig.device->command.moduleStatus.size(), succeeds);
         break;
     case Op::Login:
-        QVERIFY(m_login.loggedIn || !messages.isEmpty());
+        QVERIFY(m_login.ok() || !messages.isEmpty());
         QCOMPARE(m_login.infoValid, succeeds);
         break;
     case Op::Search:

@@ -212,12 +212,7 @@ private:
     QTcpServer m_server;
 };
 
-QByteArray pattern(qsizetype size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 13 + i / 509) & 0xFF);
-    return bytes;
-}
+using testsupport::pattern;
 
 } // namespace
 

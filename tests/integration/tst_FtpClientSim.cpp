@@ -23,12 +23,7 @@ using testsupport::writeFile;
 
 namespace {
 
-QByteArray pattern(qsizetype size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-    return bytes;
-}
+using testsupport::pattern;
 
 QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);

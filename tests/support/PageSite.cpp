@@ -1,6 +1,5 @@
 #include "support/PageSite.h"
 
-#include "device/CommandSocket.h"
 #include "device/NetworkTargets.h"
 #include "ops/Login.h"
 #include "support/TestSupport.h"
@@ -11,13 +10,11 @@ PageSite::PageSite() {
     config.commandPort = 0; // the controller takes a free port and tells it in its config
     config.ftpPort = 0;
     controller = std::make_unique<sim::SimController>(config);
-    TKLVSocket::DefaultCycleMs = 20;
 }
 
 PageSite::~PageSite() {
     pageHost.reset();
     controller.reset();
-    TKLVSocket::DefaultCycleMs = 100;
 }
 
 bool PageSite::start(QString* error) {
@@ -33,7 +30,7 @@ bool PageSite::start(QString* error) {
     entry.Name = device().name;
     const QString user = device().command.userName;
     const QString password = device().command.password;
-    ops::StoreLogin(entry, ops::LoginDevice(entry.IPAddress, user, password), user, password);
+    ops::LogIn(entry, user, password);
     pageHost->current = &entry;
     mark();
     if (!entry.LoggedIn && error)

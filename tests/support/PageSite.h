@@ -3,6 +3,7 @@
 #include "data/DeviceEntry.h"
 #include "sim/CommandService.h"
 #include "sim/SimController.h"
+#include "support/SessionTimings.h"
 #include "support/TestPageHost.h"
 
 #include <QStringList>
@@ -27,6 +28,7 @@ public:
     bool eventSeen(const QString& line) const { return newEvents().contains(line); }
     QByteArray stored(const QString& name) const;
 
+    SessionTimings timings{20};
     std::unique_ptr<sim::SimController> controller;
     std::unique_ptr<TestPageHost> pageHost;
     TDeviceEntry entry;

@@ -1,6 +1,5 @@
 #include "support/SiteFixture.h"
 
-#include "device/CommandSocket.h"
 #include "device/NetworkTargets.h"
 #include "device/ProgramFolder.h"
 #include "support/TestSupport.h"
@@ -21,12 +20,10 @@ SiteFixture::SiteFixture(quint32 serial, const QString& name) {
     config.ftpPort = 0;
     controller = std::make_unique<sim::SimController>(config);
     discovery.addController(controller.get());
-    TKLVSocket::DefaultCycleMs = 20; // a silent controller costs 0.3 s instead of 1.5 s
 }
 
 SiteFixture::~SiteFixture() {
     window.reset();
-    TKLVSocket::DefaultCycleMs = 100;
 }
 
 bool SiteFixture::startController(QString* error) {

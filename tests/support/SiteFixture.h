@@ -3,6 +3,7 @@
 #include "sim/DiscoveryService.h"
 #include "sim/SimController.h"
 #include "support/ScriptedPrompter.h"
+#include "support/SessionTimings.h"
 #include "support/WidgetLookup.h"
 #include "ui/MainWindow.h"
 
@@ -29,6 +30,7 @@ public:
     bool eventSeen(const QString& text) const;
 
     TempSettings settings;
+    SessionTimings timings{20}; // a silent controller costs 0.3 s instead of 1.5 s
     QTemporaryDir appDir;
     ScriptedPrompter prompter;
     std::unique_ptr<sim::SimController> controller;

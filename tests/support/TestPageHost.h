@@ -5,7 +5,6 @@
 #include "support/ScriptedPrompter.h"
 #include "ui/pages/PageHost.h"
 
-#include <QProgressBar>
 #include <QStringList>
 #include <QUrl>
 
@@ -16,7 +15,7 @@
 #include <optional>
 
 // A window stand-in for testing one page by itself: scripted message boxes, its own device list and
-// FTP link, a progress bar, and a record of everything the page asked of the window.
+// FTP link, and a record of everything the page asked of the window (the progress steps included).
 class TestPageHost : public PageHost {
 public:
     TestPageHost();
@@ -28,7 +27,7 @@ public:
     bool busy() const override { return busyCount > 0; }
     CommandScope beginCommand() override;
     void showStatus(const QString& text) override { statusTexts << text; }
-    QProgressBar* progressBar() override { return &progress; }
+    void showProgress(const ProgressStep& step) override { progress.push_back(step); }
     void tablesCleared(TDeviceEntry& entry) override { cleared.push_back(&entry); }
     void tablesLoaded(TDeviceEntry& entry) override { loaded.push_back(&entry); }
     void openUrl(const QUrl& url) override { openedUrls.push_back(url); }
@@ -44,7 +43,7 @@ public:
     int busyCount = 0;
     int commandsBegun = 0;
     QStringList statusTexts;
-    QProgressBar progress;
+    std::vector<ProgressStep> progress;
     std::vector<TDeviceEntry*> cleared;
     std::vector<TDeviceEntry*> loaded;
     std::vector<QUrl> openedUrls;

@@ -22,6 +22,13 @@ quint16 freeTcpPort() {
     return 0;
 }
 
+QByteArray pattern(qsizetype size, int seed) {
+    QByteArray bytes(size, '\0');
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 31 + seed * 7 + (i >> 8)) & 0xFF);
+    return bytes;
+}
+
 QString hexDump(const QByteArray& bytes) {
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }

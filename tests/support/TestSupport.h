@@ -9,6 +9,10 @@ namespace testsupport {
 // A loopback TCP port that was free a moment ago, never the same twice in one test program.
 quint16 freeTcpPort();
 
+// Bytes that vary with their position and the seed, every byte value among them once there are 256:
+// what a controller's file or an update image holds in a test, where any byte moved or lost shows.
+QByteArray pattern(qsizetype size, int seed = 0);
+
 // Hex dump "00 1A FF" for readable byte comparisons in failure messages.
 QString hexDump(const QByteArray& bytes);
 

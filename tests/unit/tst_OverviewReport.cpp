@@ -172,7 +172,10 @@ void tst_OverviewReport::progressReportsEachStepOnce() {
         addTransponder(entry, "T");
     for (const bool csv : {false, true}) {
         QList<int> steps;
-        const overview::Progress progress = [&steps](int percent) { steps << percent; };
+        const Progress progress = [&steps](const ProgressStep& step) {
+            QCOMPARE(step.kind, ProgressStep::Percent);
+            steps << static_cast<int>(step.value);
+        };
         csv ? overview::CsvOverviewFile(entry, progress) : overview::TextOverviewFile(entry, progress);
         QCOMPARE(steps.size(), 101); // 0 after the first transponder of 250, then every percent once
         QCOMPARE(steps.front(), 0);

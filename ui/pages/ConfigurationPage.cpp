@@ -1,8 +1,8 @@
 #include "ui/pages/ConfigurationPage.h"
 
 #include "data/DeviceEntry.h"
-#include "ops/ConfigTables.h"
-#include "ops/FileOperation.h"
+#include "data/OverviewReport.h"
+#include "ops/Configuration.h"
 #include "ops/FtpLink.h"
 #include "ops/Messages.h"
 #include "ops/Notices.h"
@@ -16,16 +16,13 @@
 #include "ui/pages/PageHost.h"
 #include "ui_ConfigurationPage.h"
 
-#include "data/OverviewReport.h"
-
 #include <QProgressBar>
 #include <QScopeGuard>
 
+#include <optional>
+
 namespace {
 
-const QString kActivateQuestion = QStringLiteral(
-    "Die Konfiguration wurde erfolgreich gespeichert. Soll die Konfiguration gleich aktiviert werden ?");
-const QString kDoneText = QStringLiteral("Der Vorgang wurde erfolgreich durchgeführt.");
 const QString kNotLoadedText = QStringLiteral("Keine Konfiguration geladen");
 
 const QString kNoTablesText = QStringLiteral(
@@ -49,14 +46,10 @@ TConfigurationPage::TConfigurationPage(PageHost& host, QWidget* parent)
                               images::Configuration);
     m_ui->setupUi(body);
     m_ui->ProgressBar2->setRange(0, 100);
-    connect(m_ui->LoadConfig_BTN, &QPushButton::clicked, this,
-            [this] { pages::Run(m_host, this, [this] { LoadConfig_BTNClick(); }); });
-    connect(m_ui->SaveConfig_BTN, &QPushButton::clicked, this,
-            [this] { pages::Run(m_host, this, [this] { SaveConfig_BTNClick(); }); });
-    connect(m_ui->StartAW_BTN, &QPushButton::clicked, this,
-            [this] { pages::Run(m_host, this, [this] { StartAW_BTNClick(); }); });
-    connect(m_ui->StartAWE_BTN, &QPushButton::clicked, this,
-            [this] { pages::Run(m_host, this, [this] { StartAWE_BTNClick(); }); });
+    pages::Connect(m_host, m_ui->LoadConfig_BTN, this, &TConfigurationPage::LoadConfig_BTNClick);
+    pages::Connect(m_host, m_ui->SaveConfig_BTN, this, &TConfigurationPage::SaveConfig_BTNClick);
+    pages::Connect(m_host, m_ui->StartAW_BTN, this, &TConfigurationPage::StartAW_BTNClick);
+    pages::Connect(m_host, m_ui->StartAWE_BTN, this, &TConfigurationPage::StartAWE_BTNClick);
 }
 
 TConfigurationPage::~TConfigurationPage() = default;
@@ -83,92 +76,64 @@ void TConfigurationPage::fill(TDeviceEntry& entry) {
     }
 }
 
-bool TConfigurationPage::LoadFiles(ops::FileOperation& operation, TDeviceEntry& device) {
-    const ops::Outcome outcome = ops::DownloadTables(operation);
-    if (outcome != ops::Outcome::Ok) {
-        ShowNotice(m_host.prompter(), this, ops::TablesLoadNotice(outcome));
-        return false;
-    }
-    m_host.tablesCleared(device);
-    ops::ClearTables(device);
-    const ops::TablesRead read = ops::ReadTables(device);
-    showStatistics(read.modules.records, read.transponders.records, device);
-    m_host.tablesLoaded(device);
-
-    // A trailing partial record is not part of the table; say so rather than drop it silently.
-    QStringList notes;
-    if (read.modules.extraBytes > 0)
-        notes << QStringLiteral("\"module.dat\" enthielt %1 überzählige Bytes, die nicht gelesen wurden.")
-                     .arg(read.modules.extraBytes);
-    if (read.transponders.extraBytes > 0)
-        notes << QStringLiteral("\"trans.dat\" enthielt %1 überzählige Bytes, die nicht gelesen wurden.")
-                     .arg(read.transponders.extraBytes);
-    if (!notes.isEmpty())
-        m_host.showStatus(notes.join(QLatin1Char(' ')));
-    return true;
-}
-
 void TConfigurationPage::LoadConfig_BTNClick() {
-    TDeviceEntry* current = m_host.currentDevice();
-    if (!current || m_host.busy())
+    const auto command = m_host.tryBeginCommand();
+    if (!command)
         return;
-    TDeviceEntry& device = *current;
-    const CommandScope command = m_host.beginCommand();
-    ops::FileOperation operation(device, m_host.ftpLink());
-    if (operation.open() == ops::Outcome::FileAccessRefused) {
-        m_host.prompter().message(this, ops::kLoadAccessRefusedText, MsgIcon::Information);
-        return;
-    }
-    {
+    TDeviceEntry& device = command->device;
+    // From the file access on the load counts as attempted, whatever it comes to: the overviews are
+    // offered from the first attempt on, successful or not.
+    bool attempted = false;
+    const auto enableAfterwards = qScopeGuard([this, &attempted] {
+        if (!attempted)
+            return;
+        m_ui->LoadConfig_BTN->setEnabled(true);
+        m_ui->StartAW_BTN->setEnabled(true);
+        m_ui->StartAWE_BTN->setEnabled(true);
+    });
+    ops::LoadInput input;
+    input.clearing = [this, &attempted](TDeviceEntry& entry) {
+        attempted = true;
         m_ui->LoadConfig_BTN->setEnabled(false);
-        // The overviews are offered from the first load attempt on, successful or not.
-        const auto enableAfterwards = qScopeGuard([this] {
-            m_ui->LoadConfig_BTN->setEnabled(true);
-            m_ui->StartAW_BTN->setEnabled(true);
-            m_ui->StartAWE_BTN->setEnabled(true);
-        });
         m_host.showStatus(QString());
-        m_host.tablesCleared(device);
-        ops::ClearTables(device);
-        LoadFiles(operation, device);
-        m_ui->SaveConfig_BTN->setEnabled(true);
+        m_host.tablesCleared(entry);
+    };
+    input.progress = pages::HostProgress(m_host);
+    const ops::ConfigurationLoad load = ops::LoadConfiguration(device, m_host.ftpLink(), input);
+    if (load.ok()) {
+        showStatistics(load.read.modules.records, load.read.transponders.records, device);
+        m_host.tablesLoaded(device);
+        if (!load.remark.isEmpty())
+            m_host.showStatus(load.remark);
     }
-    operation.finish();
-}
-
-bool TConfigurationPage::SaveFiles(ops::FileOperation& operation, TDeviceEntry& device) {
-    const ops::Outcome outcome = ops::UploadTables(operation, device);
-    ShowNotice(m_host.prompter(), this, ops::TablesSaveNotice(outcome));
-    return outcome == ops::Outcome::Ok;
+    ShowNotice(m_host.prompter(), this, load.notice);
+    if (load.tablesCleared())
+        m_ui->SaveConfig_BTN->setEnabled(true);
 }
 
 void TConfigurationPage::SaveConfig_BTNClick() {
-    TDeviceEntry* current = m_host.currentDevice();
-    if (!current || m_host.busy())
+    const auto command = m_host.tryBeginCommand();
+    if (!command)
         return;
-    TDeviceEntry& device = *current;
-    const CommandScope command = m_host.beginCommand();
-    ops::FileOperation operation(device, m_host.ftpLink());
-    if (operation.open() == ops::Outcome::FileAccessRefused) {
-        m_host.prompter().message(this, ops::kSaveAccessRefusedText, MsgIcon::Information);
-        return;
-    }
-    bool saved = false;
+    // The hourglass while the controller switches to the new tables, and only then.
+    std::optional<WaitCursor> hourglass;
+    ops::SaveInput input;
+    input.activate = [this] {
+        return m_host.prompter().question(this, ops::kActivateQuestion, MsgIcon::Information);
+    };
+    input.progress = pages::HostProgress(m_host, [&hourglass](const ProgressStep& step) {
+        if (step.kind == ProgressStep::ActivationBegins)
+            hourglass.emplace();
+        else if (step.kind == ProgressStep::ActivationEnded)
+            hourglass.reset();
+    });
+    ops::ConfigurationSave save;
     {
         m_ui->SaveConfig_BTN->setEnabled(false);
         const auto enableAfterwards = qScopeGuard([this] { m_ui->SaveConfig_BTN->setEnabled(true); });
-        saved = SaveFiles(operation, device);
+        save = ops::SaveConfiguration(command->device, m_host.ftpLink(), input);
     }
-    if (!saved)
-        return;
-    // The controller holds the edits now; leaving the entry no longer asks about them.
-    device.Changed = false;
-    if (m_host.prompter().question(this, kActivateQuestion, MsgIcon::Information)) {
-        WaitCursor hourglass;
-        ops::ActivateTables(operation);
-    }
-    operation.finish();
-    m_host.prompter().message(this, kDoneText, MsgIcon::Information);
+    ShowNotice(m_host.prompter(), this, save.notice);
 }
 
 void TConfigurationPage::StartAW_BTNClick() {
@@ -201,7 +166,10 @@ void TConfigurationPage::createOverview(Overview kind) {
     const CommandScope command = m_host.beginCommand();
     const auto progressDone = qScopeGuard([this] { m_ui->ProgressBar2->setValue(0); });
     m_progressPaint.invalidate();
-    const overview::Progress progress = [this](int percent) { showOverviewProgress(percent); };
+    const Progress progress = [this](const ProgressStep& step) {
+        if (step.kind == ProgressStep::Percent)
+            showOverviewProgress(static_cast<int>(step.value));
+    };
     const QByteArray bytes = kind == Overview::Text ? overview::TextOverviewFile(*device, progress)
                                                     : overview::CsvOverviewFile(*device, progress);
     m_ui->ProgressBar2->setValue(0);

@@ -11,10 +11,6 @@
 class PageHost;
 struct TDeviceEntry;
 
-namespace ops {
-class FileOperation;
-}
-
 namespace Ui {
 class ConfigurationPage;
 }
@@ -38,8 +34,6 @@ private:
     enum class Overview { Text, Csv };
     void createOverview(Overview kind);
     void showOverviewProgress(int percent);
-    bool LoadFiles(ops::FileOperation& operation, TDeviceEntry& device);
-    bool SaveFiles(ops::FileOperation& operation, TDeviceEntry& device);
     void showStatistics(qsizetype modules, qsizetype transponders, const TDeviceEntry& entry);
 
     std::unique_ptr<Ui::ConfigurationPage> m_ui;

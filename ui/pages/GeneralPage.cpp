@@ -3,8 +3,8 @@
 #include "data/DeviceEntry.h"
 #include "data/DeviceInfoText.h"
 #include "ops/Login.h"
-#include "ops/Messages.h"
 #include "ui/ImageList.h"
+#include "ui/NoticeBox.h"
 #include "ui/Prompter.h"
 #include "ui/WaitCursor.h"
 #include "ui/pages/PageFrame.h"
@@ -25,10 +25,9 @@ TGeneralPage::TGeneralPage(PageHost& host, QWidget* parent)
     m_ui->Info_LB->setPalette(p);
     m_ui->Name_ST->setText(DisplayText(QStringLiteral("Hier können Sie den Namen des Gerätes festlegen der "
                                                       "bei\r\nder Suche nach Geräten angezeigt wird.")));
-    connect(m_ui->DeviceName_ED, &QLineEdit::textChanged, this,
-            [this] { pages::Run(m_host, this, [this] { DeviceName_EDChange(); }); });
-    connect(m_ui->SetName_BTN, &QPushButton::clicked, this,
-            [this] { pages::Run(m_host, this, [this] { SetName_BTNClick(); }); });
+    pages::Connect(m_host, m_ui->DeviceName_ED, &QLineEdit::textChanged, this,
+                   &TGeneralPage::DeviceName_EDChange, this);
+    pages::Connect(m_host, m_ui->SetName_BTN, this, &TGeneralPage::SetName_BTNClick);
 }
 
 TGeneralPage::~TGeneralPage() = default;
@@ -50,29 +49,10 @@ void TGeneralPage::DeviceName_EDChange() {
 }
 
 void TGeneralPage::SetName_BTNClick() {
-    TDeviceEntry* device = m_host.currentDevice();
-    if (!device || m_host.busy())
+    const auto command = m_host.tryBeginCommand();
+    if (!command)
         return;
-    ops::Outcome outcome;
-    {
-        const CommandScope command = m_host.beginCommand();
-        WaitCursor hourglass;
-        outcome = ops::WriteDeviceName(*device, m_ui->DeviceName_ED->text());
-    }
-    switch (outcome) {
-    case ops::Outcome::Ok:
-        m_host.prompter().message(this, ops::kNameSavedText, MsgIcon::Information);
-        return;
-    case ops::Outcome::LoginFailed:
-        m_host.prompter().message(this, ops::kConnectionFailedText, MsgIcon::Error);
-        return;
-    case ops::Outcome::CommandFailed:
-    case ops::Outcome::FileAccessRefused:
-    case ops::Outcome::FtpConnectFailed:
-    case ops::Outcome::TransferFailed:
-    case ops::Outcome::LocalFileFailed:
-        // A refused or unanswered name request means firmware without naming.
-        m_host.prompter().message(this, ops::kNameNotSupportedText, MsgIcon::Information);
-        return;
-    }
+    const ops::Result written =
+        WhileWaiting([&] { return ops::WriteDeviceName(command->device, m_ui->DeviceName_ED->text()); });
+    ShowNotice(m_host.prompter(), this, written.notice);
 }

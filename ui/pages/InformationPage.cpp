@@ -1,6 +1,7 @@
 #include "ui/pages/InformationPage.h"
 
 #include "data/DeviceEntry.h"
+#include "data/DeviceInfoText.h"
 #include "ops/DeviceList.h"
 #include "ui/ImageList.h"
 #include "ui/Prompter.h"
@@ -21,12 +22,9 @@ TInformationPage::TInformationPage(PageHost& host, QWidget* parent)
     m_ui->IPConfig_ST->setText(DisplayText(
         QStringLiteral("Ändern Sie hier die IP-Konfiguration von Kelvora compact. Hier benötigen Sie\r\nkein "
                        "Kennwort um die Änderungen zu speichern.")));
-    connect(m_ui->DHCP_CB, &QCheckBox::clicked, this,
-            [this] { pages::Run(m_host, this, [this] { DHCP_CBClick(); }); });
-    connect(m_ui->Save_BTN, &QPushButton::clicked, this,
-            [this] { pages::Run(m_host, this, [this] { Save_BTNClick(); }); });
-    connect(m_ui->StartWeb_BTN, &QPushButton::clicked, this,
-            [this] { pages::Run(m_host, this, [this] { StartWeb_BTNClick(); }); });
+    pages::Connect(m_host, m_ui->DHCP_CB, this, &TInformationPage::DHCP_CBClick);
+    pages::Connect(m_host, m_ui->Save_BTN, this, &TInformationPage::Save_BTNClick);
+    pages::Connect(m_host, m_ui->StartWeb_BTN, this, &TInformationPage::StartWeb_BTNClick);
 }
 
 TInformationPage::~TInformationPage() = default;
@@ -37,8 +35,7 @@ void TInformationPage::enableAddressEdits(bool dhcp) {
 }
 
 void TInformationPage::fill(TDeviceEntry& entry) {
-    m_ui->Serial_ST->setText(
-        QStringLiteral("%1").arg(static_cast<quint32>(entry.Serial), 5, 16, QLatin1Char('0')).toUpper());
+    m_ui->Serial_ST->setText(SerialText(static_cast<std::uint32_t>(entry.Serial)));
     m_ui->DHCP_CB->setChecked(entry.DHCP);
     m_ui->IPAddr_ED->setText(entry.IPAddress);
     m_ui->SubnetMask_ED->setText(entry.SubnetMask);
@@ -55,12 +52,11 @@ void TInformationPage::DHCP_CBClick() {
 }
 
 void TInformationPage::Save_BTNClick() {
-    TDeviceEntry* device = m_host.currentDevice();
-    if (!device || m_host.busy())
-        return;
     // The datagrams go out 50 ms apart; no search may start in between.
-    const CommandScope command = m_host.beginCommand();
-    m_host.deviceList().sendIPConfig(*device, m_ui->DHCP_CB->isChecked(), m_ui->IPAddr_ED->text(),
+    const auto command = m_host.tryBeginCommand();
+    if (!command)
+        return;
+    m_host.deviceList().sendIPConfig(command->device, m_ui->DHCP_CB->isChecked(), m_ui->IPAddr_ED->text(),
                                      m_ui->SubnetMask_ED->text(), m_ui->Gateway_ED->text());
 }
 

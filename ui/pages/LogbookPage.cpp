@@ -1,7 +1,6 @@
 #include "ui/pages/LogbookPage.h"
 
 #include "ops/Notices.h"
-#include "ui/ErrorHandler.h"
 #include "ui/ImageList.h"
 #include "ui/NoticeBox.h"
 #include "ui/Prompter.h"
@@ -77,16 +76,11 @@ TLogbookPage::TLogbookPage(PageHost& host, QWidget* parent)
     list->header()->setSectionsClickable(true);
     list->header()->setSortIndicatorShown(false);
 
-    const auto guarded = [this](void (TLogbookPage::*handler)()) {
-        return
-            [this, handler] { RunGuarded(m_host.prompter(), this, [this, handler] { (this->*handler)(); }); };
-    };
-    connect(m_ui->Einlesen_BTN, &QPushButton::clicked, this, guarded(&TLogbookPage::Einlesen_BTNClick));
-    connect(m_ui->Export_BTN, &QPushButton::clicked, this, guarded(&TLogbookPage::Export_BTNClick));
-    connect(m_ui->Delete_BTN, &QPushButton::clicked, this, guarded(&TLogbookPage::Delete_BTNClick));
-    connect(list->header(), &QHeaderView::sectionClicked, this, [this](int column) {
-        RunGuarded(m_host.prompter(), this, [this, column] { Logbuch_LVColumnClick(column); });
-    });
+    pages::Connect(m_host, m_ui->Einlesen_BTN, this, &TLogbookPage::Einlesen_BTNClick);
+    pages::Connect(m_host, m_ui->Export_BTN, this, &TLogbookPage::Export_BTNClick);
+    pages::Connect(m_host, m_ui->Delete_BTN, this, &TLogbookPage::Delete_BTNClick);
+    pages::Connect(m_host, list->header(), &QHeaderView::sectionClicked, this,
+                   &TLogbookPage::Logbuch_LVColumnClick, this);
 }
 
 TLogbookPage::~TLogbookPage() = default;
@@ -106,60 +100,53 @@ void TLogbookPage::addRows(const std::vector<TLogRecord>& records) {
 }
 
 void TLogbookPage::Einlesen_BTNClick() {
-    TDeviceEntry* device = m_host.currentDevice();
-    if (!device || m_host.busy())
+    const auto command = m_host.tryBeginCommand();
+    if (!command)
         return;
-    const CommandScope command = m_host.beginCommand();
-    ops::LogbookReadSteps steps;
-    steps.counted = [this](int count) { m_ui->Status_ST->setText(ops::LogbookCountText(count)); };
-    steps.connected = [this] { m_ui->Logbuch_LV->clear(); };
-    ops::LogbookRead read;
-    {
-        const WaitCursor wait;
-        read = ops::ReadLogbook(*device, m_host.ftpLink(), m_kept, steps);
-    }
+    ops::LogbookReadInput input;
+    input.progress = pages::HostProgress(m_host, [this](const ProgressStep& step) {
+        if (step.kind == ProgressStep::LogbookCounted)
+            m_ui->Status_ST->setText(ops::LogbookCountText(static_cast<int>(step.value)));
+        else if (step.kind == ProgressStep::DownloadBegins)
+            m_ui->Logbuch_LV->clear();
+    });
+    const ops::LogbookRead read =
+        WhileWaiting([&] { return ops::ReadLogbook(command->device, m_host.ftpLink(), m_kept, input); });
     // The records read so far are shown also when the copy could not be kept.
     if (read.outcome == ops::Outcome::Ok || read.outcome == ops::Outcome::LocalFileFailed)
         addRows(read.content.records);
-    ShowNotice(m_host.prompter(), this, ops::LogbookReadNotice(read));
+    ShowNotice(m_host.prompter(), this, read.notice);
     if (read.replaced)
         m_ui->Export_BTN->setEnabled(true);
 }
 
 void TLogbookPage::Export_BTNClick() {
-    if (!m_host.currentDevice() || m_host.busy() || !m_kept.valid)
+    if (!m_kept.valid)
         return;
-    const CommandScope command = m_host.beginCommand();
+    const auto command = m_host.tryBeginCommand();
+    if (!command)
+        return;
     Prompter& prompter = m_host.prompter();
     QString target = prompter.saveFileName(this, QString(), QString(), kExportFilter);
     if (target.isEmpty())
         return;
     target = WithDefaultExtension(target, kDefaultExtension);
-    ops::LogbookExportResult result;
-    {
-        const WaitCursor wait;
-        result = ops::ExportLogbook(m_kept, target);
-    }
-    ShowNotice(prompter, this, ops::LogbookExportNotice(result, target));
+    const ops::LogbookExportResult result = WhileWaiting([&] { return ops::ExportLogbook(m_kept, target); });
+    ShowNotice(prompter, this, result.notice);
 }
 
 void TLogbookPage::Delete_BTNClick() {
-    TDeviceEntry* device = m_host.currentDevice();
-    if (!device || m_host.busy())
+    const auto command = m_host.tryBeginCommand();
+    if (!command)
         return;
-    const CommandScope command = m_host.beginCommand();
     Prompter& prompter = m_host.prompter();
     if (!prompter.question(this, kDeleteQuestion, MsgIcon::Information))
         return;
-    ops::Outcome outcome;
-    {
-        const WaitCursor wait;
-        outcome = ops::DeleteLogbook(*device);
-    }
-    ShowNotice(prompter, this, ops::LogbookDeleteNotice(outcome));
+    const ops::Result deleted = WhileWaiting([&] { return ops::DeleteLogbook(command->device); });
+    ShowNotice(prompter, this, deleted.notice);
     // The status line, "Export", the local copy and the kept values stay: the export still writes the
     // logbook as it was last read.
-    if (outcome == ops::Outcome::Ok)
+    if (deleted.ok())
         m_ui->Logbuch_LV->clear();
 }
 

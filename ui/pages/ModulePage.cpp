@@ -59,7 +59,7 @@ const QString& TModulePage::invalidInputText() {
     return text;
 }
 
-void TModulePage::show(TDeviceEntry& owner, TModuleEntry& module) {
+void TModulePage::showRecord(TDeviceEntry& owner, TModuleEntry& module) {
     ++m_filling;
     const auto done = qScopeGuard([this] { --m_filling; });
     m_owner = &owner;

@@ -23,12 +23,11 @@ public:
     TModulePage(PageHost& host, QWidget* parent = nullptr);
     ~TModulePage() override;
 
-    using QWidget::show;
     // Shows the module of `owner`'s table. Showing writes nothing: only the user's own edits do, and
     // they mark `owner` changed.
-    void show(TDeviceEntry& owner, TModuleEntry& module);
+    void showRecord(TDeviceEntry& owner, TModuleEntry& module);
     // Drops the module (its table is being cleared or it is deleted); the controls stay disabled until
-    // the next show.
+    // the next showRecord.
     void forget();
 
     TModuleEntry* module() const { return m_module; }

@@ -3,8 +3,6 @@
 #include "data/DeviceEntry.h"
 #include "data/ModuleStatusRows.h"
 #include "ops/ModuleStatus.h"
-#include "ops/Notices.h"
-#include "ui/ErrorHandler.h"
 #include "ui/ImageList.h"
 #include "ui/NoticeBox.h"
 #include "ui/Prompter.h"
@@ -29,8 +27,7 @@ TModuleStatusPage::TModuleStatusPage(PageHost& host, QWidget* parent)
     header->resizeSection(0, 120);
     header->resizeSection(2, 280);
     m_ui->Status_LV->setIconSize(QSize(16, 16));
-    connect(m_ui->Start_BTN, &QPushButton::clicked, this,
-            [this] { RunGuarded(m_host.prompter(), this, [this] { Start_BTNClick(); }); });
+    pages::Connect(m_host, m_ui->Start_BTN, this, &TModuleStatusPage::Start_BTNClick);
 }
 
 TModuleStatusPage::~TModuleStatusPage() = default;
@@ -40,23 +37,19 @@ void TModuleStatusPage::fill(TDeviceEntry&) {
 }
 
 void TModuleStatusPage::Start_BTNClick() {
-    TDeviceEntry* device = m_host.currentDevice();
-    if (!device || m_host.busy())
+    const auto command = m_host.tryBeginCommand();
+    if (!command)
         return;
-    const CommandScope command = m_host.beginCommand();
-    ops::ModuleStatusRead read;
-    {
-        WaitCursor hourglass;
-        read = ops::ReadModuleStatus(*device);
-    }
-    if (read.outcome != ops::Outcome::Ok) {
+    const TDeviceEntry& device = command->device;
+    const ops::ModuleStatusRead read = WhileWaiting([&] { return ops::ReadModuleStatus(device); });
+    if (!read.ok()) {
         // No answer to the status request: the list keeps what it showed.
-        ShowNotice(m_host.prompter(), this, ops::ModuleStatusNotice(read.outcome));
+        ShowNotice(m_host.prompter(), this, read.notice);
         return;
     }
     QTreeWidget* list = m_ui->Status_LV;
     list->clear();
-    for (const ModuleStatusRow& row : ModuleStatusRows(read.block, device->Modules)) {
+    for (const ModuleStatusRow& row : ModuleStatusRows(read.block, device.Modules)) {
         auto* item = new QTreeWidgetItem(list, {row.name, row.address, row.status});
         const int image = row.operational ? images::ModuleOnline : images::ModuleOffline;
         item->setIcon(0, images::icon(image));

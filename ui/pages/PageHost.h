@@ -5,8 +5,12 @@
 // holds its own controls and handlers and reaches the rest only through this interface (tests give a
 // page a host of their own).
 
+#include "data/Progress.h"
 #include "ui/ErrorHandler.h"
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -14,7 +18,6 @@
 #include <utility>
 
 class Prompter;
-class QProgressBar;
 class QWidget;
 class QUrl;
 struct TDeviceEntry;
@@ -51,6 +54,13 @@ private:
     std::function<void()> m_release;
 };
 
+// A command a page runs on the current controller: the controller, and the busy scope that ends with
+// the command (when the page's handler returns, after its message).
+struct DeviceCommand {
+    TDeviceEntry& device;
+    CommandScope scope;
+};
+
 class PageHost {
 public:
     virtual ~PageHost() = default;
@@ -65,11 +75,19 @@ public:
     virtual bool busy() const = 0;
     // Marks the window busy until the scope ends.
     virtual CommandScope beginCommand() = 0;
+    // The current controller with its busy scope; nothing when there is no current controller or
+    // another command runs.
+    std::optional<DeviceCommand> tryBeginCommand() {
+        TDeviceEntry* device = currentDevice();
+        if (!device || busy())
+            return std::nullopt;
+        return DeviceCommand{*device, beginCommand()};
+    }
 
     // A note in the status bar (empty text clears it).
     virtual void showStatus(const QString& text) = 0;
-    // The file-transfer progress bar at the bottom of the window.
-    virtual QProgressBar* progressBar() = 0;
+    // An operation's progress on the window's own bar at the bottom (the FTP transfers).
+    virtual void showProgress(const ProgressStep& step) = 0;
 
     // The entry's tables are about to be freed: the window removes their nodes and the editors forget
     // any record of them.
@@ -91,8 +109,40 @@ namespace pages {
 
 // Runs a page's handler under the general error handler: an exception becomes one message box with its
 // text, the handler stops there, and the program goes on.
-template <typename Handler> void Run(PageHost& host, QWidget* page, Handler&& handler) {
-    RunGuarded(host.prompter(), page, std::forward<Handler>(handler));
+template <typename Handler> void Run(PageHost& host, QWidget* parent, Handler&& handler) {
+    RunGuarded(host.prompter(), parent, std::forward<Handler>(handler));
+}
+
+// Connects the sender's signal to a handler of the page, run under the general error handler with
+// `parent` over its message box. The handler takes the signal's first arguments or none.
+template <typename Sender, typename Signal, typename Page, typename... Args>
+void Connect(PageHost& host, Sender* sender, Signal signal, Page* page, void (Page::*handler)(Args...),
+             QWidget* parent) {
+    QObject::connect(sender, signal, page, [&host, page, handler, parent](Args... args) {
+        Run(host, parent, [&] { (page->*handler)(args...); });
+    });
+}
+
+// A button's click, with the page over the message box.
+template <typename Page>
+void Connect(PageHost& host, QAbstractButton* button, Page* page, void (Page::*handler)()) {
+    Connect(host, button, &QAbstractButton::clicked, page, handler, page);
+}
+
+// A menu command's trigger, with `parent` over the message box.
+template <typename Page>
+void Connect(PageHost& host, QAction* action, Page* page, void (Page::*handler)(), QWidget* parent) {
+    Connect(host, action, &QAction::triggered, page, handler, parent);
+}
+
+// An operation's progress as the window shows it on its own bar; `more` gets every step too (what
+// the page shows of its own).
+inline Progress HostProgress(PageHost& host, Progress more = {}) {
+    return [&host, more = std::move(more)](const ProgressStep& step) {
+        host.showProgress(step);
+        if (more)
+            more(step);
+    };
 }
 
 } // namespace pages

@@ -43,11 +43,11 @@ TTransponderDefaultsPage::TTransponderDefaultsPage(PageHost& host, QWidget* pare
 
 TTransponderDefaultsPage::~TTransponderDefaultsPage() = default;
 
-void TTransponderDefaultsPage::show(TDefaultRestrictions& block) {
-    show(block, m_host.currentDevice());
+void TTransponderDefaultsPage::showRecord(TDefaultRestrictions& block) {
+    showRecord(block, m_host.currentDevice());
 }
 
-void TTransponderDefaultsPage::show(TDefaultRestrictions& block, const TDeviceEntry* modulesOf) {
+void TTransponderDefaultsPage::showRecord(TDefaultRestrictions& block, const TDeviceEntry* modulesOf) {
     ++m_filling;
     const auto done = qScopeGuard([this] { --m_filling; });
     m_block = &block;

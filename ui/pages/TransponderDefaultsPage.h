@@ -26,12 +26,11 @@ public:
     TTransponderDefaultsPage(PageHost& host, QWidget* parent = nullptr);
     ~TTransponderDefaultsPage() override;
 
-    using QWidget::show;
     // Shows the block; the module list offers the modules of the current controller. Showing writes
     // nothing.
-    void show(TDefaultRestrictions& block);
+    void showRecord(TDefaultRestrictions& block);
     // The same with the modules of the given controller (none when null).
-    void show(TDefaultRestrictions& block, const TDeviceEntry* modulesOf);
+    void showRecord(TDefaultRestrictions& block, const TDeviceEntry* modulesOf);
     // Drops the block and the module list (the controller's tables are being cleared).
     void forget();
 

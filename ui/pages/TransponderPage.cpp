@@ -37,8 +37,7 @@ TTransponderPage::TTransponderPage(PageHost& host, QWidget* parent)
 
     connect(m_ui->TransAkt_CB, &QCheckBox::toggled, this, [this] { TransAkt_CBClick(); });
     connect(m_ui->Code_ED, &QLineEdit::textChanged, this, [this] { Code_EDChange(); });
-    connect(m_ui->StartRec_BTN, &QPushButton::clicked, this,
-            [this] { pages::Run(m_host, this, [this] { StartRec_BTNClick(); }); });
+    pages::Connect(m_host, m_ui->StartRec_BTN, this, &TTransponderPage::StartRec_BTNClick);
     connect(m_ui->Restr_CB, &QComboBox::currentIndexChanged, this, [this] { Restr_CBChange(); });
     connect(m_ui->ModulRestr_CB, &QListWidget::itemChanged, this,
             [this](QListWidgetItem* item) { ModulRestr_CBClick(item); });
@@ -50,10 +49,10 @@ TTransponderPage::TTransponderPage(PageHost& host, QWidget* parent)
 TTransponderPage::~TTransponderPage() = default;
 
 bool TTransponderPage::writesBinaryCode() const {
-    return m_owner && FirmwareAtLeast(*m_owner, 39);
+    return m_owner && StoresBinaryCodes(*m_owner);
 }
 
-void TTransponderPage::show(TDeviceEntry& owner, TTransponderEntry& transponder) {
+void TTransponderPage::showRecord(TDeviceEntry& owner, TTransponderEntry& transponder) {
     ++m_filling;
     const auto done = qScopeGuard([this] { --m_filling; });
     m_owner = &owner;

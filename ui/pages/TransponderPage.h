@@ -26,13 +26,12 @@ public:
     TTransponderPage(PageHost& host, QWidget* parent = nullptr);
     ~TTransponderPage() override;
 
-    using QWidget::show;
     // Shows the transponder of `owner`'s table: the module list is `owner`'s and the code is written in
     // the form `owner`'s firmware reads. Showing writes nothing; only the user's own edits do, and they
     // mark `owner` changed.
-    void show(TDeviceEntry& owner, TTransponderEntry& transponder);
+    void showRecord(TDeviceEntry& owner, TTransponderEntry& transponder);
     // Drops the transponder (its table is being cleared or it is deleted); the controls stay disabled
-    // until the next show.
+    // until the next showRecord.
     void forget();
 
     TTransponderEntry* transponder() const { return m_transponder; }

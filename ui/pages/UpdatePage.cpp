@@ -1,8 +1,6 @@
 #include "ui/pages/UpdatePage.h"
 
-#include "ops/Notices.h"
 #include "ops/Update.h"
-#include "ui/ErrorHandler.h"
 #include "ui/ImageList.h"
 #include "ui/NoticeBox.h"
 #include "ui/Prompter.h"
@@ -20,16 +18,10 @@ TUpdatePage::TUpdatePage(PageHost& host, QWidget* parent)
             "durchführen. Ihr Gerät halten Sie damit immer auf dem neuesten Stand."),
         images::Firmware);
     m_ui->setupUi(body);
-    const auto guarded = [this](void (TUpdatePage::*handler)()) {
-        return
-            [this, handler] { RunGuarded(m_host.prompter(), this, [this, handler] { (this->*handler)(); }); };
-    };
-    connect(m_ui->StartFirmware_BTN, &QPushButton::clicked, this,
-            guarded(&TUpdatePage::StartFirmware_BTNClick));
-    connect(m_ui->StartBIOS_BTN, &QPushButton::clicked, this, guarded(&TUpdatePage::StartFirmware_BTNClick));
-    connect(m_ui->OnlineFirmware_BTN, &QPushButton::clicked, this,
-            guarded(&TUpdatePage::OnlineFirmware_BTNClick));
-    connect(m_ui->Reboot_BTN, &QPushButton::clicked, this, guarded(&TUpdatePage::Reboot_BTNClick));
+    pages::Connect(m_host, m_ui->StartFirmware_BTN, this, &TUpdatePage::StartFirmware_BTNClick);
+    pages::Connect(m_host, m_ui->StartBIOS_BTN, this, &TUpdatePage::StartFirmware_BTNClick);
+    pages::Connect(m_host, m_ui->OnlineFirmware_BTN, this, &TUpdatePage::OnlineFirmware_BTNClick);
+    pages::Connect(m_host, m_ui->Reboot_BTN, this, &TUpdatePage::Reboot_BTNClick);
 }
 
 TUpdatePage::~TUpdatePage() = default;
@@ -37,21 +29,18 @@ TUpdatePage::~TUpdatePage() = default;
 void TUpdatePage::fill(TDeviceEntry&) {}
 
 void TUpdatePage::StartFirmware_BTNClick() {
-    TDeviceEntry* device = m_host.currentDevice();
-    if (!device || m_host.busy())
+    const auto command = m_host.tryBeginCommand();
+    if (!command)
         return;
-    const CommandScope command = m_host.beginCommand();
     Prompter& prompter = m_host.prompter();
     QString file = prompter.openFileName(this, QString(), QString(), ops::kUpdateFileFilter);
     if (file.isEmpty())
         return;
     file = ops::WithDefaultExtension(file);
-    ops::Outcome outcome;
-    {
-        WaitCursor hourglass;
-        outcome = ops::UploadUpdate(*device, m_host.ftpLink(), file);
-    }
-    ShowNotice(prompter, this, ops::UpdateNotice(outcome));
+    const ops::Result upload = WhileWaiting([&] {
+        return ops::UploadUpdate(command->device, m_host.ftpLink(), file, pages::HostProgress(m_host));
+    });
+    ShowNotice(prompter, this, upload.notice);
 }
 
 void TUpdatePage::OnlineFirmware_BTNClick() {
@@ -59,14 +48,9 @@ void TUpdatePage::OnlineFirmware_BTNClick() {
 }
 
 void TUpdatePage::Reboot_BTNClick() {
-    TDeviceEntry* device = m_host.currentDevice();
-    if (!device || m_host.busy())
+    const auto command = m_host.tryBeginCommand();
+    if (!command)
         return;
-    const CommandScope command = m_host.beginCommand();
-    ops::Outcome outcome;
-    {
-        WaitCursor hourglass;
-        outcome = ops::RestartController(*device);
-    }
-    ShowNotice(m_host.prompter(), this, ops::RestartNotice(outcome));
+    const ops::Result restart = WhileWaiting([&] { return ops::RestartController(command->device); });
+    ShowNotice(m_host.prompter(), this, restart.notice);
 }
