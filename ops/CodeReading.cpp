@@ -22,7 +22,7 @@ QString ReaderText(const QString& name, quint16 address) {
 }
 
 QString CodeForEditor(const TDeviceEntry& entry, const QString& code) {
-    return code.left(FirmwareAtLeast(entry, 39) ? kBinaryCodeDigits : kTextCodeLength);
+    return code.left(StoresBinaryCodes(entry) ? kBinaryCodeDigits : kTextCodeLength);
 }
 
 CodeReading::CodeReading(const TDeviceEntry& entry, RowHandler onRow)
