@@ -225,24 +225,24 @@ void TestListPage::compareWithEverySource() {
          QString(),
          QStringLiteral("Unterschiede von dem, was jetzt auf dem Kelvora compact gespeichert ist,") +
              loadedOf,
-         {QStringLiteral("Transponder geändert (1)"), changed, nameChange}},
+         {QStringLiteral("Geänderte Transponder (1)"), changed, nameChange}},
         {"Backup_RB",
          path("sicherung"),
          QStringLiteral("Unterschiede von der Sicherung „%1“")
                  .arg(QDir::toNativeSeparators(path("sicherung"))) +
              loadedOf,
-         {QStringLiteral("Transponder geändert (1)"), changed, nameChange}},
+         {QStringLiteral("Geänderte Transponder (1)"), changed, nameChange}},
         {"List_RB",
          path("liste.csv"),
          QStringLiteral("Unterschiede von der Transponderliste „%1“")
                  .arg(QDir::toNativeSeparators(path("liste.csv"))) +
              loadedOf,
-         {QStringLiteral("Transponder geändert (1)"), changed, nameChange}},
+         {QStringLiteral("Geänderte Transponder (1)"), changed, nameChange}},
         {"Other_RB",
          QString(),
          QStringLiteral("Unterschiede von den geladenen Tabellen von Lager (127.0.0.9)") + loadedOf,
-         {QStringLiteral("Modul neu (1)"), QStringLiteral("  Technikraum (0130)"),
-          QStringLiteral("Transponder geändert (1)"), changed, nameChange}},
+         {QStringLiteral("Neue Module (1)"), QStringLiteral("  Technikraum (0130)"),
+          QStringLiteral("Geänderte Transponder (1)"), changed, nameChange}},
     };
     for (const Case& c : cases) {
         prompter().clear();

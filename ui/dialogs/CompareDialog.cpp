@@ -24,7 +24,7 @@ TCompare_Dlg::TCompare_Dlg(const QString& title, const tablediff::Diff& diff, Mo
                                  QStringLiteral(". Transponder: ") + countsText(diff.transponders) +
                                  QLatin1Char('.'));
     }
-    addSection(QStringLiteral("Modul"), diff.modules);
+    addSection(QStringLiteral("Module"), diff.modules);
     addSection(QStringLiteral("Transponder"), diff.transponders);
     if (mode == ConfirmSave) {
         setWindowTitle(QStringLiteral("Konfiguration speichern"));
@@ -38,7 +38,7 @@ TCompare_Dlg::TCompare_Dlg(const QString& title, const tablediff::Diff& diff, Mo
 
 TCompare_Dlg::~TCompare_Dlg() = default;
 
-void TCompare_Dlg::addSection(const QString& kind, const tablediff::Section& section) {
+void TCompare_Dlg::addSection(const QString& plural, const tablediff::Section& section) {
     const auto group = [this](const QString& title, const std::vector<tablediff::Entry>& entries) {
         if (entries.empty())
             return;
@@ -52,7 +52,7 @@ void TCompare_Dlg::addSection(const QString& kind, const tablediff::Section& sec
         }
         node->setExpanded(true);
     };
-    group(kind + QStringLiteral(" neu"), section.added);
-    group(kind + QStringLiteral(" entfernt"), section.removed);
-    group(kind + QStringLiteral(" geändert"), section.changed);
+    group(QStringLiteral("Neue ") + plural, section.added);
+    group(QStringLiteral("Entfernte ") + plural, section.removed);
+    group(QStringLiteral("Geänderte ") + plural, section.changed);
 }

@@ -22,7 +22,7 @@ public:
     ~TCompare_Dlg() override;
 
 private:
-    void addSection(const QString& kind, const tablediff::Section& section);
+    void addSection(const QString& plural, const tablediff::Section& section);
 
     std::unique_ptr<Ui::CompareDialog> m_ui;
 };
