@@ -25,16 +25,12 @@ QString change(const QString& field, const QString& from, const QString& to) {
     return field + QStringLiteral(": ") + from + kArrow + to;
 }
 
-QString hex4(std::uint16_t address) {
-    return QStringLiteral("%1").arg(address, 4, 16, QLatin1Char('0')).toUpper();
-}
-
 QString moduleWord(const RecordList<TModuleEntry>& modules, std::uint16_t address) {
     for (const auto& module : modules) {
         if (module->ModAddr() == address)
             return CharsToStr(module->Name, kNameHigh);
     }
-    return hex4(address);
+    return translist::AddressText(address);
 }
 
 QString relaisText(std::uint16_t relais) {
@@ -150,8 +146,8 @@ QString TransponderLabel(const TTransponderEntry& transponder) {
 }
 
 QString ModuleLabel(const TModuleEntry& module) {
-    return CharsToStr(module.Name, kNameHigh) + QStringLiteral(" (") + hex4(module.ModAddr()) +
-           QLatin1Char(')');
+    return CharsToStr(module.Name, kNameHigh) + QStringLiteral(" (") +
+           translist::AddressText(module.ModAddr()) + QLatin1Char(')');
 }
 
 QStringList TransponderChanges(const TTransponderEntry& a, const RecordList<TModuleEntry>& modulesA,
@@ -240,8 +236,9 @@ QStringList ModuleChanges(const TModuleEntry& a, const TModuleEntry& b) {
 Diff Compare(const TDeviceEntry& before, const TDeviceEntry& after) {
     Diff diff;
     compareSection<TModuleEntry>(
-        before.Modules, after.Modules, [](const TModuleEntry& m) { return hex4(m.ModAddr()); }, diff.modules,
-        &ModuleLabel, &ModuleChanges);
+        before.Modules, after.Modules,
+        [](const TModuleEntry& m) { return translist::AddressText(m.ModAddr()); }, diff.modules, &ModuleLabel,
+        &ModuleChanges);
     compareSection<TTransponderEntry>(before.Transponders, after.Transponders, &transponderKey,
                                       diff.transponders, &TransponderLabel,
                                       [&](const TTransponderEntry& a, const TTransponderEntry& b) {

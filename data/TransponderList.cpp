@@ -43,19 +43,6 @@ QString fileField(const QString& value) {
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-// The name of the first module of the table with this address; commas go, so that the cell still reads
-// as one module per comma.
-QString moduleName(const RecordList<TModuleEntry>& modules, std::uint16_t address) {
-    for (const auto& module : modules) {
-        if (module->ModAddr() == address) {
-            QString name = CharsToStr(module->Name, kNameHigh);
-            name.remove(QLatin1Char(','));
-            return name.trimmed();
-        }
-    }
-    return QString();
-}
-
 // The records of the file, split into fields, each with the line it begins on.
 struct RawRecord {
     int line = 0;
@@ -201,17 +188,46 @@ QString ActiveText(const TTransponderEntry& transponder) {
     return (transponder.TransAkt() & 1) ? QStringLiteral("JA") : QStringLiteral("NEIN");
 }
 
-QString ModulesText(const TTransponderEntry& transponder, const RecordList<TModuleEntry>& modules) {
-    QStringList items;
+QString AddressText(std::uint16_t address) {
+    static const char digits[] = "0123456789ABCDEF";
+    const QChar text[4] = {QLatin1Char(digits[(address >> 12) & 0xF]),
+                           QLatin1Char(digits[(address >> 8) & 0xF]),
+                           QLatin1Char(digits[(address >> 4) & 0xF]), QLatin1Char(digits[address & 0xF])};
+    return QString(text, 4);
+}
+
+ModuleNames NamesOf(const RecordList<TModuleEntry>& modules) {
+    ModuleNames names;
+    names.reserve(static_cast<qsizetype>(modules.size()));
+    for (const auto& module : modules) {
+        if (names.contains(module->ModAddr()))
+            continue;
+        QString name = CharsToStr(module->Name, kNameHigh);
+        name.remove(QLatin1Char(','));
+        name = name.trimmed();
+        names.insert(module->ModAddr(), name.isEmpty()
+                                            ? AddressText(module->ModAddr())
+                                            : AddressText(module->ModAddr()) + QLatin1Char(' ') + name);
+    }
+    return names;
+}
+
+QString ModulesText(const TTransponderEntry& transponder, const ModuleNames& names) {
+    QString text;
     for (int slot = 0; slot < kModuleSlots; ++slot) {
         const std::uint16_t address = transponder.ModuleSlot(slot);
         if (address == 0)
             continue;
-        const QString name = moduleName(modules, address);
-        const QString hex = QStringLiteral("%1").arg(address, 4, 16, QLatin1Char('0')).toUpper();
-        items << (name.isEmpty() ? hex : hex + QLatin1Char(' ') + name);
+        if (!text.isEmpty())
+            text += QStringLiteral(", ");
+        const auto found = names.constFind(address);
+        text += found == names.constEnd() ? AddressText(address) : *found;
     }
-    return items.isEmpty() ? kNoModules : items.join(QStringLiteral(", "));
+    return text.isEmpty() ? kNoModules : text;
+}
+
+QString ModulesText(const TTransponderEntry& transponder, const RecordList<TModuleEntry>& modules) {
+    return ModulesText(transponder, NamesOf(modules));
 }
 
 QString HoursText(const std::uint8_t* dayMask) {
@@ -242,7 +258,7 @@ QString Bit7Text(const TTransponderEntry& transponder) {
     return (transponder.DayRestr & 0x80) ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-QString CellText(const TTransponderEntry& transponder, const RecordList<TModuleEntry>& modules, int column) {
+QString CellText(const TTransponderEntry& transponder, const ModuleNames& names, int column) {
     switch (column) {
     case Name:
         return NameText(transponder);
@@ -253,7 +269,7 @@ QString CellText(const TTransponderEntry& transponder, const RecordList<TModuleE
     case Active:
         return ActiveText(transponder);
     case Modules:
-        return ModulesText(transponder, modules);
+        return ModulesText(transponder, names);
     case Bit7:
         return Bit7Text(transponder);
     default:
@@ -326,11 +342,12 @@ QByteArray ListFile(const TDeviceEntry& entry) {
         header << Header(column);
     QByteArray file = ToAnsi(header.join(QLatin1Char(';'))) + "\r\n";
     file.reserve(file.size() + static_cast<qsizetype>(entry.Transponders.size()) * 400);
+    const ModuleNames names = NamesOf(entry.Modules);
     QStringList fields;
     for (const auto& transponder : entry.Transponders) {
         fields.clear();
         for (int column = 0; column < kColumnCount; ++column)
-            fields << fileField(CellText(*transponder, entry.Modules, column));
+            fields << fileField(CellText(*transponder, names, column));
         file += ToAnsi(fields.join(QLatin1Char(';')));
         file += "\r\n";
     }

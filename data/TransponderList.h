@@ -22,6 +22,7 @@
 #include "data/TableFiles.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -63,14 +64,21 @@ QString CodeText(const TTransponderEntry& transponder);
 bool IsBinaryCode(const TTransponderEntry& transponder);
 QString CodeFormText(bool binary);
 QString ActiveText(const TTransponderEntry& transponder);
+// What the Module cell gives for each address of the table: "0104 Lager Tor 2", with the name of the
+// first module of the table with it, without commas (they separate the modules).
+using ModuleNames = QHash<std::uint16_t, QString>;
+ModuleNames NamesOf(const RecordList<TModuleEntry>& modules);
+QString ModulesText(const TTransponderEntry& transponder, const ModuleNames& names);
 QString ModulesText(const TTransponderEntry& transponder, const RecordList<TModuleEntry>& modules);
 // `day` in the controller's numbering, Sunday 0.
 QString DayText(const TTransponderEntry& transponder, int day);
 QString Bit7Text(const TTransponderEntry& transponder);
-QString CellText(const TTransponderEntry& transponder, const RecordList<TModuleEntry>& modules, int column);
+QString CellText(const TTransponderEntry& transponder, const ModuleNames& names, int column);
 
 // The hours of one day mask as runs "07-12,13-17"; "00-24" for the whole day; empty for none.
 QString HoursText(const std::uint8_t* dayMask);
+// An address as the Module cell writes it: four upper-case hexadecimal digits.
+QString AddressText(std::uint16_t address);
 // "07-12,13-17" (hours 0 to 24, one or two digits, runs separated by commas, blanks allowed) into a
 // 3-byte mask; false with the reason.
 bool ParseHours(const QString& text, std::uint8_t* dayMask, QString* reason);

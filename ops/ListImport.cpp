@@ -102,6 +102,7 @@ struct Planner {
     const ImportOptions& options;
     ImportPlan& plan;
     ModuleIndex modules{target.Modules};
+    translist::ModuleNames names = translist::NamesOf(target.Modules);
 
     void refuse(const Row& row, int column, const QString& reason) {
         const int number = column >= 0 ? row.columnNumber(column) : 0;
@@ -161,7 +162,7 @@ struct Planner {
     // A cell that holds exactly what the export writes for the transponder.
     bool asExported(const Row& row, int column, const TTransponderEntry& original) const {
         const auto& cell = row.cells[static_cast<std::size_t>(column)];
-        return cell && cell->raw == SpreadsheetField(translist::CellText(original, target.Modules, column));
+        return cell && cell->raw == SpreadsheetField(translist::CellText(original, names, column));
     }
 
     // Writes the row's cells into the record; false when a cell was refused.
