@@ -35,7 +35,7 @@ bool needsQuotes(const QString& field) {
 }
 
 QString fileField(const QString& value) {
-    const QString guarded = SpreadsheetField(value);
+    const QString guarded = FieldText(value);
     if (!needsQuotes(guarded))
         return guarded;
     QString quoted = guarded;
@@ -121,12 +121,19 @@ QString decoded(const QByteArray& bytes) {
     static const QByteArray bom("\xEF\xBB\xBF");
     if (bytes.startsWith(bom))
         return QString::fromUtf8(bytes.constData() + bom.size(), bytes.size() - bom.size());
-    // Windows-1252 text with umlauts is practically never valid UTF-8; plain ASCII is both.
+    // Windows-1252 text with umlauts is practically never valid UTF-8; plain ASCII is both. Where it is
+    // (a name holding "ï»¿"), UTF-8 that brings characters the controller can't store while Windows-1252
+    // reads without the control characters of its gaps is taken for Windows-1252.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString asUtf8 = utf8(bytes);
-    if (!utf8.hasError())
+    if (utf8.hasError())
+        return FromAnsi(bytes);
+    if (IsAnsiRepresentable(asUtf8))
         return asUtf8;
-    return FromAnsi(bytes);
+    const QString asAnsi = FromAnsi(bytes);
+    const bool gaps = std::any_of(asAnsi.begin(), asAnsi.end(),
+                                  [](QChar c) { return c.unicode() >= 0x80 && c.unicode() < 0xA0; });
+    return gaps ? asUtf8 : asAnsi;
 }
 
 Problem tooLarge() {
@@ -375,9 +382,17 @@ void ParsedList::add(Problem problem) {
         ++moreProblems;
 }
 
+QString FieldText(const QString& value) {
+    const QString guarded = SpreadsheetField(value);
+    // An apostrophe of the value's own gets a second one, so that it is never taken for the guard's.
+    return value.startsWith(QLatin1Char('\'')) ? QLatin1Char('\'') + guarded : guarded;
+}
+
 QString Unguarded(const QString& field) {
     if (!field.startsWith(QLatin1Char('\'')))
         return field;
+    if (field.startsWith(QStringLiteral("''")))
+        return field.mid(1);
     // Whatever the guard adds, it added it when it gives this field again.
     const QString candidate = field.mid(1);
     if (SpreadsheetField(candidate) == field)

@@ -138,8 +138,11 @@ ParsedList ReadList(const QByteArray& bytes);
 // Reads the file at path (refusing a file larger than kMaxListBytes before reading it).
 ParsedList ReadListFile(const QString& path);
 
-// The guard taken off again: a leading apostrophe that SpreadsheetField adds in front of a formula
-// character, and only then.
+// A value as its cell holds it (before quoting): guarded by SpreadsheetField, and a leading apostrophe of
+// the value's own doubled.
+QString FieldText(const QString& value);
+// The cell's value again: a doubled leading apostrophe halved, or the apostrophe SpreadsheetField adds in
+// front of a formula character taken off (only where the guard gives this field again).
 QString Unguarded(const QString& field);
 
 } // namespace translist

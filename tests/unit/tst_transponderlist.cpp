@@ -78,6 +78,11 @@ void hidden(TDeviceEntry& entry) {
     add(entry, apostrophe);
     TTransponderEntry dash = transponder("-", QStringLiteral("78"));
     add(entry, dash);
+    // Text codes whose cells the export changes: guarded, a blank at the end, a line break.
+    add(entry, transponder("Formel", QStringLiteral("=A1"), true));
+    add(entry, transponder("Formel 2", QStringLiteral("'=A1"), true));
+    add(entry, transponder("Blank", QStringLiteral("12 "), true));
+    add(entry, transponder("Umbruch", QStringLiteral("1\r2"), true));
 }
 
 QByteArray encoded(const QByteArray& cp1252, const QString& encoding) {
