@@ -6,6 +6,7 @@
 #include "device/Conversions.h"
 #include "device/Cp1252.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 
@@ -485,7 +486,9 @@ ParsedList ReadListFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         ParsedList list;
-        list.add({0, 0, QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.").arg(path)});
+        list.add({0, 0,
+                  QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.")
+                      .arg(QDir::toNativeSeparators(path))});
         return list;
     }
     if (file.size() > kMaxListBytes) {
