@@ -576,6 +576,8 @@ void tst_cli::logExportDeletesOnlyAfterACompleteExport_data() {
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("exported"); // empty: no file
     QTest::addColumn<QString>("message");     // the error line, empty when there is none
+    QTest::addColumn<int>("ringCount");       // with ringPosition what the controller reports; -1: the file's
+    QTest::addColumn<int>("ringPosition");
 
     const QByteArray three = logRecord(1, 2, 30) + logRecord(2, 1, 31) + logRecord(1, 0, 32);
     const QByteArray threeLines =
@@ -583,19 +585,29 @@ void tst_cli::logExportDeletesOnlyAfterACompleteExport_data() {
         "01.02.24;08:15:31;Sabotage;Sabotiertes Modul gesperrt;Tor;1A;;;\r\n"
         "01.02.24;08:15:32;Anmeldung;Transponder nicht gefunden;Tor;1A;;12345;\r\n";
     const QString file = QStringLiteral("export.txt");
-    QTest::newRow("complete: deleted") << three << file << false << 0 << threeLines << QString();
+    QTest::newRow("complete: deleted") << three << file << false << 0 << threeLines << QString() << -1 << -1;
     QTest::newRow("export fails: kept")
         << three << QStringLiteral("fehlt/export.txt") << false << 1 << QByteArray()
-        << label(0) + QStringLiteral(": Die Datei \"%1\" kann nicht geschrieben werden.");
+        << label(0) + QStringLiteral(": Die Datei \"%1\" kann nicht geschrieben werden.") << -1 << -1;
     QTest::newRow("new entry since the read: kept")
         << three << file << true << 1 << threeLines
         << label(0) + QStringLiteral(": Das Logbuch wurde nicht gelöscht: Seit dem Lesen sind neue Einträge "
-                                     "hinzugekommen. Der nächste Export enthält sie.");
+                                     "hinzugekommen. Der nächste Export enthält sie.")
+        << -1 << -1;
     QTest::newRow("export stops at an n/a entry: kept")
         << logRecord(1, 2, 30) + logRecord(0, 0, 31) + logRecord(1, 0, 32) << file << false << 1
         << QByteArray("01.02.24;08:15:30;Anmeldung;Anmeldung erfolgreich;Tor;1A;M\xFCller;12345;\r\n")
-        << label(0) + QStringLiteral(
-                          ": Das Logbuch wurde nicht gelöscht: Der Export enthält nur 1 von 3 Einträgen.");
+        << label(0) +
+               QStringLiteral(": Das Logbuch wurde nicht gelöscht: Der Export enthält nur 1 von 3 Einträgen.")
+        << -1 << -1;
+    // A wrapped ring whose copy ends 30 bytes into slot 1000: 563 records could be read, 937 not.
+    QByteArray cutShort;
+    for (int i = 0; i < 1000; ++i)
+        cutShort += logRecord(1, 2, static_cast<std::uint8_t>(i % 60));
+    cutShort += QByteArray(30, '\x01');
+    QTest::newRow("ring cut off within a record: kept")
+        << cutShort << file << false << 1 << QByteArray()
+        << label(0) + QStringLiteral(": Error seeking in logfile.") << 1500 << 437;
 }
 
 void tst_cli::logExportDeletesOnlyAfterACompleteExport() {
@@ -605,10 +617,14 @@ void tst_cli::logExportDeletesOnlyAfterACompleteExport() {
     QFETCH(int, exitCode);
     QFETCH(QByteArray, exported);
     QFETCH(QString, message);
+    QFETCH(int, ringCount);
+    QFETCH(int, ringPosition);
     QVERIFY(m_site->start());
     sim::SimController& controller = m_site->controller(0);
     QVERIFY(testsupport::writeFile(controller.dataFile(QStringLiteral("kelvora.log")), logbook));
     QFile::remove(controller.dataFile(QStringLiteral("kelvora.ring")));
+    controller.config().command.logCount = ringCount;
+    controller.config().command.logPosition = ringPosition;
     if (growsMeanwhile) {
         m_site->onStep = [&controller](const QString& step) {
             if (step.startsWith(QStringLiteral("Löschen des Logbuchs")))

@@ -369,7 +369,7 @@ void TestFaultMatrix::matrix_data() {
             r.device->command.logCount = 31;
             r.device->command.logPosition = 31;
         },
-        {}, true);
+        {QStringLiteral("Error seeking in logfile.")}, false);
     row(
         Op::Restore, "partial records", [](Rig& r) { r.restoreTransponders = kRestoreTransponders + "x"; },
         {QStringLiteral(
