@@ -2,10 +2,10 @@
 
 #include "net/EventWait.h"
 #include "net/FtpClientShared.h"
+#include "net/SafeFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <climits>

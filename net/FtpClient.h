@@ -20,7 +20,10 @@
 #include <memory>
 
 class QFile;
-class QSaveFile;
+
+namespace net {
+class SafeFile;
+}
 
 class TFtpClient : public QObject {
     Q_OBJECT
@@ -164,7 +167,7 @@ private:
     QTcpServer m_listener;
     std::unique_ptr<QTcpSocket> m_data;
     Direction m_direction = Direction::None;
-    QSaveFile* m_sink = nullptr;
+    net::SafeFile* m_sink = nullptr;
     QFile* m_source = nullptr;
     qint64 m_transferred = 0;
     bool m_dataAccepted = false;

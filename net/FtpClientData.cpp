@@ -5,11 +5,11 @@
 
 #include "net/EventWait.h"
 #include "net/FtpClientShared.h"
+#include "net/SafeFile.h"
 #include "net/SendQueue.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <optional>
@@ -35,7 +35,7 @@ QString localFileText(const QString& prefix, const QString& path, const QString&
 // Everything one transfer holds: released on every way out of Get and Put.
 class TFtpClient::TransferScope {
 public:
-    TransferScope(TFtpClient& client, Direction direction, QSaveFile* sink, QFile* source)
+    TransferScope(TFtpClient& client, Direction direction, net::SafeFile* sink, QFile* source)
         : m_client(client) {
         m_client.m_direction = direction;
         m_client.m_sink = sink;
@@ -80,13 +80,10 @@ TFtpClient::Result TFtpClient::transferBody(Direction direction) {
         return runTransfer("STOR " + m_hostFileName.toLatin1(), direction);
     }
 
-    // The download goes to a temporary file beside the target, which replaces the target only once the
-    // transfer completed: a failed download never leaves an empty or partial file behind, nor destroys
-    // an earlier good copy of the same name.
-    // Unbuffered: every chunk reaches the disk as it arrives, so a full disk fails the write it happens
-    // in (a buffered QSaveFile that cannot flush its last bytes still commits an empty or cut-off file).
-    QSaveFile sink(m_localFileName);
-    if (!sink.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    // The download replaces the target only once the transfer completed: a failed download never leaves
+    // an empty or partial file behind, nor destroys an earlier good copy of the same name.
+    net::SafeFile sink(m_localFileName);
+    if (!sink.open())
         return {false, 0, localFileText(openFailed, m_localFileName, sink.errorString())};
     Result result;
     {
@@ -94,7 +91,7 @@ TFtpClient::Result TFtpClient::transferBody(Direction direction) {
         result = runTransfer("RETR " + m_hostFileName.toLatin1(), direction);
     }
     if (!result.ok) {
-        sink.cancelWriting();
+        sink.cancel();
         return result;
     }
     if (!sink.commit())
@@ -239,7 +236,7 @@ void TFtpClient::onDataReadyRead() {
     const QByteArray chunk = m_data->readAll();
     if (chunk.isEmpty())
         return;
-    if (m_sink->write(chunk) != chunk.size()) {
+    if (!m_sink->write(chunk)) {
         m_dataError = localFileText(QStringLiteral("Unable to write local file "), m_localFileName,
                                     m_sink->errorString());
         m_localFileError = true;
