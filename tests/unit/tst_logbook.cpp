@@ -261,6 +261,17 @@ void TestLogbook::spreadsheetField_data() {
                                  << "a b c  d";
     QTest::newRow("break before a formula") << "\r=1"
                                             << " =1";
+    QTest::newRow("TAB") << "\t=1"
+                         << "'\t=1";
+    // A ';' inside a name starts a new spreadsheet field: each piece is guarded by itself.
+    QTest::newRow("formula after ;") << "a;=1+1"
+                                     << "a;'=1+1";
+    QTest::newRow("every piece") << "=a;+b;-c;@d;\te"
+                                 << "'=a;'+b;'-c;'@d;'\te";
+    QTest::newRow("empty pieces") << ";;=x;"
+                                  << ";;'=x;";
+    QTest::newRow("inside a piece only") << "a;b=1"
+                                         << "a;b=1";
 }
 
 void TestLogbook::spreadsheetField() {
