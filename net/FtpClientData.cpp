@@ -3,6 +3,7 @@
 
 #include "net/FtpClient.h"
 
+#include "net/Cp1252.h"
 #include "net/EventWait.h"
 #include "net/FtpClientShared.h"
 #include "net/SafeFile.h"
@@ -70,6 +71,8 @@ TFtpClient::Result TFtpClient::transferBody(Direction direction) {
         return {false, 0, kNotConnected};
     if (HasLineBreak(m_hostFileName))
         return {false, 0, kInvalidArgument};
+    if (!IsAnsiRepresentable(m_hostFileName))
+        return {false, 0, ftpclient::kNotInCodePage};
     const QString openFailed = QStringLiteral("Unable to open local file ");
 
     if (direction == Direction::Upload) {
@@ -77,7 +80,7 @@ TFtpClient::Result TFtpClient::transferBody(Direction direction) {
         if (!source.open(QIODevice::ReadOnly))
             return {false, 0, localFileText(openFailed, m_localFileName, source.errorString())};
         TransferScope scope(*this, direction, nullptr, &source);
-        return runTransfer("STOR " + m_hostFileName.toLatin1(), direction);
+        return runTransfer("STOR " + ToAnsi(m_hostFileName), direction);
     }
 
     // The download replaces the target only once the transfer completed: a failed download never leaves
@@ -88,7 +91,7 @@ TFtpClient::Result TFtpClient::transferBody(Direction direction) {
     Result result;
     {
         TransferScope scope(*this, direction, &sink, nullptr);
-        result = runTransfer("RETR " + m_hostFileName.toLatin1(), direction);
+        result = runTransfer("RETR " + ToAnsi(m_hostFileName), direction);
     }
     if (!result.ok) {
         sink.cancel();
