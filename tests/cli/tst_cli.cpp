@@ -154,6 +154,8 @@ private Q_SLOTS:
     void findListsEveryController();
     void ipconfigSendsTheDatagramTwice();
     void infoShowsThePageLines();
+    void infoWithoutDeviceInformationFails_data();
+    void infoWithoutDeviceInformationFails();
     void backupAllGoesOnPastAFailure_data();
     void backupAllGoesOnPastAFailure();
     void backupFolderPerSerialAndTime();
@@ -285,6 +287,35 @@ void tst_cli::infoShowsThePageLines() {
         m_site->err,
         QStringList({label(0) + QStringLiteral(": ") +
                      QString(ops::kConnectionFailedText).replace(QLatin1Char('\r'), QLatin1Char('\n'))}));
+}
+
+void tst_cli::infoWithoutDeviceInformationFails_data() {
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<bool>("json");
+    QTest::newRow("silent") << Fault([](sim::ControllerConfig& c) { c.command.unansweredCommands = {1}; })
+                            << false;
+    QTest::newRow("garbage") << Fault([](sim::ControllerConfig& c) { c.command.unknownReplyCode = 3; })
+                             << false;
+    QTest::newRow("closed mid-reply")
+        << Fault([](sim::ControllerConfig& c) { c.command.resetMidReply = {1}; }) << false;
+    QTest::newRow("silent, json") << Fault([](sim::ControllerConfig& c) {
+        c.command.unansweredCommands = {1};
+    }) << true;
+}
+
+void tst_cli::infoWithoutDeviceInformationFails() {
+    QFETCH(Fault, fault);
+    QFETCH(bool, json);
+    fault(m_site->controller(0).config());
+    QVERIFY(m_site->start());
+    QStringList arguments{QStringLiteral("info"), QStringLiteral("127.0.0.2")};
+    if (json)
+        arguments << QStringLiteral("--json");
+    QCOMPARE(m_site->run(arguments), 1);
+    QCOMPARE(m_site->out, QStringList());
+    QCOMPARE(
+        m_site->err,
+        QStringList{label(0) + QStringLiteral(": Kelvora compact hat keine Geräteinformationen gesendet.")});
 }
 
 namespace {
@@ -678,6 +709,10 @@ void tst_cli::credentialsFile_data() {
         << QByteArray("\ndefault admin\n") << 0600 << QStringLiteral("12AB3") << 2
         << QStringLiteral("Zugangsdatei \"%1\", Zeile 2: erwartet werden Seriennummer (oder \"default\"), "
                           "Benutzername und Kennwort.");
+    QTest::newRow("NUL in the password")
+        << QByteArray("default admin ad\0min\n", 20) << 0600 << QStringLiteral("12AB3") << 2
+        << QStringLiteral("Zugangsdatei \"%1\", Zeile 1: Benutzername und Kennwort dürfen kein NUL-Zeichen "
+                          "enthalten.");
     QTest::newRow("serial twice")
         << QByteArray("12AB3 a b\n012ab3 c d\n") << 0600 << QStringLiteral("12AB3") << 2
         << QStringLiteral("Zugangsdatei \"%1\", Zeile 2: die Seriennummer 012ab3 steht doppelt.");
@@ -739,6 +774,10 @@ void tst_cli::usageErrors_data() {
     row("backup --all with HOST",
         {QStringLiteral("backup"), QStringLiteral("--all"), QStringLiteral("12AB3"), QStringLiteral("x")},
         QStringLiteral("Mit --all wird kein HOST angegeben: 12AB3"));
+    row("restore from an empty folder name", {QStringLiteral("restore"), QStringLiteral("12AB3"), QString()},
+        QStringLiteral("Leere Angabe für \"restore\"."));
+    row("backup into an empty folder name", {QStringLiteral("backup"), QStringLiteral("12AB3"), QString()},
+        QStringLiteral("Leere Angabe für \"backup\"."));
     row("log without export", {QStringLiteral("log"), QStringLiteral("12AB3")},
         QStringLiteral("Verlangt wird --export DATEI oder --export DIR."));
     row("host neither address nor serial", {QStringLiteral("info"), QStringLiteral("lager.local")},
