@@ -239,6 +239,13 @@ void TFtpClient::onDataReadyRead() {
     const QByteArray chunk = m_data->readAll();
     if (chunk.isEmpty())
         return;
+    // Nothing beyond what the file can hold is written or kept: the transfer ends here.
+    if (m_maxDownload > 0 && m_transferred + chunk.size() > m_maxDownload) {
+        m_dataError = QStringLiteral("The file is larger than %1 bytes").arg(m_maxDownload);
+        m_data->abort();
+        net::wakeWaiters();
+        return;
+    }
     if (!m_sink->write(chunk)) {
         m_dataError = localFileText(QStringLiteral("Unable to write local file "), m_localFileName,
                                     m_sink->errorString());

@@ -38,7 +38,7 @@ QByteArray logRecords(int count, int badRecord) {
 }
 
 const QByteArray kModules = pattern(16 * 40, 1);
-const QByteArray kTransponders = pattern(1200 * 89, 2);
+const QByteArray kTransponders = pattern(900 * 89, 2);
 const QByteArray kLog = logRecords(1500);
 const QByteArray kOldModules = pattern(3 * 40, 3);
 const QByteArray kOldTransponders = pattern(5 * 89, 4);
