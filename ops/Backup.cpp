@@ -153,7 +153,24 @@ Outcome restore(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder, 
 
 Result BackupConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder,
                            const Progress& progress) {
-    return Worded(backup(entry, ftp, folder, progress), BackupNotice);
+    Result result = Worded(backup(entry, ftp, folder, progress), BackupNotice);
+    if (!result.ok())
+        return result;
+    const BackupFolderCheck check = CheckBackupFolder(folder);
+    if (check.state == BackupFolderCheck::WrongSize)
+        result.notice = {QStringLiteral("Die Datensicherung wurde gespeichert, ist aber unvollständig: ") +
+                             DamagedTableText(check.fileName, check.size, check.recordSize) +
+                             QStringLiteral(" Eine Rücksicherung aus diesem Ordner ist nicht möglich."),
+                         Notice::Warning, QString(), true};
+    return result;
+}
+
+QString DamagedTableText(const QString& fileName, qint64 size, int recordSize) {
+    return QStringLiteral("Die Datei \"%1\" ist beschädigt oder keine Kelvora compact Konfigurationsdatei: "
+                          "Ihre Größe von %2 Bytes ist kein Vielfaches der Eintragsgröße von %3 Bytes.")
+        .arg(fileName)
+        .arg(size)
+        .arg(recordSize);
 }
 
 BackupFolderCheck CheckBackupFolder(const QString& folder) {

@@ -159,6 +159,7 @@ private Q_SLOTS:
     void backupAllGoesOnPastAFailure_data();
     void backupAllGoesOnPastAFailure();
     void backupFolderPerSerialAndTime();
+    void backupOfATableCutWithinARecordFails();
     void restoreAndStatus();
     void reportIsTheWindowsOverview_data();
     void reportIsTheWindowsOverview();
@@ -443,6 +444,30 @@ void tst_cli::backupFolderPerSerialAndTime() {
                           QDir::toNativeSeparators(folders.last())}));
 }
 
+// The files stay as they came, but a script must not take them for a backup it can restore.
+void tst_cli::backupOfATableCutWithinARecordFails() {
+    QVERIFY(m_site->start());
+    const QByteArray modules = testsupport::pattern(15 * 40 + 17, 1);
+    QVERIFY(testsupport::writeFile(m_site->controller(0).dataFile(QStringLiteral("module.dat")), modules));
+    const QString root = m_work->path();
+
+    QCOMPARE(m_site->run({QStringLiteral("backup"), QStringLiteral("12AB3"), root}), 1);
+
+    const QStringList folders = foldersWith(root, QStringLiteral("module.dat"));
+    QCOMPARE(folders.size(), 1);
+    QCOMPARE(testsupport::readFile(folders.first() + QStringLiteral("/module.dat")), modules);
+    QCOMPARE(m_site->out, QStringList());
+    QCOMPARE(m_site->err,
+             QStringList{
+                 label(0) +
+                 QStringLiteral(": Die Datensicherung wurde gespeichert, ist aber unvollständig: Die Datei "
+                                "\"module.dat\" ist beschädigt oder keine Kelvora compact "
+                                "Konfigurationsdatei: Ihre Größe von 617 Bytes ist kein Vielfaches der "
+                                "Eintragsgröße von 40 Bytes. Eine Rücksicherung aus diesem Ordner ist "
+                                "nicht möglich. Ordner: ") +
+                 QDir::toNativeSeparators(folders.first())});
+}
+
 void tst_cli::restoreAndStatus() {
     const QByteArray modules = moduleRecord("Tor", 0x12) + moduleRecord("Lager", 0x3);
     QVERIFY(m_site->start());
@@ -572,23 +597,34 @@ void tst_cli::reportRefusals() {
 void tst_cli::reportFromAControllerThatRefuses_data() {
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("transponders"); // the controller's table; empty: as it is
 
     QTest::newRow("file access refused")
-        << Fault([](sim::ControllerConfig& c) { c.command.refuseFileAccess = true; })
-        << expected::kLoadAccess;
-    QTest::newRow("FTP login refused")
-        << Fault([](sim::ControllerConfig& c) { c.ftp.refuseLogin = true; }) << expected::kRetry;
+        << Fault([](sim::ControllerConfig& c) { c.command.refuseFileAccess = true; }) << expected::kLoadAccess
+        << QByteArray();
+    QTest::newRow("FTP login refused") << Fault([](sim::ControllerConfig& c) { c.ftp.refuseLogin = true; })
+                                       << expected::kRetry << QByteArray();
     QTest::newRow("transponder table refused")
         << Fault([](sim::ControllerConfig& c) { c.ftp.missingFiles = {QStringLiteral("trans.dat")}; })
-        << expected::kLoadFailed;
+        << expected::kLoadFailed << QByteArray();
+    QTest::newRow("transponder table 5 bytes short")
+        << Fault([](sim::ControllerConfig&) {})
+        << QStringLiteral(
+               "\"trans.dat\" enthielt 84 überzählige Bytes, die nicht gelesen wurden. Es wurde keine "
+               "Übersicht geschrieben.")
+        << transponderRecords().chopped(5);
 }
 
 // The window's "Konfiguration laden" says why not; the script hears the same, and the report it had stays.
 void tst_cli::reportFromAControllerThatRefuses() {
     QFETCH(Fault, fault);
     QFETCH(QString, message);
+    QFETCH(QByteArray, transponders);
     fault(m_site->controller(0).config());
     QVERIFY(m_site->start());
+    if (!transponders.isEmpty())
+        QVERIFY(testsupport::writeFile(m_site->controller(0).dataFile(QStringLiteral("trans.dat")),
+                                       transponders));
     const QString target = m_work->filePath(QStringLiteral("bericht.csv"));
     QVERIFY(testsupport::writeFile(target, "alter Inhalt"));
 

@@ -388,7 +388,13 @@ void TestFaultMatrix::matrix_data() {
         [](Rig& r) { r.controllerTransponders = kTransponders + pattern(10, 10); }, {}, true);
     row(
         Op::Backup, "partial records",
-        [](Rig& r) { r.controllerTransponders = kTransponders + pattern(10, 10); }, {kBackupDone}, true);
+        [](Rig& r) { r.controllerTransponders = kTransponders + pattern(10, 10); },
+        {QStringLiteral(
+            "Die Datensicherung wurde gespeichert, ist aber unvollständig: Die Datei \"trans.dat\" ist "
+            "beschädigt oder keine Kelvora compact Konfigurationsdatei: Ihre Größe von 80110 Bytes ist "
+            "kein Vielfaches der Eintragsgröße von 89 Bytes. Eine Rücksicherung aus diesem Ordner ist "
+            "nicht möglich.")},
+        true);
     row(
         Op::Logbook, "partial record",
         [](Rig& r) {
