@@ -63,8 +63,15 @@ struct Replacement {
     QString target;
 };
 
+// A file marked read-only is one its owner wants kept; Windows also refuses to delete it, which would
+// leave the old copy behind as a stray file once the new one is in its place.
+bool protectedFile(const QString& path) {
+    return !(QFileInfo(path).permissions() & QFile::WriteOwner);
+}
+
 // Puts every incoming file in the place of its target, all or none. The targets are moved aside first
-// and come back when any step fails, so the folder never holds a mix of old and new files.
+// and come back when any step fails, so the folder never holds a mix of old and new files; an old copy
+// that cannot be removed at the end brings its target back too.
 bool replaceAll(const std::vector<Replacement>& replacements) {
     std::vector<std::pair<QString, QString>> asides; // (aside, target)
     std::vector<QString> placed;
@@ -78,8 +85,8 @@ bool replaceAll(const std::vector<Replacement>& replacements) {
     for (const Replacement& r : replacements) {
         if (!present(r.target))
             continue;
-        if (!QFileInfo(r.target).isFile())
-            return rollBack(); // a folder or a dangling link of that name is not ours to move
+        if (!QFileInfo(r.target).isFile() || protectedFile(r.target))
+            return rollBack(); // a folder, a dangling link or a protected file is not ours to move
         const QString aside = freeNameBeside(r.target);
         if (aside.isEmpty() || !QFile::rename(r.target, aside))
             return rollBack();
@@ -90,8 +97,14 @@ bool replaceAll(const std::vector<Replacement>& replacements) {
             return rollBack();
         placed.push_back(r.target);
     }
-    for (const auto& aside : asides)
-        QFile::remove(aside.first);
+    for (std::size_t i = 0; i < asides.size(); ++i) {
+        if (QFile::remove(asides[i].first))
+            continue;
+        if (i == 0)
+            return rollBack();
+        // The first old copy is gone already: keeping the new pair is the only whole state left.
+        break;
+    }
     return true;
 }
 
