@@ -28,6 +28,8 @@ int RunRestore(Site& site, const Invocation& invocation);
 int RunUpdate(Site& site, const Invocation& invocation);
 int RunLog(Site& site, const Invocation& invocation);
 int RunReport(Site& site, const Invocation& invocation);
+int RunTransponders(Site& site, const Invocation& invocation);
+int RunDiff(Site& site, const Invocation& invocation);
 
 // The controllers an operation runs on: the one HOST names, or with --all every controller the search
 // finds. Checks HOST and loads the credentials (kExitUsage before anything is sent), then runs

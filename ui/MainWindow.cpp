@@ -192,6 +192,7 @@ void TMain_Dlg::buildPages() {
     m_updatePage = new TUpdatePage(*this, m_pages);
     m_pages->addWidget(m_updatePage);
     m_configurationPage = new TConfigurationPage(*this, m_pages);
+    m_configurationPage->setDefaults(&m_defaultRestrictions);
     m_pages->addWidget(m_configurationPage);
     m_moduleStatusPage = new TModuleStatusPage(*this, m_pages);
     m_pages->addWidget(m_moduleStatusPage);
