@@ -384,25 +384,26 @@ void ParsedList::add(Problem problem) {
 }
 
 QString FieldText(const QString& value) {
-    const QString guarded = SpreadsheetField(value);
-    // An apostrophe of the value's own gets a second one, so that it is never taken for the guard's.
-    return value.startsWith(QLatin1Char('\'')) ? QLatin1Char('\'') + guarded : guarded;
+    // Piece by piece, as a spreadsheet splits a field at its ';': each guarded, and a piece that begins
+    // with an apostrophe of its own gets a second one, so that it is never taken for the guard's.
+    QStringList pieces = value.split(QLatin1Char(';'));
+    for (QString& piece : pieces)
+        piece = piece.startsWith(QLatin1Char('\'')) ? QLatin1Char('\'') + SpreadsheetField(piece)
+                                                    : SpreadsheetField(piece);
+    return pieces.join(QLatin1Char(';'));
 }
 
 QString Unguarded(const QString& field) {
-    if (!field.startsWith(QLatin1Char('\'')))
+    if (!field.contains(QLatin1Char('\'')))
         return field;
-    if (field.startsWith(QStringLiteral("''")))
-        return field.mid(1);
-    // Whatever the guard adds, it added it when it gives this field again.
-    const QString candidate = field.mid(1);
-    if (SpreadsheetField(candidate) == field)
-        return candidate;
-    QString pieces = candidate;
-    pieces.replace(QStringLiteral(";'"), QStringLiteral(";"));
-    if (SpreadsheetField(pieces) == field)
-        return pieces;
-    return field;
+    QStringList pieces = field.split(QLatin1Char(';'));
+    for (QString& piece : pieces) {
+        if (piece.startsWith(QStringLiteral("''")))
+            piece.remove(0, 1);
+        else if (piece.startsWith(QLatin1Char('\'')) && SpreadsheetField(piece.mid(1)) == piece)
+            piece.remove(0, 1);
+    }
+    return pieces.join(QLatin1Char(';'));
 }
 
 ParsedList ReadList(const QByteArray& bytes) {

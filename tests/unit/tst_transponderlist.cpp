@@ -181,6 +181,9 @@ void TestTransponderList::fieldsSurviveIntoAnEmptyTable() {
         full.setModuleSlot(slot, slot % 3 ? 0x0012 : 0x0003);
     allow(full, 6, 5, 6);
     add(source, full);
+    // Guarded piece by piece; apostrophes of its own at the start of pieces.
+    add(source, transponder("Po;-sten;'x;'=y", QStringLiteral("99")));
+    add(source, transponder("'=z;\tTab", QStringLiteral("98")));
     TDeviceEntry target;
     for (const auto& m : source.Modules)
         add(target, *m);
