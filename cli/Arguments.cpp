@@ -20,6 +20,12 @@ const QString kExitText =
                    "auf mindestens einem Gerät), 2 Aufruf fehlerhaft.");
 
 const QString kCredentialsOption = QStringLiteral("credentials");
+const QString kJobsOption = QStringLiteral("jobs");
+
+const QString kAllText = QStringLiteral(
+    "Mit --all werden alle gefundenen Geräte bearbeitet, bis zu N gleichzeitig (--jobs N, 1 bis 64, "
+    "Vorgabe 8; --jobs 1: eines nach dem anderen), jedes mit einer eigenen Verbindung. Die Meldungen "
+    "und die Zusammenfassung erscheinen nach Seriennummern geordnet.");
 
 QList<CommandSpec> buildCommands() {
     return {
@@ -52,14 +58,14 @@ QList<CommandSpec> buildCommands() {
          1,
          1},
         {QStringLiteral("backup"),
-         QStringLiteral("backup (HOST | --all) DIR"),
+         QStringLiteral("backup (HOST | --all [--jobs N]) DIR"),
          QStringLiteral("sichert die Konfiguration (module.dat, trans.dat)"),
          QStringLiteral(
              "Legt die beiden Dateien in DIR/<Seriennummer>-<Name>/<Datum-Uhrzeit>/ ab. Mit --all "
-             "werden alle gefundenen Geräte nacheinander gesichert; ein Fehler bricht nicht ab, am "
-             "Ende steht eine Zusammenfassung."),
+             "werden alle gefundenen Geräte gesichert; ein Fehler bricht nicht ab, am Ende steht eine "
+             "Zusammenfassung."),
          {QStringLiteral("all")},
-         {},
+         {kJobsOption},
          2,
          2},
         {QStringLiteral("restore"),
@@ -89,7 +95,7 @@ QList<CommandSpec> buildCommands() {
          1,
          1},
         {QStringLiteral("log"),
-         QStringLiteral("log (HOST | --all) --export DATEI|DIR [--delete-after]"),
+         QStringLiteral("log (HOST | --all [--jobs N]) --export DATEI|DIR [--delete-after]"),
          QStringLiteral("liest und exportiert das Logbuch"),
          QStringLiteral(
              "Schreibt das Logbuch im Exportformat des Programms (Windows-1252, Semikolon). Mit einem "
@@ -98,7 +104,7 @@ QList<CommandSpec> buildCommands() {
              "geschrieben ist und alle gelesenen Einträge enthält, und nur, wenn seit dem Lesen "
              "kein neuer Eintrag dazugekommen ist."),
          {QStringLiteral("all"), QStringLiteral("delete-after")},
-         {QStringLiteral("export")},
+         {QStringLiteral("export"), kJobsOption},
          1,
          1},
         {QStringLiteral("status"),
@@ -275,6 +281,8 @@ QString HelpText(const CommandSpec* command) {
         lines << QStringLiteral("Aufruf: kelvora-cli %1 [--credentials DATEI]").arg(command->synopsis)
               << QString() << command->summary.left(1).toUpper() + command->summary.mid(1) + QLatin1Char('.')
               << command->description;
+        if (command->flags.contains(QStringLiteral("all")))
+            lines << QString() << kAllText;
         if (command->synopsis.contains(QStringLiteral("HOST")))
             lines << QString() << kHostText << QString() << kCredentialsText;
         lines << QString() << kExitText;

@@ -81,13 +81,13 @@ int RunReport(Site& site, const Invocation& invocation) {
         return UsageError(
             site, invocation,
             QStringLiteral("Weder ein vorhandener Ordner noch ein gültiger HOST: %1").arg(source));
-    return ForEachController(site, invocation, source, QString(), [&](TDeviceEntry& entry) {
-        site.console().step(QStringLiteral("Konfiguration von %1 laden ...").arg(Site::Label(entry)));
+    return ForEachController(site, invocation, source, QString(), [&](Job& job, TDeviceEntry& entry) {
+        job.console().step(QStringLiteral("Konfiguration von %1 laden ...").arg(Site::Label(entry)));
         QString failure;
         QStringList written;
         const bool done =
-            LoadTables(site, entry, &failure) && writeReports(targets, entry, &failure, &written);
-        site.report(entry, done ? savedText(written) : failure, !done);
+            LoadTables(job, entry, &failure) && writeReports(targets, entry, &failure, &written);
+        job.report(entry, done ? savedText(written) : failure, !done);
         return done;
     });
 }

@@ -12,7 +12,8 @@
 
 namespace cli {
 
-Site::Site(const Console& console) : m_console(console), m_previousAppDir(AppDir()) {
+Site::Site(const Console& console)
+    : m_console(console), m_previousAppDir(AppDir()), m_job(console, m_ftp, m_workDir.path()) {
     m_ready = m_workDir.isValid();
     if (!m_ready) {
         m_console.error(
@@ -80,20 +81,21 @@ TDeviceEntry* Site::resolve(const QString& host) {
     return nullptr;
 }
 
-bool Site::login(TDeviceEntry& entry) {
+bool Site::login(const Job& job, TDeviceEntry& entry) const {
     const std::optional<Credential> credential = m_credentials.find(static_cast<std::uint32_t>(entry.Serial));
     if (!credential) {
-        report(entry,
-               QStringLiteral("Keine Zugangsdaten für dieses Gerät (kein Eintrag für seine Seriennummer und "
-                              "kein Eintrag \"default\" in %1).")
-                   .arg(m_credentials.source()),
-               true);
+        job.report(
+            entry,
+            QStringLiteral("Keine Zugangsdaten für dieses Gerät (kein Eintrag für seine Seriennummer und "
+                           "kein Eintrag \"default\" in %1).")
+                .arg(m_credentials.source()),
+            true);
         return false;
     }
-    m_console.step(QStringLiteral("Anmeldung bei %1 ...").arg(Label(entry)));
+    job.console().step(QStringLiteral("Anmeldung bei %1 ...").arg(Label(entry)));
     const ops::LoginResult result = ops::LogIn(entry, credential->userName, credential->password);
     if (!result.ok()) {
-        report(entry, result.notice);
+        job.report(entry, result.notice);
         return false;
     }
     // A controller addressed directly is known by its serial number from here on.
@@ -123,15 +125,15 @@ QString Site::FolderName(const TDeviceEntry& entry) {
     return name.isEmpty() ? serial : serial + QLatin1Char('-') + name;
 }
 
-void Site::report(const TDeviceEntry& entry, const QString& text, bool failure) const {
-    const QString line = Label(entry) + QStringLiteral(": ") + ConsoleText(text);
+void Job::report(const TDeviceEntry& entry, const QString& text, bool failure) const {
+    const QString line = Site::Label(entry) + QStringLiteral(": ") + ConsoleText(text);
     if (failure)
         m_console.error(line);
     else
         m_console.print(line);
 }
 
-void Site::report(const TDeviceEntry& entry, const ops::Notice& notice) const {
+void Job::report(const TDeviceEntry& entry, const ops::Notice& notice) const {
     report(entry, notice.scriptText(), notice.failed);
 }
 

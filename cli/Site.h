@@ -14,11 +14,34 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <utility>
 #include <vector>
 
 struct TDeviceEntry;
 
 namespace cli {
+
+// What one controller's operation works with: where its messages go, the FTP link of its thread and a
+// working folder for local copies that no operation running at the same time uses.
+class Job {
+public:
+    Job(const Console& console, ops::FtpLink& ftp, QString folder)
+        : m_console(console), m_ftp(ftp), m_folder(std::move(folder)) {}
+
+    const Console& console() const { return m_console; }
+    ops::FtpLink& ftp() { return m_ftp; }
+    const QString& folder() const { return m_folder; }
+
+    // Shows a message about one controller: "<label>: <text>".
+    void report(const TDeviceEntry& entry, const QString& text, bool failure) const;
+    // An operation's notice about one controller, as a script gets it.
+    void report(const TDeviceEntry& entry, const ops::Notice& notice) const;
+
+private:
+    const Console& m_console;
+    ops::FtpLink& m_ftp;
+    QString m_folder;
+};
 
 class Site {
 public:
@@ -43,22 +66,22 @@ public:
 
     void setCredentials(Credentials credentials) { m_credentials = std::move(credentials); }
     // Logs in with the controller's credentials and keeps the device information in the entry, as the
-    // window does when a controller's node is opened. False with the message shown.
-    bool login(TDeviceEntry& entry);
+    // window does when a controller's node is opened. False with the message shown through the job.
+    // Only reads the site, so jobs on several threads may log in at once (each to its own entry).
+    bool login(const Job& job, TDeviceEntry& entry) const;
 
     ops::DeviceList& deviceList() { return m_devices; }
     ops::FtpLink& ftp() { return m_ftp; }
     const Console& console() const { return m_console; }
+    // The job of a command on one controller: this thread's FTP link and the private folder.
+    Job& job() { return m_job; }
+    // The private folder; the jobs of a whole-site command make their own folders below it.
+    QString workFolder() const { return m_workDir.path(); }
 
     // "12AB3 Lager (192.168.0.10)"
     static QString Label(const TDeviceEntry& entry);
     // "<serial>-<name>" made safe as one folder name.
     static QString FolderName(const TDeviceEntry& entry);
-
-    // Shows a message about one controller: "<label>: <text>".
-    void report(const TDeviceEntry& entry, const QString& text, bool failure) const;
-    // An operation's notice about one controller, as a script gets it.
-    void report(const TDeviceEntry& entry, const ops::Notice& notice) const;
 
 private:
     const Console& m_console;
@@ -68,6 +91,7 @@ private:
     bool m_searched = false;
     ops::DeviceList m_devices;
     ops::FtpLink m_ftp;
+    Job m_job;
     Credentials m_credentials;
 };
 

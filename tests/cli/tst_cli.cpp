@@ -37,14 +37,15 @@ namespace {
 
 using Fault = std::function<void(sim::ControllerConfig&)>;
 
-// Three controllers on 127.0.0.2 to 127.0.0.4, found by a search on 127.0.0.1.
+// Three (or n) controllers on 127.0.0.2, 127.0.0.3, ..., found by a search on 127.0.0.1.
 struct Site {
     static constexpr int kControllers = 3;
     static inline const QStringList kNames = {QStringLiteral("Haupteingang"), QStringLiteral("Lager Tor 2"),
                                               QStringLiteral("Büro")};
+    static QString name(int i) { return i < kNames.size() ? kNames[i] : QStringLiteral("Tor %1").arg(i + 1); }
 
-    Site() {
-        for (int i = 0; i < kControllers; ++i) {
+    explicit Site(int n = kControllers) {
+        for (int i = 0; i < n; ++i) {
             sim::ControllerConfig config;
             const QString address = QStringLiteral("127.0.0.%1").arg(i + 2);
             config.address = QHostAddress(address);
@@ -52,7 +53,7 @@ struct Site {
             config.commandPort = 0;
             config.ftpPort = 0;
             config.serial = 0x12AB3 + static_cast<quint32>(i);
-            config.name = kNames[i];
+            config.name = name(i);
             controllers.push_back(std::make_unique<sim::SimController>(config));
         }
     }
@@ -113,7 +114,7 @@ struct Site {
 
 QString label(int i) {
     return QStringLiteral("%1 %2 (127.0.0.%3)")
-        .arg(QString::number(0x12AB3 + i, 16).toUpper(), Site::kNames[i])
+        .arg(QString::number(0x12AB3 + i, 16).toUpper(), Site::name(i))
         .arg(i + 2);
 }
 
@@ -156,6 +157,8 @@ private Q_SLOTS:
     void infoShowsThePageLines();
     void backupAllGoesOnPastAFailure_data();
     void backupAllGoesOnPastAFailure();
+    void eightAtOnceOneFailingMidway_data();
+    void eightAtOnceOneFailingMidway();
     void backupFolderPerSerialAndTime();
     void restoreAndStatus();
     void reportIsTheWindowsOverview_data();
@@ -348,29 +351,37 @@ QByteArray windowOverview(const QString& modules, const QString& transponders, b
 void tst_cli::backupAllGoesOnPastAFailure_data() {
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("jobs");
 
-    QTest::newRow("transfer fails") << Fault([](sim::ControllerConfig& c) {
-        c.ftp.missingFiles = {QStringLiteral("trans.dat")};
-    }) << ops::kBackupFailedText;
-    QTest::newRow("login refused") << Fault([](sim::ControllerConfig& c) {
-        c.command.password = QStringLiteral("anders");
-    }) << ops::kConnectionFailedText;
-    QTest::newRow("file access refused")
-        << Fault([](sim::ControllerConfig& c) { c.command.refuseFileAccess = true; })
-        << ops::kLoadAccessRefusedText;
-    QTest::newRow("ftp refuses the account")
-        << Fault([](sim::ControllerConfig& c) { c.ftp.refuseLogin = true; })
-        << QStringLiteral("Die FTP-Verbindung kann nicht aufgebaut werden.");
+    const std::pair<const char*, Fault> faults[] = {
+        {"transfer fails",
+         [](sim::ControllerConfig& c) { c.ftp.missingFiles = {QStringLiteral("trans.dat")}; }},
+        {"login refused", [](sim::ControllerConfig& c) { c.command.password = QStringLiteral("anders"); }},
+        {"file access refused", [](sim::ControllerConfig& c) { c.command.refuseFileAccess = true; }},
+        {"ftp refuses the account", [](sim::ControllerConfig& c) { c.ftp.refuseLogin = true; }},
+    };
+    const QString messages[] = {ops::kBackupFailedText, ops::kConnectionFailedText,
+                                ops::kLoadAccessRefusedText,
+                                QStringLiteral("Die FTP-Verbindung kann nicht aufgebaut werden.")};
+    for (std::size_t i = 0; i < std::size(faults); ++i) {
+        for (const QString& jobs : {QStringLiteral("1"), QStringLiteral("8")}) {
+            QTest::addRow("%s, --jobs %s", faults[i].first, qPrintable(jobs))
+                << faults[i].second << messages[i] << jobs;
+        }
+    }
 }
 
 void tst_cli::backupAllGoesOnPastAFailure() {
     QFETCH(Fault, fault);
     QFETCH(QString, message);
+    QFETCH(QString, jobs);
     fault(m_site->controller(1).config());
     QVERIFY(m_site->start());
     const QString root = m_work->filePath(QStringLiteral("sicherung"));
 
-    QCOMPARE(m_site->run({QStringLiteral("backup"), QStringLiteral("--all"), root}), 1);
+    QCOMPARE(m_site->run(
+                 {QStringLiteral("backup"), QStringLiteral("--all"), QStringLiteral("--jobs"), jobs, root}),
+             1);
 
     const QStringList folders = foldersWith(root, QStringLiteral("module.dat"));
     QCOMPARE(folders.size(), 2);
@@ -389,6 +400,123 @@ void tst_cli::backupAllGoesOnPastAFailure() {
     QCOMPARE(m_site->err, QStringList({label(1) + QStringLiteral(": ") + cli::ConsoleText(message)}));
     QCOMPARE(m_site->out.last(), QStringLiteral("Zusammenfassung: 2 von 3 Kelvora compact gesichert. "
                                                 "Fehlgeschlagen: 12AB4 Lager Tor 2 (127.0.0.3)"));
+}
+
+namespace {
+
+const QRegularExpression kStamp(QStringLiteral("\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d"));
+
+// Every file below root with its bytes, by its path below root with the time stamps left out
+// ("/12AB3-Haupteingang/*/module.dat").
+QMap<QString, QByteArray> filesBelow(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path.mid(root.size()).replace(kStamp, QStringLiteral("*")), testsupport::readFile(path));
+    }
+    return files;
+}
+
+// Lines with the run's folder and its time stamps left out.
+QStringList withoutRoot(QStringList lines, const QString& root) {
+    for (QString& line : lines)
+        line.replace(root, QStringLiteral("ROOT")).replace(kStamp, QStringLiteral("*"));
+    return lines;
+}
+
+} // namespace
+
+void tst_cli::eightAtOnceOneFailingMidway_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("doneWord");
+    QTest::addColumn<QStringList>("files"); // each controller's, below its folder
+    QTest::newRow("backup") << QStringLiteral("backup") << QStringLiteral("gesichert")
+                            << QStringList({QStringLiteral("*/module.dat"), QStringLiteral("*/trans.dat")});
+    QTest::newRow("log") << QStringLiteral("log") << QStringLiteral("exportiert")
+                         << QStringList({QStringLiteral("*.txt")});
+}
+
+// Eight controllers, the fourth of which loses its data connection in the middle of its largest file:
+// one after another and eight at once give the same files, messages and summary.
+void tst_cli::eightAtOnceOneFailingMidway() {
+    QFETCH(QString, command);
+    QFETCH(QString, doneWord);
+    QFETCH(QStringList, files);
+    constexpr int kCount = 8;
+    m_site = std::make_unique<Site>(kCount);
+    m_site->controller(3).config().ftp.dropDataAfterBytes = 40000;
+    QVERIFY(m_site->start());
+    // The controllers that had a connection before the first one was done with its transfers.
+    QSet<int> openBeforeFirstQuit;
+    bool quitSeen = false;
+    for (int i = 0; i < kCount; ++i) {
+        connect(&m_site->controller(i), &sim::SimController::eventLogged, this, [&, i](const QString& line) {
+            if (line == QStringLiteral("ftp QUIT"))
+                quitSeen = true;
+            else if (line == QStringLiteral("connected") && !quitSeen)
+                openBeforeFirstQuit.insert(i);
+        });
+    }
+    struct Run {
+        int exitCode;
+        QStringList out;
+        QStringList err;
+        QMap<QString, QByteArray> files;
+        qsizetype overlapping;
+    };
+    const auto run = [&](const QString& jobs) {
+        const QString root = m_work->filePath(QStringLiteral("jobs-") + jobs);
+        openBeforeFirstQuit.clear();
+        quitSeen = false;
+        QStringList arguments = {command, QStringLiteral("--all"), QStringLiteral("--jobs"), jobs};
+        arguments << (command == QStringLiteral("log") ? QStringList({QStringLiteral("--export"), root})
+                                                       : QStringList({root}));
+        const int exitCode = m_site->run(arguments);
+        return Run{exitCode, withoutRoot(m_site->out, root), withoutRoot(m_site->err, root), filesBelow(root),
+                   openBeforeFirstQuit.size()};
+    };
+
+    const Run one = run(QStringLiteral("1"));
+    const Run eight = run(QStringLiteral("8"));
+
+    QCOMPARE(one.overlapping, 1);
+    QVERIFY2(eight.overlapping > 1, "the controllers were worked on one after another");
+    QCOMPARE(one.exitCode, 1);
+    QCOMPARE(eight.exitCode, 1);
+    QCOMPARE(eight.out, one.out);
+    QCOMPARE(eight.err, one.err);
+    QCOMPARE(eight.files, one.files);
+
+    QCOMPARE(one.out.size(), kCount - 1 + 1);
+    for (int i = 0, line = 0; i < kCount; ++i) {
+        if (i != 3)
+            QVERIFY2(one.out[line++].startsWith(label(i) + QStringLiteral(": ")),
+                     qPrintable(one.out.join('\n')));
+    }
+    QCOMPARE(one.out.last(), QStringLiteral("Zusammenfassung: 7 von 8 Kelvora compact %1. Fehlgeschlagen: %2")
+                                 .arg(doneWord, label(3)));
+    QCOMPARE(one.err.size(), 1);
+    QVERIFY(one.err.first().startsWith(label(3) + QStringLiteral(": ")));
+    QStringList expectedFiles;
+    for (int i = 0; i < kCount; ++i) {
+        const QString folder =
+            QStringLiteral("/%1-%2/").arg(QString::number(0x12AB3 + i, 16).toUpper(), Site::name(i));
+        for (const QString& file : files) {
+            if (i != 3)
+                expectedFiles << folder + file;
+        }
+    }
+    expectedFiles.sort();
+    QCOMPARE(one.files.keys(), expectedFiles);
+    for (auto it = one.files.cbegin(); it != one.files.cend(); ++it) {
+        QVERIFY(!it.value().isEmpty());
+        if (command == QStringLiteral("backup")) {
+            const int i = it.key().mid(1, 5).toInt(nullptr, 16) - 0x12AB3;
+            QCOMPARE(it.value(),
+                     testsupport::readFile(m_site->controller(i).dataFile(it.key().section('/', -1))));
+        }
+    }
 }
 
 void tst_cli::backupFolderPerSerialAndTime() {
@@ -723,6 +851,16 @@ void tst_cli::usageErrors_data() {
     row("backup --all with HOST",
         {QStringLiteral("backup"), QStringLiteral("--all"), QStringLiteral("12AB3"), QStringLiteral("x")},
         QStringLiteral("Mit --all wird kein HOST angegeben: 12AB3"));
+    row("jobs out of range",
+        {QStringLiteral("backup"), QStringLiteral("--all"), QStringLiteral("--jobs=65"), QStringLiteral("x")},
+        QStringLiteral("Ungültiger Wert für --jobs: 65 (erlaubt sind 1 bis 64)."));
+    row("jobs not a number",
+        {QStringLiteral("log"), QStringLiteral("--all"), QStringLiteral("--jobs"), QStringLiteral("+8"),
+         QStringLiteral("--export=x")},
+        QStringLiteral("Ungültiger Wert für --jobs: +8 (erlaubt sind 1 bis 64)."));
+    row("jobs without --all",
+        {QStringLiteral("backup"), QStringLiteral("12AB3"), QStringLiteral("--jobs=2"), QStringLiteral("x")},
+        QStringLiteral("--jobs gilt nur mit --all."));
     row("log without export", {QStringLiteral("log"), QStringLiteral("12AB3")},
         QStringLiteral("Verlangt wird --export DATEI oder --export DIR."));
     row("host neither address nor serial", {QStringLiteral("info"), QStringLiteral("lager.local")},
@@ -817,8 +955,8 @@ void tst_cli::programExitCodes() {
     QCOMPARE(err, QByteArray()); // no progress: standard error is no terminal here
     QCOMPARE(run({QStringLiteral("backup"), QStringLiteral("--all")}, &out, &err), 2);
     QCOMPARE(out, QByteArray());
-    QVERIFY(err.startsWith(
-        "Zu wenige Angaben f\xC3\xBCr \"backup\".\nAufruf: kelvora-cli backup (HOST | --all) DIR\n"));
+    QVERIFY(err.startsWith("Zu wenige Angaben f\xC3\xBCr \"backup\".\nAufruf: kelvora-cli backup (HOST | "
+                           "--all [--jobs N]) DIR\n"));
     QCOMPARE(run({QStringLiteral("restart"), QStringLiteral("--help")}, &out, &err), 0);
     QVERIFY(out.startsWith("Aufruf: kelvora-cli restart HOST"));
     QCOMPARE(err, QByteArray());
