@@ -64,8 +64,9 @@ int ForEachController(Site& site, const Invocation& invocation, const QString& h
         return kExitFailed;
     if (!all) {
         TDeviceEntry* entry = site.resolve(host);
-        return entry && site.login(site.job(), *entry) && operation(site.job(), *entry) ? kExitOk
-                                                                                        : kExitFailed;
+        const bool ok = entry && site.login(site.job(), *entry) && operation(site.job(), *entry);
+        site.job().endController();
+        return ok ? kExitOk : kExitFailed;
     }
     const bool searched = site.search();
     std::vector<TDeviceEntry*> entries = site.entries();

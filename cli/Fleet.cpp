@@ -24,8 +24,11 @@ namespace {
 
 bool runOne(const Site& site, Job& job, TDeviceEntry& entry, const Operation& operation) {
     try {
-        return site.login(job, entry) && operation(job, entry);
+        const bool ok = site.login(job, entry) && operation(job, entry);
+        job.endController();
+        return ok;
     } catch (const std::exception& e) {
+        job.endController();
         // What the window's general error handler would show (a socket or a conversion error); the
         // other controllers go on.
         job.report(entry, QString::fromUtf8(e.what()), true);

@@ -81,7 +81,7 @@ TDeviceEntry* Site::resolve(const QString& host) {
     return nullptr;
 }
 
-bool Site::login(const Job& job, TDeviceEntry& entry) const {
+bool Site::login(Job& job, TDeviceEntry& entry) const {
     const std::optional<Credential> credential = m_credentials.find(static_cast<std::uint32_t>(entry.Serial));
     if (!credential) {
         job.report(
@@ -93,7 +93,10 @@ bool Site::login(const Job& job, TDeviceEntry& entry) const {
         return false;
     }
     job.console().step(QStringLiteral("Anmeldung bei %1 ...").arg(Label(entry)));
-    const ops::LoginResult result = ops::LogIn(entry, credential->userName, credential->password);
+    // The operation goes on over this session where its commands allow: the controller takes one
+    // connection at a time and may still be closing the first when a second arrives.
+    ops::KeptSession& kept = job.keepSession(entry.IPAddress, credential->userName, credential->password);
+    const ops::LoginResult result = ops::LogIn(entry, kept, credential->userName, credential->password);
     if (!result.ok()) {
         job.report(entry, result.notice);
         return false;
@@ -123,6 +126,12 @@ QString Site::FolderName(const TDeviceEntry& entry) {
         name.chop(1);
     const QString serial = SerialText(static_cast<std::uint32_t>(entry.Serial));
     return name.isEmpty() ? serial : serial + QLatin1Char('-') + name;
+}
+
+ops::KeptSession& Job::keepSession(const QString& address, const QString& userName, const QString& password) {
+    m_session.reset();
+    m_session = std::make_unique<ops::KeptSession>(address, userName, password);
+    return *m_session;
 }
 
 void Job::report(const TDeviceEntry& entry, const QString& text, bool failure) const {

@@ -7,6 +7,7 @@
 
 #include "cli/Console.h"
 #include "cli/Credentials.h"
+#include "ops/CommandSession.h"
 #include "ops/DeviceList.h"
 #include "ops/FtpLink.h"
 #include "ops/Outcome.h"
@@ -14,6 +15,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -37,10 +39,15 @@ public:
     // An operation's notice about one controller, as a script gets it.
     void report(const TDeviceEntry& entry, const ops::Notice& notice) const;
 
+    // The session of the login, kept for the controller's operation; it goes with endController().
+    ops::KeptSession& keepSession(const QString& address, const QString& userName, const QString& password);
+    void endController() { m_session.reset(); }
+
 private:
     const Console& m_console;
     ops::FtpLink& m_ftp;
     QString m_folder;
+    std::unique_ptr<ops::KeptSession> m_session;
 };
 
 class Site {
@@ -68,7 +75,8 @@ public:
     // Logs in with the controller's credentials and keeps the device information in the entry, as the
     // window does when a controller's node is opened. False with the message shown through the job.
     // Only reads the site, so jobs on several threads may log in at once (each to its own entry).
-    bool login(const Job& job, TDeviceEntry& entry) const;
+    // The login's session stays open in the job for the operation that follows (see ops::KeptSession).
+    bool login(Job& job, TDeviceEntry& entry) const;
 
     ops::DeviceList& deviceList() { return m_devices; }
     ops::FtpLink& ftp() { return m_ftp; }

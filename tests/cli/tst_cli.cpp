@@ -159,6 +159,8 @@ private Q_SLOTS:
     void backupAllGoesOnPastAFailure();
     void eightAtOnceOneFailingMidway_data();
     void eightAtOnceOneFailingMidway();
+    void oneSessionPerController_data();
+    void oneSessionPerController();
     void backupFolderPerSerialAndTime();
     void restoreAndStatus();
     void reportIsTheWindowsOverview_data();
@@ -517,6 +519,61 @@ void tst_cli::eightAtOnceOneFailingMidway() {
                      testsupport::readFile(m_site->controller(i).dataFile(it.key().section('/', -1))));
         }
     }
+}
+
+void tst_cli::oneSessionPerController_data() {
+    QTest::addColumn<QStringList>("arguments"); // %1: a folder of the work folder
+    QTest::addColumn<QStringList>("sessions");  // of the second controller: "connected", command codes, ...
+
+    const QStringList backup = {QStringLiteral("connected"), QStringLiteral("0"), QStringLiteral("1"),
+                                QStringLiteral("4"), QStringLiteral("disconnected")};
+    QTest::newRow("backup") << QStringList(
+                                   {QStringLiteral("backup"), QStringLiteral("12AB4"), QStringLiteral("%1")})
+                            << backup;
+    QTest::newRow("backup --all") << QStringList({QStringLiteral("backup"), QStringLiteral("--all"),
+                                                  QStringLiteral("%1")})
+                                  << backup;
+    QTest::newRow("info") << QStringList({QStringLiteral("info"), QStringLiteral("127.0.0.3")})
+                          << QStringList({QStringLiteral("connected"), QStringLiteral("0"),
+                                          QStringLiteral("1"), QStringLiteral("disconnected")});
+    // The read closes its session after the pause the controller wants; the delete comes later, in a
+    // session of its own.
+    QTest::newRow("log --delete-after")
+        << QStringList({QStringLiteral("log"), QStringLiteral("12AB4"), QStringLiteral("--export"),
+                        QStringLiteral("%1/log.txt"), QStringLiteral("--delete-after")})
+        << QStringList({QStringLiteral("connected"), QStringLiteral("0"), QStringLiteral("1"),
+                        QStringLiteral("4"), QStringLiteral("106"), QStringLiteral("disconnected"),
+                        QStringLiteral("connected"), QStringLiteral("0"), QStringLiteral("106"),
+                        QStringLiteral("107"), QStringLiteral("disconnected")});
+}
+
+// The login that reads the device information and the operation after it share one connection.
+void tst_cli::oneSessionPerController() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, sessions);
+    QVERIFY(m_site->start());
+    sim::SimController& controller = m_site->controller(1);
+    QVERIFY(testsupport::writeFile(controller.dataFile(QStringLiteral("kelvora.log")),
+                                   logRecord(1, 2, 30) + logRecord(2, 1, 31)));
+    QFile::remove(controller.dataFile(QStringLiteral("kelvora.ring")));
+    for (QString& argument : arguments)
+        argument = argument.arg(m_work->path());
+
+    QCOMPARE(m_site->run(arguments), 0);
+    QVERIFY(
+        QTest::qWaitFor([&] { return controller.events().last() == QStringLiteral("disconnected"); }, 2000));
+
+    QStringList seen;
+    static const QRegularExpression command(QStringLiteral("^command (\\d+) value"));
+    for (const QString& line : controller.events()) {
+        const QRegularExpressionMatch match = command.match(line);
+        // The keep-alive's status request may come or not, as the transfers take their time.
+        if (match.hasMatch() && match.captured(1) != QStringLiteral("100"))
+            seen << match.captured(1);
+        else if (line == QStringLiteral("connected") || line == QStringLiteral("disconnected"))
+            seen << line;
+    }
+    QCOMPARE(seen, sessions);
 }
 
 void tst_cli::backupFolderPerSerialAndTime() {
