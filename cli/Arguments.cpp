@@ -21,6 +21,15 @@ const QString kExitText =
 
 const QString kCredentialsOption = QStringLiteral("credentials");
 const QString kJobsOption = QStringLiteral("jobs");
+const QString kSiteOption = QStringLiteral("site");
+
+const QString kSiteText = QStringLiteral(
+    "Geräte, die die Suche nicht erreicht (ein anderes Teilnetz hinter einem Router): --site DATEI oder "
+    "KELVORA_SITE mit einer Zeile je Gerät \"IP-ADRESSE [SERIENNUMMER [NAME]]\" (\"-\" statt einer "
+    "Seriennummer lässt sie offen; # beginnt einen Kommentar). Jedes wird bei der Suche direkt gefragt, "
+    "mit den Antworten der Suche nach Seriennummer zusammengeführt und von --all mitbearbeitet; ein Gerät, "
+    "das nicht antwortet, wird direkt angesprochen, und scheitert es, nennt es die Zusammenfassung. Eine "
+    "Zeile, die kein Gerät ist, beendet den Aufruf mit 2 und ihrer Zeilennummer.");
 
 const QString kAllText = QStringLiteral(
     "Mit --all werden alle gefundenen Geräte bearbeitet, bis zu N gleichzeitig (--jobs N, 1 bis 64, "
@@ -130,13 +139,13 @@ QList<CommandSpec> buildCommands() {
     };
 }
 
-// "--credentials" is known to every subcommand.
+// "--credentials" and "--site" are known to every subcommand.
 bool takesValue(const CommandSpec* command, const QString& name) {
-    return name == kCredentialsOption || (command && command->values.contains(name));
+    return name == kCredentialsOption || name == kSiteOption || (command && command->values.contains(name));
 }
 
 bool anyTakesValue(const QString& name) {
-    if (name == kCredentialsOption)
+    if (name == kCredentialsOption || name == kSiteOption)
         return true;
     for (const CommandSpec& command : Commands()) {
         if (command.values.contains(name))
@@ -278,13 +287,16 @@ bool ParseArguments(const QStringList& arguments, Invocation& invocation, QStrin
 QString HelpText(const CommandSpec* command) {
     QStringList lines;
     if (command) {
-        lines << QStringLiteral("Aufruf: kelvora-cli %1 [--credentials DATEI]").arg(command->synopsis)
+        lines << QStringLiteral("Aufruf: kelvora-cli %1 [--credentials DATEI] [--site DATEI]")
+                     .arg(command->synopsis)
               << QString() << command->summary.left(1).toUpper() + command->summary.mid(1) + QLatin1Char('.')
               << command->description;
         if (command->flags.contains(QStringLiteral("all")))
             lines << QString() << kAllText;
         if (command->synopsis.contains(QStringLiteral("HOST")))
             lines << QString() << kHostText << QString() << kCredentialsText;
+        if (command->synopsis.contains(QStringLiteral("HOST")) || command->name == QStringLiteral("find"))
+            lines << QString() << kSiteText;
         lines << QString() << kExitText;
         return lines.join(QLatin1Char('\n'));
     }
@@ -295,7 +307,7 @@ QString HelpText(const CommandSpec* command) {
     for (const CommandSpec& c : Commands())
         lines << QStringLiteral("  %1  %2").arg(c.name.leftJustified(9), c.summary);
     lines << QString() << QStringLiteral("kelvora-cli BEFEHL --help zeigt die Hilfe eines Befehls.")
-          << QString() << kHostText << QString() << kCredentialsText << QString()
+          << QString() << kHostText << QString() << kCredentialsText << QString() << kSiteText << QString()
           << QStringLiteral(
                  "Fortschritt erscheint auf der Standardfehlerausgabe, wenn sie ein Terminal ist. "
                  "Ziele im Netz wie beim Programm: KELVORA_DISCOVERY_TARGET, KELVORA_COMMAND_PORT, "

@@ -88,7 +88,14 @@ bool showStatus(Job& job, TDeviceEntry& entry) {
 
 int RunFind(Site& site, const Invocation& invocation) {
     const bool searched = site.search();
-    const std::vector<TDeviceEntry*> entries = site.entries();
+    std::vector<TDeviceEntry*> entries;
+    QStringList silent;
+    for (TDeviceEntry* entry : site.entries()) {
+        if (site.unanswered(entry))
+            silent << Site::Label(*entry) + QStringLiteral(": antwortet nicht auf die Suche.");
+        else
+            entries.push_back(entry);
+    }
     if (invocation.has(QStringLiteral("json"))) {
         QJsonArray list;
         for (const TDeviceEntry* entry : entries)
@@ -102,9 +109,11 @@ int RunFind(Site& site, const Invocation& invocation) {
                                           entry->IPAddress, entry->SubnetMask, entry->Gateway, entry->Name));
         }
     }
+    for (const QString& line : silent)
+        site.console().error(line);
     if (entries.empty() && searched)
         site.console().error(ops::kNoDevicesFoundText);
-    return searched && !entries.empty() ? kExitOk : kExitFailed;
+    return searched && !entries.empty() && silent.isEmpty() ? kExitOk : kExitFailed;
 }
 
 int RunIpConfig(Site& site, const Invocation& invocation) {

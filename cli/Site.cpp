@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <exception>
 
 namespace cli {
@@ -39,16 +40,42 @@ Site::~Site() {
 bool Site::search() {
     m_searched = true;
     m_devices.clear();
+    m_unanswered.clear();
+    QList<QHostAddress> ask;
+    for (const SiteController& listed : m_listed)
+        ask.append(QHostAddress(listed.address));
+    bool searched = true;
     try {
         if (!m_devices.hasDiscovery())
             m_devices.createDiscovery();
         m_console.step(QStringLiteral("Suche nach Kelvora compact ..."));
-        m_devices.search({});
+        m_devices.search({}, ask);
     } catch (const std::exception& e) {
         m_console.error(QString::fromUtf8(e.what()));
-        return false;
+        searched = false;
     }
-    return true;
+    addUnanswered();
+    return searched;
+}
+
+void Site::addUnanswered() {
+    for (const SiteController& listed : m_listed) {
+        const std::vector<TDeviceEntry*> found = entries();
+        if (std::any_of(found.begin(), found.end(), [&](const TDeviceEntry* entry) {
+                return (listed.serial != 0 && static_cast<std::uint32_t>(entry->Serial) == listed.serial) ||
+                       entry->IPAddress == listed.address;
+            }))
+            continue;
+        TDeviceEntry& entry = m_devices.addManual(QStringLiteral("0"), listed.address);
+        entry.Serial = static_cast<std::int32_t>(listed.serial);
+        if (!listed.name.isEmpty())
+            entry.Name = listed.name;
+        m_unanswered.push_back(&entry);
+    }
+}
+
+bool Site::unanswered(const TDeviceEntry* entry) const {
+    return std::find(m_unanswered.begin(), m_unanswered.end(), entry) != m_unanswered.end();
 }
 
 std::vector<TDeviceEntry*> Site::entries() const {

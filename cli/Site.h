@@ -7,6 +7,7 @@
 
 #include "cli/Console.h"
 #include "cli/Credentials.h"
+#include "cli/SiteFile.h"
 #include "ops/CommandSession.h"
 #include "ops/DeviceList.h"
 #include "ops/FtpLink.h"
@@ -60,9 +61,15 @@ public:
     // False (with the message shown) when the private folder can't be made.
     bool ready() const { return m_ready; }
 
-    // Searches the network; false with the message shown when the search could not run or a reply was
-    // not understood (the controllers found before it stay).
+    // The controllers of a site file: asked directly by every search and added to its answers.
+    void setListed(std::vector<SiteController> listed) { m_listed = std::move(listed); }
+    // Searches the network, asking the listed controllers directly as well; a listed controller that did
+    // not answer is added like a manual entry (with the serial and name of its line). False with the
+    // message shown when the search could not run or a reply was not understood (the controllers found
+    // before it and the listed ones stay).
     bool search();
+    // A listed controller that did not answer the search.
+    bool unanswered(const TDeviceEntry* entry) const;
     const ops::DeviceList& devices() const { return m_devices; }
     std::vector<TDeviceEntry*> entries() const;
 
@@ -92,12 +99,16 @@ public:
     static QString FolderName(const TDeviceEntry& entry);
 
 private:
+    void addUnanswered();
+
     const Console& m_console;
     QString m_previousAppDir;
     QTemporaryDir m_workDir;
     bool m_ready = false;
     bool m_searched = false;
     ops::DeviceList m_devices;
+    std::vector<SiteController> m_listed;
+    std::vector<const TDeviceEntry*> m_unanswered;
     ops::FtpLink m_ftp;
     Job m_job;
     Credentials m_credentials;

@@ -18,13 +18,17 @@ void DeviceList::clear() {
     m_entries.clear();
 }
 
-bool DeviceList::search(const std::function<void(TDeviceEntry&)>& added) {
+bool DeviceList::search(const std::function<void(TDeviceEntry&)>& added, const QList<QHostAddress>& alsoAsk) {
     QStringList replies;
-    if (!m_discovery || !m_discovery->FindDevices(replies))
+    if (!m_discovery || !m_discovery->FindDevices(replies, alsoAsk))
         return false;
     for (const QString& reply : replies) {
         auto entry = std::make_unique<TDeviceEntry>();
         static_cast<TDeviceReply&>(*entry) = TIPCInfo::ParseDeviceReply(reply);
+        const std::int32_t serial = entry->Serial;
+        if (std::any_of(m_entries.begin(), m_entries.end(),
+                        [serial](const std::unique_ptr<TDeviceEntry>& e) { return e->Serial == serial; }))
+            continue;
         m_entries.push_back(std::move(entry));
         if (added)
             added(*m_entries.back());

@@ -6,6 +6,8 @@
 
 #include "data/DeviceEntry.h"
 
+#include <QHostAddress>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
@@ -37,10 +39,12 @@ public:
     // Frees every entry with its tables.
     void clear();
 
-    // Searches the network and appends one entry per reply, in arrival order, calling added for each
-    // as soon as it exists. True when anything answered. A reply whose serial number is not hexadecimal
-    // throws EConvertError; the entries made before it stay.
-    bool search(const std::function<void(TDeviceEntry&)>& added);
+    // Searches the network and appends one entry per controller, in arrival order, calling added for
+    // each as soon as it exists. A controller heard more than once (through two interfaces, or asked
+    // directly as well) is listed once, by its serial number. `alsoAsk`: controllers asked directly at
+    // their address besides the broadcast. True when anything answered. A reply whose serial number is
+    // not hexadecimal throws EConvertError; the entries made before it stay.
+    bool search(const std::function<void(TDeviceEntry&)>& added, const QList<QHostAddress>& alsoAsk = {});
 
     // A controller the search cannot reach: serial number (hexadecimal text) and address as typed.
     // Throws EConvertError for a serial number that is not hexadecimal; nothing is added then.

@@ -3,6 +3,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/Run.h"
+#include "cli/SiteFile.h"
 #include "data/DeviceEntry.h"
 #include "data/Logbook.h"
 #include "data/OverviewReport.h"
@@ -68,10 +69,17 @@ struct Site {
             }
             if (!controller->start())
                 return false;
-            discovery.addController(controller.get());
+            if (controller.get() != directOnly)
+                discovery.addController(controller.get());
         }
         if (!discovery.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0))
             return false;
+        // Behind a router: no broadcast reaches it, only a search sent to its own address.
+        if (directOnly) {
+            direct.addController(directOnly);
+            if (!direct.listen(directOnly->config().address, discovery.port()))
+                return false;
+        }
         NetworkTargets targets;
         targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
         targets.discoveryPort = discovery.port();
@@ -107,6 +115,8 @@ struct Site {
 
     std::vector<std::unique_ptr<sim::SimController>> controllers;
     sim::DiscoveryService discovery;
+    sim::SimController* directOnly = nullptr;
+    sim::DiscoveryService direct;
     QStringList out;
     QStringList err;
     std::function<void(const QString&)> onStep;
@@ -171,6 +181,12 @@ private Q_SLOTS:
     void reportFromAControllerThatRefuses();
     void logExportDeletesOnlyAfterACompleteExport_data();
     void logExportDeletesOnlyAfterACompleteExport();
+    void siteFileMergedWithTheSearch_data();
+    void siteFileMergedWithTheSearch();
+    void siteFileLines_data();
+    void siteFileLines();
+    void siteFileRefused_data();
+    void siteFileRefused();
     void credentialsFile_data();
     void credentialsFile();
     void usageErrors_data();
@@ -812,6 +828,141 @@ void tst_cli::logExportDeletesOnlyAfterACompleteExport() {
     QCOMPARE(m_site->sawEvent(0, QStringLiteral("log deleted")), deleted);
     QCOMPARE(m_site->sawEvent(0, QStringLiteral("command 107")), deleted);
     QCOMPARE(testsupport::readFile(controller.dataFile(QStringLiteral("kelvora.log"))).isEmpty(), deleted);
+}
+
+void tst_cli::siteFileMergedWithTheSearch_data() {
+    QTest::addColumn<bool>("fromEnvironment");
+    QTest::newRow("--site") << false;
+    QTest::newRow("KELVORA_SITE") << true;
+}
+
+// Four controllers: three answer the broadcast, the fourth only a search sent to its address. The site
+// file lists the fourth, one the search finds anyway, and one that answers nothing.
+void tst_cli::siteFileMergedWithTheSearch() {
+    QFETCH(bool, fromEnvironment);
+    m_site = std::make_unique<Site>(4);
+    m_site->directOnly = &m_site->controller(3);
+    QVERIFY(m_site->start());
+    const QString path = m_work->filePath(QStringLiteral("standort.txt"));
+    QVERIFY(testsupport::writeFile(path, "# Standort Nord\n"
+                                         "127.0.0.5\n"
+                                         "127.0.0.3   12ab4   Lager Tor 2\r\n"
+                                         "\n"
+                                         "127.0.0.99  12AC0   Pforte Süd  \n"));
+    QStringList site = {QStringLiteral("--site"), path};
+    if (fromEnvironment) {
+        qputenv("KELVORA_SITE", path.toLocal8Bit());
+        site.clear();
+    }
+    const QString unanswered = QStringLiteral("12AC0 Pforte Süd (127.0.0.99)");
+
+    QCOMPARE(m_site->run(QStringList({QStringLiteral("find")}) + site), 1);
+    QCOMPARE(m_site->out, QStringList({
+                              QStringLiteral("12AB3 0 127.0.0.2 255.255.255.0 127.0.0.1 Haupteingang"),
+                              QStringLiteral("12AB4 0 127.0.0.3 255.255.255.0 127.0.0.1 Lager Tor 2"),
+                              QStringLiteral("12AB5 0 127.0.0.4 255.255.255.0 127.0.0.1 Büro"),
+                              QStringLiteral("12AB6 0 127.0.0.5 255.255.255.0 127.0.0.1 Tor 4"),
+                          }));
+    QCOMPARE(m_site->err, QStringList({unanswered + QStringLiteral(": antwortet nicht auf die Suche.")}));
+
+    const QString root = m_work->filePath(QStringLiteral("sicherung"));
+    QCOMPARE(m_site->run(QStringList({QStringLiteral("backup"), QStringLiteral("--all"), root}) + site), 1);
+    QCOMPARE(m_site->out.last(), QStringLiteral("Zusammenfassung: 4 von 5 Kelvora compact gesichert. "
+                                                "Fehlgeschlagen: ") +
+                                     unanswered);
+    QCOMPARE(m_site->err,
+             QStringList({unanswered + QStringLiteral(": ") + cli::ConsoleText(ops::kConnectionFailedText)}));
+    QStringList folders;
+    for (const QString& folder : foldersWith(root, QStringLiteral("trans.dat")))
+        folders << folder.mid(root.size()).section(QLatin1Char('/'), 1, 1);
+    QCOMPARE(folders, QStringList({QStringLiteral("12AB3-Haupteingang"), QStringLiteral("12AB4-Lager Tor 2"),
+                                   QStringLiteral("12AB5-Büro"), QStringLiteral("12AB6-Tor 4")}));
+    // The controller found by the search and listed as well got one session, not two.
+    QCOMPARE(m_site->controller(1).events().count(QStringLiteral("connected")), 1);
+    qunsetenv("KELVORA_SITE");
+}
+
+void tst_cli::siteFileLines_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("controllers"); // "address|serial|name"
+
+    QTest::newRow("address only") << QByteArray("10.20.0.15\n")
+                                  << QStringList({QStringLiteral("10.20.0.15|0|")});
+    QTest::newRow("serial and a name with spaces")
+        << QByteArray("  10.20.0.15\t12ab7   Lager  Nord \r\n")
+        << QStringList({QStringLiteral("10.20.0.15|12AB7|Lager  Nord")});
+    QTest::newRow("a name without a serial")
+        << QByteArray("10.20.0.16 - Tor") << QStringList({QStringLiteral("10.20.0.16|0|Tor")});
+    QTest::newRow("comments and empty lines")
+        << QByteArray("# Nord\n\n   # eingerückt\n10.20.0.15 12AB7\n10.20.0.16\n")
+        << QStringList({QStringLiteral("10.20.0.15|12AB7|"), QStringLiteral("10.20.0.16|0|")});
+    QTest::newRow("a name cut to 40 characters")
+        << QByteArray("10.20.0.15 1 ") + QByteArray(45, 'x')
+        << QStringList({QStringLiteral("10.20.0.15|1|") + QString(40, QLatin1Char('x'))});
+    QTest::newRow("empty file") << QByteArray() << QStringList();
+}
+
+void tst_cli::siteFileLines() {
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, controllers);
+    std::vector<cli::SiteController> parsed;
+    QString error;
+    QVERIFY2(cli::ParseSiteFile(text, parsed, &error), qPrintable(error));
+    QStringList seen;
+    for (const cli::SiteController& c : parsed)
+        seen << QStringLiteral("%1|%2|%3").arg(c.address, QString::number(c.serial, 16).toUpper(), c.name);
+    QCOMPARE(seen, controllers);
+}
+
+void tst_cli::siteFileRefused_data() {
+    QTest::addColumn<QByteArray>("text"); // the file's content; empty: no file
+    QTest::addColumn<QString>("message"); // %1: the file's path
+
+    // The path stays %1 for the test to fill in.
+    const auto line = [](int n) {
+        return QStringLiteral("Standortdatei \"%1\", Zeile ") + QString::number(n) + QStringLiteral(": ");
+    };
+    const QString notAnAddress =
+        QStringLiteral("\"%1\" ist keine IP-Adresse (erwartet werden IP-Adresse, Seriennummer und Name; die "
+                       "beiden letzten dürfen fehlen).");
+    const QString notASerial =
+        QStringLiteral("\"%1\" ist keine Seriennummer (hexadezimal, oder \"-\" für keine).");
+    QTest::newRow("a name for an address")
+        << QByteArray("lager.local 12AB3\n") << line(1) + notAnAddress.arg(QStringLiteral("lager.local"));
+    QTest::newRow("an octet beyond 255 after a comment")
+        << QByteArray("# Nord\n\n10.20.0.256\n") << line(3) + notAnAddress.arg(QStringLiteral("10.20.0.256"));
+    QTest::newRow("serial not hexadecimal") << QByteArray("10.20.0.15\n10.20.0.16 12XB3 Tor\n")
+                                            << line(2) + notASerial.arg(QStringLiteral("12XB3"));
+    QTest::newRow("serial 0") << QByteArray("10.20.0.15 0\n")
+                              << line(1) + notASerial.arg(QStringLiteral("0"));
+    QTest::newRow("address twice") << QByteArray("10.20.0.15\n10.20.0.15 12AB3\n")
+                                   << line(2) + QStringLiteral("die Adresse 10.20.0.15 steht doppelt.");
+    QTest::newRow("serial twice") << QByteArray("10.20.0.15 12ab3\n10.20.0.16 012AB3\n")
+                                  << line(2) + QStringLiteral("die Seriennummer 012AB3 steht doppelt.");
+    QTest::newRow("no file") << QByteArray()
+                             << QStringLiteral("Die Standortdatei \"%1\" ist nicht vorhanden.");
+}
+
+// A line that is not a controller ends the command before anything is sent.
+void tst_cli::siteFileRefused() {
+    QFETCH(QByteArray, text);
+    QFETCH(QString, message);
+    QVERIFY(m_site->start());
+    const QString path = m_work->filePath(QStringLiteral("standort.txt"));
+    if (!text.isEmpty())
+        QVERIFY(testsupport::writeFile(path, text));
+
+    for (const QStringList& arguments :
+         {QStringList({QStringLiteral("find")}),
+          QStringList({QStringLiteral("info"), QStringLiteral("12AB3")}),
+          QStringList({QStringLiteral("backup"), QStringLiteral("--all"), m_work->path()})}) {
+        QCOMPARE(m_site->run(arguments + QStringList({QStringLiteral("--site"), path})), 2);
+        QCOMPARE(m_site->out, QStringList());
+        QCOMPARE(m_site->err, QStringList({message.arg(path)}));
+    }
+    QCOMPARE(m_site->discovery.received().size(), std::size_t(0));
+    for (int i = 0; i < Site::kControllers; ++i)
+        QVERIFY(!m_site->sawEvent(i, QStringLiteral("connected")));
 }
 
 void tst_cli::credentialsFile_data() {
