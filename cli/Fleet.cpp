@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
+#include <QHostAddress>
 #include <QObject>
 #include <QThread>
 
@@ -32,6 +33,12 @@ bool runOne(const Site& site, Job& job, TDeviceEntry& entry, const Operation& op
         // What the window's general error handler would show (a socket or a conversion error); the
         // other controllers go on.
         job.report(entry, QString::fromUtf8(e.what()), true);
+        return false;
+    } catch (...) {
+        // Nothing of ours throws anything else; should something, it ends this controller's work only,
+        // not the worker thread and with it the process.
+        job.endController();
+        job.report(entry, QStringLiteral("Unerwarteter Fehler."), true);
         return false;
     }
 }
@@ -147,7 +154,7 @@ void SortBySerial(std::vector<TDeviceEntry*>& entries) {
     std::stable_sort(entries.begin(), entries.end(), [](const TDeviceEntry* a, const TDeviceEntry* b) {
         const auto key = [](const TDeviceEntry* e) {
             const auto serial = static_cast<std::uint32_t>(e->Serial);
-            return std::make_tuple(serial == 0, serial, e->IPAddress);
+            return std::make_tuple(serial == 0, serial, QHostAddress(e->IPAddress).toIPv4Address());
         };
         return key(a) < key(b);
     });

@@ -2,6 +2,7 @@
 // same operations as the window, and the program itself for its exit codes.
 
 #include "cli/Arguments.h"
+#include "cli/Fleet.h"
 #include "cli/Run.h"
 #include "cli/SiteFile.h"
 #include "data/DeviceEntry.h"
@@ -169,6 +170,7 @@ private Q_SLOTS:
     void backupAllGoesOnPastAFailure();
     void eightAtOnceOneFailingMidway_data();
     void eightAtOnceOneFailingMidway();
+    void fleetOrder();
     void oneSessionPerController_data();
     void oneSessionPerController();
     void backupFolderPerSerialAndTime();
@@ -535,6 +537,29 @@ void tst_cli::eightAtOnceOneFailingMidway() {
                      testsupport::readFile(m_site->controller(i).dataFile(it.key().section('/', -1))));
         }
     }
+}
+
+// Whichever order the search brought them in: by serial number, the ones not known yet last by address.
+void tst_cli::fleetOrder() {
+    const std::pair<std::int32_t, const char*> found[] = {{0x12AB5, "127.0.0.4"},
+                                                          {0, "127.0.0.10"},
+                                                          {0x3F, "127.0.0.7"},
+                                                          {0, "127.0.0.9"},
+                                                          {0x12AB3, "127.0.0.2"}};
+    std::vector<TDeviceEntry> entries(std::size(found));
+    std::vector<TDeviceEntry*> order;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        entries[i].Serial = found[i].first;
+        entries[i].IPAddress = QString::fromLatin1(found[i].second);
+        order.push_back(&entries[i]);
+    }
+    cli::SortBySerial(order);
+    QStringList seen;
+    for (const TDeviceEntry* entry : order)
+        seen << QString::number(entry->Serial, 16).toUpper() + QLatin1Char(' ') + entry->IPAddress;
+    QCOMPARE(seen, QStringList({QStringLiteral("3F 127.0.0.7"), QStringLiteral("12AB3 127.0.0.2"),
+                                QStringLiteral("12AB5 127.0.0.4"), QStringLiteral("0 127.0.0.9"),
+                                QStringLiteral("0 127.0.0.10")}));
 }
 
 void tst_cli::oneSessionPerController_data() {
