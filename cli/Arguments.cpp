@@ -136,6 +136,43 @@ QList<CommandSpec> buildCommands() {
          {QStringLiteral("text"), QStringLiteral("csv")},
          1,
          1},
+        {QStringLiteral("transponders"),
+         QStringLiteral("transponders export (HOST | DIR) DATEI | transponders import (HOST | DIR) DATEI "
+                        "[--remove-missing] [--dry-run] [--activate]"),
+         QStringLiteral("exportiert und importiert die Transponderliste"),
+         QStringLiteral(
+             "export schreibt alle Transponder als Transponderliste (eine Zeile je Transponder, Semikolon, "
+             "Windows-1252), aus den Tabellen von HOST oder eines Sicherungsordners DIR. import liest eine "
+             "solche Liste in die Tabellen: Zeilen werden über den Transpondercode zugeordnet, unbekannte "
+             "Codes "
+             "werden neue Transponder (mit allen Stunden aller Tage und ohne Modul, wo die Zeile nichts "
+             "sagt), "
+             "Transponder, die die Liste nicht nennt, bleiben, außer mit --remove-missing. Jede Zeile wird "
+             "geprüft, bevor sich etwas ändert; eine fehlerhafte Zeile wird mit Zeile, Spalte und Grund "
+             "genannt, "
+             "und nichts wird übernommen. Bei einem Gerät werden die Tabellen geladen, zusammengeführt und "
+             "gespeichert, mit --activate danach aktiviert; scheitert das Speichern, werden die vorherigen "
+             "Tabellen wieder gespeichert. --dry-run zeigt nur, was sich ändern würde, und sendet nichts, "
+             "was das Gerät ändert."),
+         {QStringLiteral("remove-missing"), QStringLiteral("dry-run"), QStringLiteral("activate")},
+         {},
+         3,
+         3},
+        {QStringLiteral("diff"),
+         QStringLiteral("diff A B [--json]"),
+         QStringLiteral("vergleicht zwei Konfigurationen"),
+         QStringLiteral(
+             "A und B sind je ein HOST (seine Tabellen jetzt), ein Sicherungsordner oder eine "
+             "Transponderliste "
+             "(sie wird mit den Modulen der anderen Seite gelesen; eine Seite muss daher ein Gerät oder ein "
+             "Ordner sein). Eine Zeile je Unterschied von A nach B: Module über die Adresse, Transponder "
+             "über "
+             "den Code zugeordnet. Mit --json als JSON-Objekt. Rückgabewert 0: gleich, 1: verschieden, 2: "
+             "Aufruf fehlerhaft oder eine Seite konnte nicht gelesen werden."),
+         {QStringLiteral("json")},
+         {},
+         2,
+         2},
     };
 }
 
@@ -279,6 +316,11 @@ bool ParseArguments(const QStringList& arguments, Invocation& invocation, QStrin
     if (n > command->maxOperands) {
         *error =
             QStringLiteral("Zu viele Angaben für \"%1\": %2").arg(command->name, invocation.operands.last());
+        return false;
+    }
+    // An empty folder or file name would mean the current folder or the file-system root.
+    if (invocation.operands.contains(QString())) {
+        *error = QStringLiteral("Leere Angabe für \"%1\".").arg(command->name);
         return false;
     }
     return true;

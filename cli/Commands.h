@@ -33,6 +33,8 @@ int RunRestore(Site& site, const Invocation& invocation);
 int RunUpdate(Site& site, const Invocation& invocation);
 int RunLog(Site& site, const Invocation& invocation);
 int RunReport(Site& site, const Invocation& invocation);
+int RunTransponders(Site& site, const Invocation& invocation);
+int RunDiff(Site& site, const Invocation& invocation);
 
 // The controllers an operation runs on: the one HOST names, or with --all every controller the search
 // finds. Checks HOST, --jobs and the credentials (kExitUsage before anything is sent), then runs
@@ -52,7 +54,7 @@ int UsageError(const Site& site, const Invocation& invocation, const QString& re
 bool LoadCredentials(Site& site, const Invocation& invocation);
 // The window's "Konfiguration laden" into the entry: file access by firmware, both tables. False with
 // what a script is told in *failure.
-bool LoadTables(Job& job, TDeviceEntry& entry, QString* failure);
+bool LoadTables(Job& job, TDeviceEntry& entry, QString* failure, QString* remark = nullptr);
 
 // The time stamp of a run's folders and files: "2024-05-01_02-00-00", the workstation's local time.
 QString TimeStamp(const QDateTime& when);

@@ -30,12 +30,14 @@ bool LoadCredentials(Site& site, const Invocation& invocation) {
     return true;
 }
 
-bool LoadTables(Job& job, TDeviceEntry& entry, QString* failure) {
+bool LoadTables(Job& job, TDeviceEntry& entry, QString* failure, QString* remark) {
     ops::LoadInput input;
     input.copies.folder = job.folder();
     const ops::ConfigurationLoad load = ops::LoadConfiguration(entry, job.ftp(), input);
     if (!load.ok())
         *failure = load.notice.scriptText();
+    if (remark)
+        *remark = load.remark;
     return load.ok();
 }
 

@@ -84,9 +84,15 @@ int RunReport(Site& site, const Invocation& invocation) {
     return ForEachController(site, invocation, source, QString(), [&](Job& job, TDeviceEntry& entry) {
         job.console().step(QStringLiteral("Konfiguration von %1 laden ...").arg(Site::Label(entry)));
         QString failure;
+        QString remark;
         QStringList written;
-        const bool done =
-            LoadTables(job, entry, &failure) && writeReports(targets, entry, &failure, &written);
+        bool done = LoadTables(job, entry, &failure, &remark);
+        // A table cut within a record lacks what that record held: no report of it passes for whole.
+        if (done && !remark.isEmpty()) {
+            failure = remark + QStringLiteral(" Es wurde keine Übersicht geschrieben.");
+            done = false;
+        }
+        done = done && writeReports(targets, entry, &failure, &written);
         job.report(entry, done ? savedText(written) : failure, !done);
         return done;
     });

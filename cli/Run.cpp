@@ -14,11 +14,18 @@ using Handler = int (*)(Site&, const Invocation&);
 
 Handler handlerOf(const QString& name) {
     static const QHash<QString, Handler> handlers = {
-        {QStringLiteral("find"), &RunFind},       {QStringLiteral("ipconfig"), &RunIpConfig},
-        {QStringLiteral("info"), &RunInfo},       {QStringLiteral("backup"), &RunBackup},
-        {QStringLiteral("restore"), &RunRestore}, {QStringLiteral("update"), &RunUpdate},
-        {QStringLiteral("restart"), &RunRestart}, {QStringLiteral("log"), &RunLog},
-        {QStringLiteral("status"), &RunStatus},   {QStringLiteral("report"), &RunReport},
+        {QStringLiteral("find"), &RunFind},
+        {QStringLiteral("ipconfig"), &RunIpConfig},
+        {QStringLiteral("info"), &RunInfo},
+        {QStringLiteral("backup"), &RunBackup},
+        {QStringLiteral("restore"), &RunRestore},
+        {QStringLiteral("update"), &RunUpdate},
+        {QStringLiteral("restart"), &RunRestart},
+        {QStringLiteral("log"), &RunLog},
+        {QStringLiteral("status"), &RunStatus},
+        {QStringLiteral("report"), &RunReport},
+        {QStringLiteral("transponders"), &RunTransponders},
+        {QStringLiteral("diff"), &RunDiff},
     };
     return handlers.value(name, nullptr);
 }

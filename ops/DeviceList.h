@@ -21,6 +21,8 @@ namespace ops {
 
 // A search that nobody answered.
 inline const QString kNoDevicesFoundText = QStringLiteral("Es wurden keine Kelvora compact gefunden.");
+// The replies of the last search that could not be read, when there were any; else empty.
+QString IgnoredRepliesText(int ignored);
 
 class DeviceList {
 public:
@@ -42,9 +44,10 @@ public:
     // Searches the network and appends one entry per controller, in arrival order, calling added for
     // each as soon as it exists. A controller heard more than once (through two interfaces, or asked
     // directly as well) is listed once, by its serial number. `alsoAsk`: controllers asked directly at
-    // their address besides the broadcast. True when anything answered. A reply whose serial number is
-    // not hexadecimal throws EConvertError; the entries made before it stay.
+    // their address besides the broadcast. True when any entry was made. A reply whose serial number is
+    // not hexadecimal is skipped (anything may answer on that port) and counted in ignoredReplies().
     bool search(const std::function<void(TDeviceEntry&)>& added, const QList<QHostAddress>& alsoAsk = {});
+    int ignoredReplies() const { return m_ignoredReplies; }
 
     // A controller the search cannot reach: serial number (hexadecimal text) and address as typed.
     // Throws EConvertError for a serial number that is not hexadecimal; nothing is added then.
@@ -66,6 +69,7 @@ public:
     TIPCInfo* discovery() const { return m_discovery.get(); }
 
 private:
+    int m_ignoredReplies = 0;
     Entries m_entries;
     std::unique_ptr<TIPCInfo> m_discovery;
 };

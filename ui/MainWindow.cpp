@@ -192,6 +192,7 @@ void TMain_Dlg::buildPages() {
     m_updatePage = new TUpdatePage(*this, m_pages);
     m_pages->addWidget(m_updatePage);
     m_configurationPage = new TConfigurationPage(*this, m_pages);
+    m_configurationPage->setDefaults(&m_defaultRestrictions);
     m_pages->addWidget(m_configurationPage);
     m_moduleStatusPage = new TModuleStatusPage(*this, m_pages);
     m_pages->addWidget(m_moduleStatusPage);
@@ -354,6 +355,7 @@ void TMain_Dlg::Aktualisieren1Click() {
         m_tree.addDevice(entry);
         root->setExpanded(true);
     });
+    showStatus(ops::IgnoredRepliesText(m_devices.ignoredReplies()));
     if (!found)
         m_prompter.message(this, ops::kNoDevicesFoundText, MsgIcon::Warning);
 }

@@ -12,6 +12,7 @@
 #include "ui/Prompter.h"
 #include "ui/SaveTarget.h"
 #include "ui/WaitCursor.h"
+#include "ui/pages/ListCommands.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/PageHost.h"
 #include "ui_ConfigurationPage.h"
@@ -37,7 +38,8 @@ constexpr qint64 kProgressPaintMs = 20;
 } // namespace
 
 TConfigurationPage::TConfigurationPage(PageHost& host, QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::ConfigurationPage>()), m_host(host) {
+    : QWidget(parent), m_ui(std::make_unique<Ui::ConfigurationPage>()), m_host(host),
+      m_lists(std::make_unique<TListCommands>(host, this)) {
     QWidget* body =
         pages::BuildPageFrame(this, QStringLiteral("Konfiguration"), QStringLiteral("Konfiguration"),
                               QStringLiteral("Hier können Sie komfortabel die Modul- und "
@@ -50,6 +52,20 @@ TConfigurationPage::TConfigurationPage(PageHost& host, QWidget* parent)
     pages::Connect(m_host, m_ui->SaveConfig_BTN, this, &TConfigurationPage::SaveConfig_BTNClick);
     pages::Connect(m_host, m_ui->StartAW_BTN, this, &TConfigurationPage::StartAW_BTNClick);
     pages::Connect(m_host, m_ui->StartAWE_BTN, this, &TConfigurationPage::StartAWE_BTNClick);
+    pages::Connect(m_host, m_ui->ImportList_BTN, this, &TConfigurationPage::ImportList_BTNClick);
+    pages::Connect(m_host, m_ui->ExportList_BTN, this, &TConfigurationPage::ExportList_BTNClick);
+    pages::Connect(m_host, m_ui->Compare_BTN, this, &TConfigurationPage::Compare_BTNClick);
+}
+
+void TConfigurationPage::setDefaults(const TDefaultRestrictions* defaults) {
+    m_lists->setDefaults(defaults);
+}
+
+void TConfigurationPage::enableTableButtons(bool loaded) {
+    m_ui->SaveConfig_BTN->setEnabled(loaded);
+    m_ui->ImportList_BTN->setEnabled(loaded);
+    m_ui->ExportList_BTN->setEnabled(loaded);
+    m_ui->Compare_BTN->setEnabled(loaded);
 }
 
 TConfigurationPage::~TConfigurationPage() = default;
@@ -66,7 +82,7 @@ void TConfigurationPage::showStatistics(qsizetype modules, qsizetype transponder
 
 void TConfigurationPage::fill(TDeviceEntry& entry) {
     const bool loaded = !entry.Modules.empty() || !entry.Transponders.empty();
-    m_ui->SaveConfig_BTN->setEnabled(loaded);
+    enableTableButtons(loaded);
     if (loaded) {
         showStatistics(static_cast<qsizetype>(entry.Modules.size()),
                        static_cast<qsizetype>(entry.Transponders.size()), entry);
@@ -109,11 +125,16 @@ void TConfigurationPage::LoadConfig_BTNClick() {
     ShowNotice(m_host.prompter(), this, load.notice);
     if (load.tablesCleared())
         m_ui->SaveConfig_BTN->setEnabled(true);
+    if (load.ok())
+        enableTableButtons(true);
 }
 
 void TConfigurationPage::SaveConfig_BTNClick() {
     const auto command = m_host.tryBeginCommand();
     if (!command)
+        return;
+    // Nothing is sent when the user does not like what the save would change.
+    if (m_ui->SaveDiff_CB->isChecked() && !m_lists->confirmSave(command->device))
         return;
     // The hourglass while the controller switches to the new tables, and only then.
     std::optional<WaitCursor> hourglass;
@@ -186,4 +207,24 @@ void TConfigurationPage::createOverview(Overview kind) {
         return;
     }
     m_host.prompter().message(this, ops::kOverviewSavedText, MsgIcon::Information);
+}
+
+void TConfigurationPage::ImportList_BTNClick() {
+    const auto command = m_host.tryBeginCommand();
+    if (!command)
+        return;
+    if (m_lists->importList(command->device))
+        fill(command->device);
+}
+
+void TConfigurationPage::ExportList_BTNClick() {
+    const auto command = m_host.tryBeginCommand();
+    if (command)
+        m_lists->exportList(command->device);
+}
+
+void TConfigurationPage::Compare_BTNClick() {
+    const auto command = m_host.tryBeginCommand();
+    if (command)
+        m_lists->compare(command->device);
 }

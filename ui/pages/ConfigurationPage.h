@@ -9,6 +9,8 @@
 #include <memory>
 
 class PageHost;
+class TListCommands;
+struct TDefaultRestrictions;
 struct TDeviceEntry;
 
 namespace Ui {
@@ -29,14 +31,23 @@ public:
     // "Textübersicht erstellen", "Excelübersicht erstellen".
     void StartAW_BTNClick();
     void StartAWE_BTNClick();
+    // "Transponder importieren …", "Transponder exportieren …", "Vergleichen …".
+    void ImportList_BTNClick();
+    void ExportList_BTNClick();
+    void Compare_BTNClick();
+
+    // The restrictions an import gives new transponders (the window's default block).
+    void setDefaults(const TDefaultRestrictions* defaults);
 
 private:
     enum class Overview { Text, Csv };
     void createOverview(Overview kind);
     void showOverviewProgress(int percent);
     void showStatistics(qsizetype modules, qsizetype transponders, const TDeviceEntry& entry);
+    void enableTableButtons(bool loaded);
 
     std::unique_ptr<Ui::ConfigurationPage> m_ui;
     PageHost& m_host;
+    std::unique_ptr<TListCommands> m_lists;
     QElapsedTimer m_progressPaint;
 };
