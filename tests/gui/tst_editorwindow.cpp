@@ -40,7 +40,7 @@ template <typename Record> QByteArray table(int count, const char* prefix) {
             record = NewModule();
             record.setModAddr(static_cast<std::uint16_t>(0x0100 + i));
         } else {
-            record = NewTransponder(none);
+            record = NewTransponder(none, CodeForm::Binary);
         }
         putName(record.Name, QByteArray(prefix) + ' ' + QByteArray::number(i));
         file += bytesOf(record);
