@@ -25,9 +25,6 @@ namespace {
 
 const QString kNotLoadedText = QStringLiteral("Keine Konfiguration geladen");
 
-const QString kNoTablesText = QStringLiteral(
-    "Keine Übersicht: Für dieses Kelvora compact ist keine Konfiguration geladen. Bitte laden Sie zuerst "
-    "die Konfiguration.");
 const QString kOverviewCaption = QStringLiteral("Übersicht speichern");
 
 // The bar is repainted at most this often while a report grows: a large table still shows its
@@ -157,8 +154,8 @@ void TConfigurationPage::createOverview(Overview kind) {
         return;
     const TDeviceEntry* device = m_host.currentDevice();
     // The buttons stay enabled from the first load on, for whichever controller is selected.
-    if (!device || (device->Modules.empty() && device->Transponders.empty())) {
-        m_host.showStatus(kNoTablesText);
+    if (!device || !ops::CanMakeOverview(*device)) {
+        m_host.showStatus(ops::kNoTablesText);
         return;
     }
     m_host.showStatus(QString());
