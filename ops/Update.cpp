@@ -9,13 +9,6 @@
 
 namespace ops {
 
-QString WithDefaultExtension(const QString& path) {
-    const QFileInfo info(path);
-    if (path.isEmpty() || info.exists() || !info.suffix().isEmpty())
-        return path;
-    return path + QLatin1Char('.') + kUpdateDefaultExtension;
-}
-
 bool UpdateFileNameSendable(const QString& fileName) {
     // The FTP client puts Latin-1 on the wire; the controller reads Windows-1252. The two agree on
     // every byte but 0x80..0x9F, so a name is sendable where both give the same bytes.

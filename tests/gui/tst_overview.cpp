@@ -120,6 +120,8 @@ void tst_Overview::writesTheReport() {
     QCOMPARE(int(shown.size()), 2);
     QCOMPARE(shown.at(0).kind, QStringLiteral("save"));
     QCOMPARE(m_host->scripted.filters, std::vector<QString>{csv ? kCsvFilter : kTextFilter});
+    QCOMPARE(m_host->scripted.suffixes,
+             std::vector<QString>{csv ? QStringLiteral("CSV") : QStringLiteral("TXT")});
     QCOMPARE(shown.at(1).kind, QStringLiteral("message"));
     QCOMPARE(shown.at(1).text, kSaved);
     QCOMPARE(shown.at(1).icon, MsgIcon::Information);

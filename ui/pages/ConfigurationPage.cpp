@@ -174,10 +174,10 @@ void TConfigurationPage::createOverview(Overview kind) {
     const QString filter = kind == Overview::Text ? QStringLiteral("Übersicht Textdatei *.TXT (*.TXT)")
                                                   : QStringLiteral("Übersicht Excel-Textdatei *.CSV (*.CSV)");
     const QString extension = kind == Overview::Text ? QStringLiteral("TXT") : QStringLiteral("CSV");
-    const QString chosen = m_host.prompter().saveFileName(this, kOverviewCaption, QString(), filter);
-    if (chosen.isEmpty())
+    const QString target =
+        m_host.prompter().saveFileName(this, {kOverviewCaption, QString(), filter, extension});
+    if (target.isEmpty())
         return;
-    const QString target = WithDefaultExtension(chosen, extension);
     if (!ops::SaveOverviewFile(target, bytes)) {
         m_host.prompter().message(this, FileNotWrittenText(target), MsgIcon::Error);
         return;
