@@ -49,7 +49,7 @@ void fillTables(TDeviceEntry& entry, int transponders) {
         entry.Modules.push_back(std::move(module));
     }
     for (int i = 0; i < transponders; ++i) {
-        auto transponder = std::make_unique<TTransponderEntry>(NewTransponder(defaults));
+        auto transponder = std::make_unique<TTransponderEntry>(NewTransponder(defaults, CodeForm::Binary));
         const QByteArray name = "Person " + QByteArray::number(i);
         std::memcpy(transponder->Name, name.constData(), static_cast<std::size_t>(name.size()));
         transponder->setModuleSlot(0, static_cast<std::uint16_t>(0x0100 + i % 16));

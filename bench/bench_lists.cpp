@@ -49,7 +49,7 @@ void fill(TDeviceEntry& entry) {
         entry.Modules.push_back(std::make_unique<TModuleEntry>(module));
     }
     for (int t = 0; t < 1000; ++t) {
-        TTransponderEntry transponder = NewTransponder(TDefaultRestrictions{});
+        TTransponderEntry transponder = NewTransponder(TDefaultRestrictions{}, CodeForm::Binary);
         StrToChars(QStringLiteral("Person Nummer %1").arg(t), transponder.Name, 20);
         HexToCode(
             QStringLiteral("%1").arg(0x10000000u + static_cast<unsigned>(t) * 7919u, 8, 16, QLatin1Char('0')),

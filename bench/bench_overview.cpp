@@ -73,6 +73,7 @@ void fill(TDeviceEntry& entry) {
         record->DayRestr = 0x7F;
         entry.Transponders.push_back(std::move(record));
     }
+    entry.TablesRead = true;
 }
 
 double threadCpuMs() {

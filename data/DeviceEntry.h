@@ -22,6 +22,9 @@ struct TDeviceEntry : TDeviceReply {
     // tables grow and shrink.
     RecordList<TTransponderEntry> Transponders;
     RecordList<TModuleEntry> Modules;
+    // Set once both tables were read from the controller or from a backup folder (empty tables count),
+    // cleared with the tables: whether there is a configuration to report on.
+    bool TablesRead = false;
     bool InfoValid = false;
     TDeviceInfo Info{};
     // Set by every edit of the tables in the window, cleared by a successful load or save: discarding

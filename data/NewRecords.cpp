@@ -24,12 +24,13 @@ TModuleEntry NewModule() {
     return module;
 }
 
-TTransponderEntry NewTransponder(const TDefaultRestrictions& defaults) {
+TTransponderEntry NewTransponder(const TDefaultRestrictions& defaults, CodeForm form) {
     TTransponderEntry transponder;
     std::memset(&transponder, 0, sizeof transponder);
     restrictions::ApplyNewTransponderRestrictions(transponder, defaults);
     putName(transponder.Name, "Neuer Transponder");
-    transponder.Code[10] = 0xFF;
+    if (form == CodeForm::Binary)
+        transponder.Code[10] = 0xFF;
     transponder.setTransAkt(1);
     return transponder;
 }

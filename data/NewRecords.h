@@ -8,6 +8,11 @@
 // 1000 ms: address 0, relay on the reader module, standard mode.
 TModuleEntry NewModule();
 
-// All zero but the name "Neuer Transponder", an empty binary code (marker in byte 10), active, and the
-// restrictions of a new transponder taken from the default block.
-TTransponderEntry NewTransponder(const TDefaultRestrictions& defaults);
+// The form in which a controller stores transponder codes (data/Records.h): its firmware decides.
+enum class CodeForm { Binary, Text };
+
+// All zero but the name "Neuer Transponder", an empty code in the owner controller's form (binary: the
+// marker in byte 10; text: all 11 bytes zero), active, and the restrictions of a new transponder taken
+// from the default block. A text-form controller would otherwise be sent the binary marker of a code
+// nobody typed.
+TTransponderEntry NewTransponder(const TDefaultRestrictions& defaults, CodeForm form);

@@ -252,6 +252,7 @@ Result ReadBackupTables(const QString& folder, TDeviceEntry& entry) {
             return result;
         }
     }
+    entry.TablesRead = true;
     return result;
 }
 

@@ -21,8 +21,24 @@ QString ReaderText(const QString& name, quint16 address) {
     return name + QStringLiteral(" (0x") + QString::number(address, 16).toUpper() + QLatin1Char(')');
 }
 
-QString CodeForEditor(const TDeviceEntry& entry, const QString& code) {
-    return code.left(StoresBinaryCodes(entry) ? kBinaryCodeDigits : kTextCodeLength);
+CodeTakeover CodeForEditor(const TDeviceEntry& entry, const QString& code) {
+    CodeTakeover takeover;
+    if (!StoresBinaryCodes(entry)) {
+        if (code.size() <= kTextCodeLength)
+            takeover.code = code;
+        else
+            takeover.refusal = CodeTooLongText(code);
+        return takeover;
+    }
+    static const QRegularExpression hexDigits(QStringLiteral("^[0-9A-Fa-f]*$"));
+    if (code.size() > kBinaryCodeDigits || !hexDigits.match(code).hasMatch()) {
+        takeover.refusal = CodeNotBinaryText(code);
+        return takeover;
+    }
+    // The binary form is a number: an odd count of digits gets its leading zero instead of losing
+    // its first digit to the pairing.
+    takeover.code = code.size() % 2 == 0 ? code : QLatin1Char('0') + code;
+    return takeover;
 }
 
 CodeReading::CodeReading(const TDeviceEntry& entry, RowHandler onRow)

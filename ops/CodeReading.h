@@ -34,10 +34,29 @@ struct CodeRow {
 QString ArrivalText(const QDateTime& when);
 // The reader's name and bus address, "%s (0x%X)".
 QString ReaderText(const QString& name, quint16 address);
-// The code as the transponder editor may take it over for this controller: one that stores the text
-// form holds 10 characters (a controller may report 11 without a terminator), one that stores the
-// binary form 20 hexadecimal digits.
-QString CodeForEditor(const TDeviceEntry& entry, const QString& code);
+// A code read at a reader that the controller's code field can't hold; it is not taken over.
+inline QString CodeTooLongText(const QString& code) {
+    return QStringLiteral("Der Code \"%1\" hat mehr als 10 Zeichen und passt nicht in das Codefeld dieses "
+                          "Kelvora compact. Der Code wurde nicht übernommen.")
+        .arg(code);
+}
+inline QString CodeNotBinaryText(const QString& code) {
+    return QStringLiteral("Der Code \"%1\" ist keine Hexadezimalzahl mit höchstens 20 Stellen und passt "
+                          "nicht in das Codefeld dieses Kelvora compact. Der Code wurde nicht übernommen.")
+        .arg(code);
+}
+
+// A reported code as the transponder editor takes it over for this controller, or why it can't be.
+struct CodeTakeover {
+    QString code;    // as reported; a binary code of odd length with its leading zero digit
+    QString refusal; // the message when the code does not fit the controller's code field
+    bool ok() const { return refusal.isEmpty(); }
+};
+
+// A controller that stores the text form keeps up to 10 characters, as reported (a controller may
+// report 11 without a terminator); one that stores the binary form up to 20 hexadecimal digits. A code
+// that does not fit is refused rather than cut: a cut code would never match the transponder.
+CodeTakeover CodeForEditor(const TDeviceEntry& entry, const QString& code);
 
 class CodeReading {
 public:

@@ -31,6 +31,7 @@ void ClearTables(TDeviceEntry& entry) {
     while (!entry.Transponders.empty())
         entry.Transponders.pop_back();
     entry.Changed = false;
+    entry.TablesRead = false;
 }
 
 Outcome DownloadTables(FileOperation& operation, const TableCopies& copies) {
@@ -44,10 +45,11 @@ Outcome DownloadTables(FileOperation& operation, const TableCopies& copies) {
 
 TablesRead ReadTables(TDeviceEntry& entry, const TableCopies& copies) {
     TablesRead read;
-    ReadTableFile(copies.modules(), entry.Modules, &read.modules);
+    const bool modules = ReadTableFile(copies.modules(), entry.Modules, &read.modules);
     QFile::remove(copies.modules());
-    ReadTableFile(copies.transponders(), entry.Transponders, &read.transponders);
+    const bool transponders = ReadTableFile(copies.transponders(), entry.Transponders, &read.transponders);
     QFile::remove(copies.transponders());
+    entry.TablesRead = modules && transponders;
     return read;
 }
 

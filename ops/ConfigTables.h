@@ -35,7 +35,8 @@ struct TableCopies {
 QString ModuleCopyPath();
 QString TransponderCopyPath();
 
-// Frees every record of both tables, the last first; the edits go with them.
+// Frees every record of both tables, the last first; the edits go with them, and the entry has no tables
+// read any more.
 void ClearTables(TDeviceEntry& entry);
 
 // Connect, then "module.dat" and "trans.dat" into the working copies, and Quit whatever happened:
@@ -47,7 +48,8 @@ struct TablesRead {
     TableFileInfo transponders;
 };
 
-// Reads both working copies into the entry's tables (appended in file order) and deletes them.
+// Reads both working copies into the entry's tables (appended in file order) and deletes them; the entry
+// counts as having its tables read when both copies could be read.
 TablesRead ReadTables(TDeviceEntry& entry, const TableCopies& copies = {});
 
 // Writes both working copies from the entry's tables in list order, uploads them as "module.dat" and

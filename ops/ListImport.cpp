@@ -268,7 +268,8 @@ struct Planner {
     }
 
     TTransponderEntry newRecord(const Key& key) const {
-        TTransponderEntry record = NewTransponder(options.defaults);
+        TTransponderEntry record =
+            NewTransponder(options.defaults, key.binary ? CodeForm::Binary : CodeForm::Text);
         std::memset(record.Code, 0, sizeof record.Code);
         if (key.binary) {
             HexToCode(key.code, record.Code, kCodeHigh);

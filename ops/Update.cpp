@@ -9,13 +9,6 @@
 
 namespace ops {
 
-QString WithDefaultExtension(const QString& path) {
-    const QFileInfo info(path);
-    if (path.isEmpty() || info.exists() || !info.suffix().isEmpty())
-        return path;
-    return path + QLatin1Char('.') + kUpdateDefaultExtension;
-}
-
 bool UpdateFileNameSendable(const QString& fileName) {
     return !fileName.isEmpty() && IsAnsiRepresentable(fileName);
 }

@@ -14,7 +14,8 @@ namespace ops {
 
 class FtpLink;
 
-// The open dialog of both "Starten" buttons.
+// The open dialog of both "Starten" buttons: the filter, and the extension the dialog gives a name typed
+// without one.
 inline const QString kUpdateFileFilter = QStringLiteral("Kelvora compact BIOS *.HEX (*.HEX)");
 inline const QString kUpdateDefaultExtension = QStringLiteral("KLV");
 
@@ -30,12 +31,8 @@ inline const QString kOnlineUpdateText =
 inline const QString kRestartingText = QStringLiteral(
     "Das Kelvora compact startet gerade neu. Bitte klicken Sie in ein paar Sekunden auf \"Aktualisieren\".");
 
-// A name typed without an extension gets the dialog's default one, as the workstation's open dialog
-// does; a name with an extension, or a file that exists as typed, stays as it is.
-QString WithDefaultExtension(const QString& path);
-
-// True when the controller gets the file name's own bytes: every character has a Windows-1252 byte
-// (anything else would arrive as '?', a different file or none at all).
+// True when the controller gets the file name's own bytes: every character has a Windows-1252 byte and
+// reaches the wire as that byte (anything else would arrive as '?', a different file or none at all).
 bool UpdateFileNameSendable(const QString& fileName);
 // Why such a file is not sent.
 QString UpdateFileNameRefusal(const QString& fileName);

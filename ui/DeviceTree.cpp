@@ -30,6 +30,10 @@ QTreeWidgetItem* TDeviceTree::reset() {
     clear();
     auto* root = new QTreeWidgetItem(m_tree, {QStringLiteral("Gefundene Systeme")});
     root->setIcon(0, images::icon(images::Root));
+    // No node is current until the user picks one. Said explicitly: a rebuilt view that gets the focus
+    // back (after the password dialog, say) would otherwise make its first node current, and that page
+    // would replace the one just shown.
+    m_tree->setCurrentItem(nullptr);
     return root;
 }
 

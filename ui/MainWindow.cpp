@@ -466,10 +466,15 @@ bool TMain_Dlg::LoginCurrentDevice(QTreeWidgetItem* node) {
     return true;
 }
 
+bool TMain_Dlg::onExpandSign(QTreeWidgetItem* node, const QPoint& pos) const {
+    return node && pos.x() < m_treeWidget->visualItemRect(node).left();
+}
+
 void TMain_Dlg::Main_LVMouseDown(Qt::MouseButton button, const QPoint& pos) {
     QTreeWidgetItem* node = m_treeWidget->itemAt(pos);
-    // A press on a node's expand sign expands it without moving the selection.
-    if (node && pos.x() < m_treeWidget->visualItemRect(node).left())
+    // A left press on a node's expand sign expands it without moving the selection. A right press there
+    // is one on the node: it selects it and opens its menu, whose commands act on the selected node.
+    if (button != Qt::RightButton && onExpandSign(node, pos))
         return;
     m_treeWidget->setCurrentItem(node);
     if (!node)
@@ -488,7 +493,12 @@ void TMain_Dlg::Main_LVKeyDown(int key) {
 bool TMain_Dlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_treeWidget->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        guarded([&] { Main_LVMouseDown(mouse->button(), mouse->position().toPoint()); });
+        const QPoint pos = mouse->position().toPoint();
+        guarded([&] { Main_LVMouseDown(mouse->button(), pos); });
+        // The right button opens the menu and leaves the node as it is: not expanded or collapsed by
+        // the tree's own handling of a press on the sign.
+        if (mouse->button() == Qt::RightButton && onExpandSign(m_treeWidget->itemAt(pos), pos))
+            return true;
     }
     if (watched == m_treeWidget && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {

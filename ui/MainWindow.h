@@ -97,6 +97,8 @@ private:
     void discardDevices();
     // Opens or closes a node without running the expanding handler (the program's own expansions).
     void setExpandedQuietly(QTreeWidgetItem* node, bool expanded);
+    // Whether a press at `pos` (viewport coordinates) hits the expand sign left of `node`.
+    bool onExpandSign(QTreeWidgetItem* node, const QPoint& pos) const;
     // Asks for the credentials of the current device and logs in; opens the node on success.
     bool LoginCurrentDevice(QTreeWidgetItem* node);
     void fillPage(QTreeWidgetItem* node, TNodeKind kind);

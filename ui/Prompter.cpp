@@ -43,14 +43,37 @@ bool QtPrompter::question(QWidget* parent, const QString& text, MsgIcon icon) {
     return box.exec() == QMessageBox::Yes;
 }
 
-QString QtPrompter::openFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                 const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogSpec& spec, FileDialogMode mode) {
+    if (!spec.caption.isEmpty())
+        dialog.setWindowTitle(spec.caption);
+    if (!spec.dir.isEmpty())
+        dialog.setDirectory(spec.dir);
+    const bool open = mode == FileDialogMode::Open;
+    dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilter(spec.filter);
+    dialog.setDefaultSuffix(spec.defaultSuffix);
 }
 
-QString QtPrompter::saveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                 const QString& filter) {
-    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+namespace {
+
+QString runFileDialog(QWidget* parent, const FileDialogSpec& spec, FileDialogMode mode) {
+    QFileDialog dialog(parent);
+    ConfigureFileDialog(dialog, spec, mode);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
+}
+
+} // namespace
+
+QString QtPrompter::openFileName(QWidget* parent, const FileDialogSpec& spec) {
+    return runFileDialog(parent, spec, FileDialogMode::Open);
+}
+
+QString QtPrompter::saveFileName(QWidget* parent, const FileDialogSpec& spec) {
+    return runFileDialog(parent, spec, FileDialogMode::Save);
 }
 
 QString QtPrompter::existingDirectory(QWidget* parent, const QString& caption, const QString& dir) {

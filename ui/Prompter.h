@@ -6,9 +6,25 @@
 #include <QString>
 
 class QDialog;
+class QFileDialog;
 class QWidget;
 
 enum class MsgIcon { Information, Warning, Error };
+
+// An open or save dialog. The filter is written "Description *.EXT (*.EXT)" and shows as its description
+// only. The default suffix goes onto a typed name without one inside the dialog, before the dialog
+// checks the name: the open dialog looks for "name.EXT", the save dialog asks before replacing an
+// existing "name.EXT".
+struct FileDialogSpec {
+    QString caption;
+    QString dir;
+    QString filter;
+    QString defaultSuffix;
+};
+
+// Sets up the common dialog for the spec (the Qt prompter shows it so; tests look at what it does).
+enum class FileDialogMode { Open, Save };
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogSpec& spec, FileDialogMode mode);
 
 class Prompter {
 public:
@@ -19,10 +35,8 @@ public:
     // A question with Yes and No; true for Yes.
     virtual bool question(QWidget* parent, const QString& text, MsgIcon icon) = 0;
     // Common dialogs; an empty result means cancelled.
-    virtual QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                 const QString& filter) = 0;
-    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                 const QString& filter) = 0;
+    virtual QString openFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
+    virtual QString saveFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
     virtual QString existingDirectory(QWidget* parent, const QString& caption, const QString& dir) = 0;
     // Shows one of the program's own modal dialogs; returns its result (QDialog::Accepted / Rejected).
     virtual int runDialog(QDialog& dialog) = 0;
@@ -33,10 +47,8 @@ class QtPrompter : public Prompter {
 public:
     void message(QWidget* parent, const QString& text, MsgIcon icon) override;
     bool question(QWidget* parent, const QString& text, MsgIcon icon) override;
-    QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
-                         const QString& filter) override;
-    QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                         const QString& filter) override;
+    QString openFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    QString saveFileName(QWidget* parent, const FileDialogSpec& spec) override;
     QString existingDirectory(QWidget* parent, const QString& caption, const QString& dir) override;
     int runDialog(QDialog& dialog) override;
 };

@@ -119,7 +119,8 @@ void TTableCommands::Transponderhinzufgen1Click() {
     if (!owner || (kind != nkTransponderFolder && kind != nkTransponder) ||
         owner->Transponders.size() >= std::size_t{kMaxTransponders} || !m_tree.transponderFolder(*owner))
         return;
-    owner->Transponders.push_back(std::make_unique<TTransponderEntry>(NewTransponder(m_defaults)));
+    owner->Transponders.push_back(std::make_unique<TTransponderEntry>(
+        NewTransponder(m_defaults, StoresBinaryCodes(*owner) ? CodeForm::Binary : CodeForm::Text)));
     owner->Changed = true;
     select(m_tree.addTransponderNode(*owner, *owner->Transponders.back()));
 }

@@ -48,7 +48,7 @@ const TDeviceEntry& tables() {
             e.Modules.push_back(std::make_unique<TModuleEntry>(m));
         }
         for (int i = 0; i < 3; ++i) {
-            TTransponderEntry t = NewTransponder(TDefaultRestrictions{});
+            TTransponderEntry t = NewTransponder(TDefaultRestrictions{}, CodeForm::Binary);
             StrToChars(QStringLiteral("Person %1").arg(i), t.Name, 20);
             HexToCode(QStringLiteral("1A2%1").arg(i), t.Code, 10);
             t.setModuleSlot(0, 0x0012);

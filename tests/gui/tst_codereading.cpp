@@ -215,23 +215,36 @@ void tst_CodeReading::twoReportsInOneSegment() {
 void tst_CodeReading::takenOverForTheController_data() {
     QTest::addColumn<int>("minor");
     QTest::addColumn<QByteArray>("field");
-    QTest::addColumn<QString>("takenOver");
+    QTest::addColumn<QString>("takenOver"); // empty: refused with `refusal`
+    QTest::addColumn<QString>("refusal");
 
-    QTest::newRow("1.39, binary code") << 39 << kBinary123456 << QStringLiteral("123456");
+    QTest::newRow("1.39, binary code") << 39 << kBinary123456 << QStringLiteral("123456") << QString();
     QTest::newRow("1.39, 20 digits") << 39 << QByteArray::fromHex("0123456789ABCDEF0123FF")
-                                     << QStringLiteral("0123456789ABCDEF0123");
-    QTest::newRow("1.38, text code of 11 characters cut to 10")
-        << 38 << QByteArray("4711ABCDEF9", 11) << QStringLiteral("4711ABCDEF");
-    QTest::newRow("1.38, 20 binary digits cut to 10")
-        << 38 << QByteArray::fromHex("0123456789ABCDEF0123FF") << QStringLiteral("0123456789");
+                                     << QStringLiteral("0123456789ABCDEF0123") << QString();
+    QTest::newRow("1.39, text code of lower-case digits")
+        << 39 << QByteArray("abc1\0\0\0\0\0\0\0", 11) << QStringLiteral("abc1") << QString();
+    QTest::newRow("1.39, odd count of digits keeps the first one")
+        << 39 << QByteArray("ABC\0\0\0\0\0\0\0\0", 11) << QStringLiteral("0ABC") << QString();
+    QTest::newRow("1.39, text code that is no number refused")
+        << 39 << QByteArray("4711-X\0\0\0\0\0", 11) << QString()
+        << ops::CodeNotBinaryText(QStringLiteral("4711-X"));
+    QTest::newRow("1.38, text code of 11 characters refused")
+        << 38 << QByteArray("4711ABCDEF9", 11) << QString()
+        << ops::CodeTooLongText(QStringLiteral("4711ABCDEF9"));
+    QTest::newRow("1.38, 20 binary digits refused")
+        << 38 << QByteArray::fromHex("0123456789ABCDEF0123FF") << QString()
+        << ops::CodeTooLongText(QStringLiteral("0123456789ABCDEF0123"));
     QTest::newRow("1.38, short text code")
-        << 38 << QByteArray("12345\0\0\0\0\0\0", 11) << QStringLiteral("12345");
+        << 38 << QByteArray("12345\0\0\0\0\0\0", 11) << QStringLiteral("12345") << QString();
+    QTest::newRow("1.38, text code of 10 characters in lower case kept")
+        << 38 << QByteArray("abcdef-x.1\0", 11) << QStringLiteral("abcdef-x.1") << QString();
 }
 
 void tst_CodeReading::takenOverForTheController() {
     QFETCH(int, minor);
     QFETCH(QByteArray, field);
     QFETCH(QString, takenOver);
+    QFETCH(QString, refusal);
 
     m_entry.Info.FirmwareMinor = std::uint8_t(minor);
     options().codeReads = {report(QStringLiteral("Tor"), 1, field)};
@@ -246,7 +259,10 @@ void tst_CodeReading::takenOverForTheController() {
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
         return dialog.result();
     });
-    QCOMPARE(code, std::optional<QString>(takenOver));
+    QCOMPARE(code, takenOver.isEmpty() ? std::nullopt : std::optional<QString>(takenOver));
+    QCOMPARE(m_prompter.messages(), refusal.isEmpty() ? QStringList() : QStringList{refusal});
+    if (!refusal.isEmpty())
+        QCOMPARE(m_prompter.shown.back().icon, MsgIcon::Warning);
     if (minor >= 39 && field == kBinary123456) {
         // Stored again through the binary form: the same eleven bytes.
         std::uint8_t stored[11] = {};

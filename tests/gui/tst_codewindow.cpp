@@ -5,6 +5,7 @@
 #include "EditorFixtures.h"
 #include "data/NewRecords.h"
 #include "device/CommandSocket.h"
+#include "ops/CodeReading.h"
 #include "ops/Messages.h"
 #include "sim/CommandService.h"
 #include "support/SiteFixture.h"
@@ -77,7 +78,7 @@ void TestCodeWindow::start(int minor) {
     TDefaultRestrictions none{};
     QByteArray transponders;
     for (const char* name : {"Erster", "Zweiter"}) {
-        TTransponderEntry t = NewTransponder(none);
+        TTransponderEntry t = NewTransponder(none, CodeForm::Binary);
         putName(t.Name, name);
         transponders += bytesOf(t);
     }
@@ -118,20 +119,28 @@ void TestCodeWindow::takeOver_data() {
     QTest::addColumn<bool>("accept");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QByteArray>("stored"); // empty: the record keeps its code
+    QTest::addColumn<QString>("refusal");
 
     QTest::newRow("1.39 binary") << 39 << QByteArray::fromHex("00000000000000123456FF") << true
-                                 << QStringLiteral("123456") << QByteArray::fromHex("00000000000000123456FF");
-    QTest::newRow("1.39 twenty digits")
-        << 39 << QByteArray::fromHex("0123456789ABCDEF0123FF") << true
-        << QStringLiteral("0123456789ABCDEF0123") << QByteArray::fromHex("0123456789ABCDEF0123FF");
-    QTest::newRow("1.38 text of 11 characters cut to 10")
-        << 38 << QByteArray("4711ABCDEF9", 11) << true << QStringLiteral("4711ABCDEF")
-        << QByteArray("4711ABCDEF\0", 11);
-    QTest::newRow("1.38 binary report cut to 10 digits")
-        << 38 << QByteArray::fromHex("0123456789ABCDEF0123FF") << true << QStringLiteral("0123456789")
-        << QByteArray("0123456789\0", 11);
+                                 << QStringLiteral("123456") << QByteArray::fromHex("00000000000000123456FF")
+                                 << QString();
+    QTest::newRow("1.39 twenty digits") << 39 << QByteArray::fromHex("0123456789ABCDEF0123FF") << true
+                                        << QStringLiteral("0123456789ABCDEF0123")
+                                        << QByteArray::fromHex("0123456789ABCDEF0123FF") << QString();
+    QTest::newRow("1.39 text report of three digits")
+        << 39 << QByteArray("abc\0\0\0\0\0\0\0\0", 11) << true << QStringLiteral("0abc")
+        << QByteArray::fromHex("00000000000000000ABCFF") << QString();
+    QTest::newRow("1.38 lower-case text kept as reported")
+        << 38 << QByteArray("abc1\0\0\0\0\0\0\0", 11) << true << QStringLiteral("abc1")
+        << QByteArray("abc1\0\0\0\0\0\0\0", 11) << QString();
+    QTest::newRow("1.38 text of 11 characters refused")
+        << 38 << QByteArray("4711ABCDEF9", 11) << true << QString() << QByteArray()
+        << ops::CodeTooLongText(QStringLiteral("4711ABCDEF9"));
+    QTest::newRow("1.38 binary report of 20 digits refused")
+        << 38 << QByteArray::fromHex("0123456789ABCDEF0123FF") << true << QString() << QByteArray()
+        << ops::CodeTooLongText(QStringLiteral("0123456789ABCDEF0123"));
     QTest::newRow("Cancel") << 39 << QByteArray::fromHex("00000000000000123456FF") << false << QString()
-                            << QByteArray();
+                            << QByteArray() << QString();
 }
 
 void TestCodeWindow::takeOver() {
@@ -140,6 +149,7 @@ void TestCodeWindow::takeOver() {
     QFETCH(bool, accept);
     QFETCH(QString, shown);
     QFETCH(QByteArray, stored);
+    QFETCH(QString, refusal);
 
     start(minor);
     m_site->controller->config().command.codeReads = {report(field)};
@@ -155,7 +165,7 @@ void TestCodeWindow::takeOver() {
         return dialog.result();
     });
     QVERIFY(pushed);
-    QVERIFY(m_site->prompter.messages().isEmpty());
+    QCOMPARE(m_site->prompter.messages(), refusal.isEmpty() ? QStringList() : QStringList{refusal});
     QCOMPARE(bytesOf(*entry().Transponders.at(0)), first);
     if (stored.isEmpty()) {
         QCOMPARE(bytesOf(transponder()), before);

@@ -1,10 +1,15 @@
 #include "support/WidgetLookup.h"
+#include "ui/Prompter.h"
 #include "ui/Translation.h"
 #include "ui/dialogs/ManualDialog.h"
 #include "ui/dialogs/PasswordDialog.h"
 
+#include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -28,6 +33,8 @@ private Q_SLOTS:
     void addressKeyFilter();
     void filtersHoldForEveryInputRoute_data();
     void filtersHoldForEveryInputRoute();
+    void fileDialogCompletesTheName_data();
+    void fileDialogCompletesTheName();
     void okEnabledOnlyWithBothFields();
     void manualDialogKeepsItsValues();
     void manualEnterNeedsOk();
@@ -207,6 +214,79 @@ void TestDialogs::filtersHoldForEveryInputRoute() {
         edit->paste();
     }
     QCOMPARE(edit->text(), shown);
+}
+
+void TestDialogs::fileDialogCompletesTheName_data() {
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("shownFilter");
+    QTest::addColumn<QString>("existing"); // a file in the folder beforehand
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("chosen"); // the file name the dialog returns; empty: it stays open
+    QTest::addColumn<bool>("asked");     // a question or warning came up (answered No)
+
+    const QString update = QStringLiteral("Kelvora compact BIOS *.HEX (*.HEX)");
+    const QString overview = QStringLiteral("Übersicht Textdatei *.TXT (*.TXT)");
+    QTest::newRow("open: a typed name finds the file with the default extension")
+        << false << update << "KLV"
+        << "Kelvora compact BIOS *.HEX"
+        << "update.KLV"
+        << "update"
+        << "update.KLV" << false;
+    QTest::newRow("save: the completed name is asked about before it is replaced")
+        << true << overview << "TXT"
+        << "Übersicht Textdatei *.TXT"
+        << "liste.TXT"
+        << "liste"
+        << "" << true;
+    QTest::newRow("save: a new name is completed")
+        << true << QStringLiteral("Übersicht Excel-Textdatei *.CSV (*.CSV)") << "CSV"
+        << "Übersicht Excel-Textdatei *.CSV"
+        << ""
+        << "rechte"
+        << "rechte.CSV" << false;
+}
+
+void TestDialogs::fileDialogCompletesTheName() {
+    QFETCH(bool, save);
+    QFETCH(QString, filter);
+    QFETCH(QString, suffix);
+    QFETCH(QString, shownFilter);
+    QFETCH(QString, existing);
+    QFETCH(QString, typed);
+    QFETCH(QString, chosen);
+    QFETCH(bool, asked);
+
+    QTemporaryDir dir;
+    if (!existing.isEmpty()) {
+        QFile file(dir.filePath(existing));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    ConfigureFileDialog(dialog, {QString(), dir.path(), filter, suffix},
+                        save ? FileDialogMode::Save : FileDialogMode::Open);
+    QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))->currentText(), shownFilter);
+    dialog.show();
+    QStringList questions;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, &dialog, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            questions << box->text();
+            box->done(QMessageBox::No);
+        }
+    });
+    answer.start(10);
+    dialog.selectFile(typed);
+    static_cast<QDialog&>(dialog).accept(); // as the dialog's own button does
+    answer.stop();
+    QCOMPARE(questions.size(), asked ? 1 : 0);
+    if (asked)
+        QVERIFY2(questions.front().contains(existing), qPrintable(questions.front()));
+    QCOMPARE(dialog.result() == QDialog::Accepted ? QFileInfo(dialog.selectedFiles().value(0)).fileName()
+                                                  : QString(),
+             chosen);
 }
 
 void TestDialogs::okEnabledOnlyWithBothFields() {

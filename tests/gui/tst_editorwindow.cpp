@@ -40,7 +40,7 @@ template <typename Record> QByteArray table(int count, const char* prefix) {
             record = NewModule();
             record.setModAddr(static_cast<std::uint16_t>(0x0100 + i));
         } else {
-            record = NewTransponder(none);
+            record = NewTransponder(none, CodeForm::Binary);
         }
         putName(record.Name, QByteArray(prefix) + ' ' + QByteArray::number(i));
         file += bytesOf(record);
@@ -62,6 +62,7 @@ private Q_SLOTS:
     void unsavedEditsQuestion();
     void closeDespiteUnwritableSettings();
     void editsGoToTheRecordsController();
+    void rightPressOnAFoldersExpandSign();
 
 private:
     // Starts the controller, lets `fill` write its files, opens the window and logs in.
@@ -346,6 +347,35 @@ void TestEditorWindow::editsGoToTheRecordsController() {
     QVERIFY(window().currentTransponder() != added);
     QVERIFY(Child<TTransponderPage>(window(), QStringLiteral("Transponder"))->transponder() != added);
     QVERIFY(!b.Changed);
+}
+
+void TestEditorWindow::rightPressOnAFoldersExpandSign() {
+    start(false, [this] {
+        writeTables(*m_site->controller, table<TModuleEntry>(2, "Tor"),
+                    table<TTransponderEntry>(3, "Person"));
+    });
+    load(entry());
+    QTreeWidget* tv = Main_LV(window());
+    select(tree().configNode(entry()));
+    const struct {
+        QTreeWidgetItem* folder;
+        const char* menu;
+    } folders[] = {{tree().moduleFolder(entry()), "PopupMenu2"},
+                   {tree().transponderFolder(entry()), "PopupMenu1"}};
+    for (const auto& f : folders) {
+        const bool expanded = f.folder->isExpanded();
+        const QRect rect = tv->visualItemRect(f.folder);
+        QTest::mousePress(tv->viewport(), Qt::RightButton, {},
+                          QPoint(rect.left() - tv->indentation() / 2, rect.center().y()));
+        auto* menu = Child<QMenu>(window(), QString::fromLatin1(f.menu));
+        QVERIFY2(menu->isVisible(), f.menu);
+        menu->hide();
+        QTest::mouseRelease(tv->viewport(), Qt::RightButton, {},
+                            QPoint(rect.left() - tv->indentation() / 2, rect.center().y()));
+        // The menu's commands act on the selected node: the folder is selected, and stays as it was.
+        QCOMPARE(tv->currentItem(), f.folder);
+        QCOMPARE(f.folder->isExpanded(), expanded);
+    }
 }
 
 QTEST_MAIN(TestEditorWindow)

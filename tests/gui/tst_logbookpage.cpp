@@ -399,6 +399,7 @@ void TestLogbookPage::exportToChosenFile() {
     prompter().fileAnswers.push_back(typed.isEmpty() ? QString() : m_dir->filePath(typed));
     click("Export_BTN");
     QCOMPARE(prompter().filters.back(), QStringLiteral("Logbuch Export *.TXT (*.TXT)"));
+    QCOMPARE(prompter().suffixes.back(), QStringLiteral("TXT"));
     if (!shown.isEmpty() && shown.first().contains(QLatin1String("%1")))
         shown.first() =
             shown.first().arg(QDir::toNativeSeparators(m_dir->filePath(typed + QStringLiteral(".TXT"))));

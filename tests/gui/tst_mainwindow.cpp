@@ -87,6 +87,7 @@ private Q_SLOTS:
     void notLoggedInDeviceDoesNotExpand();
     void rootAlwaysExpands();
     void expandSignOfOtherDeviceMakesItCurrentKeepingSelection();
+    void expandSignWithNothingSelectedKeepsThePage();
     void mouseDownSetsCurrentDevice();
     void webInterfaceAndLinksOpenAddresses();
     void searchDisablesCommandsWhileRunning();
@@ -435,6 +436,26 @@ void TestMainWindow::expandSignOfOtherDeviceMakesItCurrentKeepingSelection() {
     QCOMPARE(m_window->currentDevice(), &m_window->deviceList().at(1));
     QCOMPARE(Main_NB(*m_window)->currentIndex(), 1);
     QCOMPARE(Main_LV(*m_window)->currentItem(), root->child(0)->child(0));
+}
+
+void TestMainWindow::expandSignWithNothingSelectedKeepsThePage() {
+    startWith({controller(0x12AB3, QStringLiteral("A")), controller(0x12AB4, QStringLiteral("B"))});
+    showAndSearch();
+    QTreeWidget* tv = Main_LV(*m_window);
+    QCOMPARE(tv->currentItem(), nullptr);
+    QTreeWidgetItem* second = tv->topLevelItem(0)->child(1);
+    const QRect rect = tv->visualItemRect(second);
+    m_prompter->dialogAnswers.push_back([](QDialog&) { return QDialog::Rejected; });
+    QTest::mouseClick(tv->viewport(), Qt::LeftButton, {},
+                      QPoint(rect.left() - tv->indentation() / 2, rect.center().y()));
+    QCOMPARE(m_prompter->dialogsRun, 1);
+    // The password dialog has closed: the tree gets the focus back.
+    QFocusEvent focusBack(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(tv, &focusBack);
+    QCoreApplication::processEvents();
+    QCOMPARE(Main_NB(*m_window)->currentIndex(), 1);
+    QCOMPARE(m_window->currentDevice(), &m_window->deviceList().at(1));
+    QCOMPARE(tv->currentItem(), nullptr);
 }
 
 void TestMainWindow::mouseDownSetsCurrentDevice() {

@@ -92,13 +92,14 @@ void TestModulePage::shownValues_data() {
     QTest::addColumn<int>("relaisTime");
     QTest::addColumn<int>("ledTime");
 
-    QTest::newRow("new module") << moduleWith({0, 1, 20, 10, 0, 0, 0, 0, 0, 0}) << "0000" << 0 << 0 << 0
-                                << false << 100 << false << 100 << 2000 << 1000;
+    QTest::newRow("new module: 0 ms as the record holds")
+        << moduleWith({0, 1, 20, 10, 0, 0, 0, 0, 0, 0}) << "0000" << 0 << 0 << 0 << false << 0 << false << 0
+        << 2000 << 1000;
     QTest::newRow("tenths of a second") << moduleWith({0x1a2b, 1, 15, 7, 1, 1, 1, 60000, 0, 0}) << "1A2B" << 1
-                                        << 1 << 1 << true << 60000 << false << 100 << 1500 << 700;
-    QTest::newRow("times beyond the limits show at the limit")
-        << moduleWith({0xFFFF, 0, 2000, 0, 2, 2, 0, 50, 1, 65535}) << "FFFF" << 2 << 2 << 2 << false << 100
-        << true << 65535 << 100000 << 100;
+                                        << 1 << 1 << true << 60000 << false << 0 << 1500 << 700;
+    QTest::newRow("times beyond what the editor offers show as they are")
+        << moduleWith({0xFFFF, 0, 2000, 0, 2, 2, 0, 50, 1, 65535}) << "FFFF" << 2 << 2 << 2 << false << 50
+        << true << 65535 << 200000 << 0;
     QTest::newRow("values the lists don't have show no selection")
         << moduleWith({0x0100, 9, 20, 10, 5, 7, 2, 300, 3, 400}) << "0100" << -1 << -1 << 0 << false << 300
         << false << 400 << 2000 << 1000;
@@ -133,7 +134,7 @@ void TestModulePage::shownValues() {
     QCOMPARE(Child<QSpinBox>(p.page, QStringLiteral("Nachlauf_SE"))->value(), nachlaufTime);
     QCOMPARE(Child<QSpinBox>(p.page, QStringLiteral("RelaisTime_SE"))->value(), relaisTime);
     QCOMPARE(Child<QSpinBox>(p.page, QStringLiteral("LEDTime_SE"))->value(), ledTime);
-    // Showing a record stores nothing, not even the limited values the spin edits show.
+    // Showing a record stores nothing.
     QCOMPARE(bytesOf(shown), bytesOf(record));
     QVERIFY(!p.owner->Changed);
     QVERIFY(p.host.scripted.shown.empty());
@@ -177,14 +178,26 @@ void TestModulePage::edits_data() {
     QTest::newRow("mode") << plain << "Mode_CB"
                           << "2"
                           << "12 00 01 00 14 00 0A 00 00 00 02 00 00 00 00 00 00 00 00 00" << -1;
-    QTest::newRow("maximum on-time switched on")
+    QTest::newRow("maximum on-time of 0 ms switched on gets the shortest, 100 ms")
         << plain << "MaxEin_CB"
         << "click"
-        << "12 00 01 00 14 00 0A 00 00 00 00 00 01 00 00 00 00 00 00 00" << -1;
+        << "12 00 01 00 14 00 0A 00 00 00 00 00 01 00 64 00 00 00 00 00" << 100;
+    QTest::newRow("follow-up time of 50 ms switched on gets 100 ms")
+        << moduleWith({0x0012, 1, 20, 10, 0, 2, 0, 0, 0, 50}) << "Nachlauf_CB"
+        << "click"
+        << "12 00 01 00 14 00 0A 00 00 00 02 00 00 00 00 00 01 00 64 00" << 100;
+    QTest::newRow("maximum on-time in the range switched on keeps its time")
+        << moduleWith({0x0012, 1, 20, 10, 0, 1, 0, 3000, 0, 0}) << "MaxEin_CB"
+        << "click"
+        << "12 00 01 00 14 00 0A 00 00 00 01 00 01 00 B8 0B 00 00 00 00" << 3000;
     QTest::newRow("follow-up time switched off")
         << moduleWith({0x0012, 1, 20, 10, 0, 2, 0, 0, 1, 3000}) << "Nachlauf_CB"
         << "click"
-        << "12 00 01 00 14 00 0A 00 00 00 02 00 00 00 00 00 00 00 B8 0B" << -1;
+        << "12 00 01 00 14 00 0A 00 00 00 02 00 00 00 00 00 00 00 B8 0B" << 3000;
+    QTest::newRow("maximum on-time of 0 ms switched off stays 0 ms")
+        << moduleWith({0x0012, 1, 20, 10, 0, 1, 1, 0, 0, 0}) << "MaxEin_CB"
+        << "click"
+        << "12 00 01 00 14 00 0A 00 00 00 01 00 00 00 00 00 00 00 00 00" << 0;
 }
 
 void TestModulePage::edits() {
@@ -215,6 +228,7 @@ void TestModulePage::edits() {
         QCOMPARE(box->isChecked(), !before);
         const char* spinName = control == QLatin1String("MaxEin_CB") ? "MaxEin_SE" : "Nachlauf_SE";
         QCOMPARE(Child<QSpinBox>(p.page, QString::fromLatin1(spinName))->isEnabled(), box->isChecked());
+        QCOMPARE(Child<QSpinBox>(p.page, QString::fromLatin1(spinName))->value(), shownValue);
     }
     QCOMPARE(hexOf(edited, 20, 20), stored);
     QCOMPARE(hexOf(edited, 0, 20), hexOf(record, 0, 20));

@@ -38,6 +38,7 @@ void fillTables(TDeviceEntry& entry, int transponders) {
         t->setModuleSlot(0, 0x12);
         entry.Transponders.push_back(std::move(t));
     }
+    entry.TablesRead = true;
 }
 
 } // namespace
@@ -55,6 +56,8 @@ private Q_SLOTS:
     void unwritableTarget();
     void nothingWithoutTables_data();
     void nothingWithoutTables();
+    void emptyTablesGiveAValidReport_data();
+    void emptyTablesGiveAValidReport();
     void progressAndBusyWhileBuilding();
 
 private:
@@ -117,6 +120,8 @@ void tst_Overview::writesTheReport() {
     QCOMPARE(int(shown.size()), 2);
     QCOMPARE(shown.at(0).kind, QStringLiteral("save"));
     QCOMPARE(m_host->scripted.filters, std::vector<QString>{csv ? kCsvFilter : kTextFilter});
+    QCOMPARE(m_host->scripted.suffixes,
+             std::vector<QString>{csv ? QStringLiteral("CSV") : QStringLiteral("TXT")});
     QCOMPARE(shown.at(1).kind, QStringLiteral("message"));
     QCOMPARE(shown.at(1).text, kSaved);
     QCOMPARE(shown.at(1).icon, MsgIcon::Information);
@@ -191,6 +196,38 @@ void tst_Overview::nothingWithoutTables() {
         QCOMPARE(m_host->statusTexts, status.isEmpty() ? QStringList() : QStringList{status});
         QCOMPARE(m_host->commandsBegun, 0);
     }
+}
+
+void tst_Overview::emptyTablesGiveAValidReport_data() {
+    QTest::addColumn<bool>("csv");
+    QTest::addColumn<int>("modules");
+    QTest::addColumn<QByteArray>("written");
+    QTest::newRow("text: an empty file") << false << 0 << QByteArray();
+    QTest::newRow("text with modules: an empty file") << false << 1 << QByteArray();
+    QTest::newRow("CSV: the two header lines")
+        << true << 0 << QByteArray("Daten;;;Beschr\xE4nkungen\r\nName;Transpondercode;Aktiviert\r\n");
+    QTest::newRow("CSV with a module: its column in the header")
+        << true << 1
+        << QByteArray("Daten;;;Beschr\xE4nkungen\r\nName;Transpondercode;Aktiviert;T\xFCr (0x12)\r\n");
+}
+
+void tst_Overview::emptyTablesGiveAValidReport() {
+    QFETCH(bool, csv);
+    QFETCH(int, modules);
+    QFETCH(QByteArray, written);
+
+    // Tables read from a controller that holds no transponders (and perhaps no modules).
+    TDeviceEntry loaded;
+    fillTables(loaded, 0);
+    if (modules == 0)
+        loaded.Modules.clear();
+    m_host->current = &loaded;
+    QVERIFY(testsupport::writeFile(path(QStringLiteral("alt.TXT")), "alte Übersicht"));
+    m_host->scripted.fileAnswers.push_back(path(QStringLiteral("alt.TXT")));
+    run(csv);
+    QCOMPARE(testsupport::readFile(path(QStringLiteral("alt.TXT"))), written);
+    QCOMPARE(m_host->scripted.messages(), QStringList{kSaved});
+    QVERIFY(m_host->statusTexts.isEmpty() || m_host->statusTexts.back().isEmpty());
 }
 
 void tst_Overview::progressAndBusyWhileBuilding() {

@@ -35,7 +35,7 @@ struct Tree {
                 module("Modul " + QByteArray::number(i), static_cast<std::uint16_t>(i + 1)));
         TDefaultRestrictions none{};
         for (int i = 0; i < transponders; ++i) {
-            auto t = std::make_unique<TTransponderEntry>(NewTransponder(none));
+            auto t = std::make_unique<TTransponderEntry>(NewTransponder(none, CodeForm::Binary));
             putName(t->Name, "Person " + QByteArray::number(i));
             entry.Transponders.push_back(std::move(t));
         }
@@ -133,16 +133,26 @@ void TestTableCommands::menus() {
 void TestTableCommands::addTransponder_data() {
     QTest::addColumn<int>("apply");
     QTest::addColumn<int>("existing");
-    QTest::newRow("without defaults, from the folder") << 0 << 0;
-    QTest::newRow("with defaults, from an entry") << 1 << 3;
-    QTest::newRow("the 1000th") << 0 << 999;
+    QTest::addColumn<int>("minor");    // firmware 1.minor of the controller
+    QTest::addColumn<QString>("code"); // the new record's 11 code bytes
+    const QString binary = QStringLiteral("00 00 00 00 00 00 00 00 00 00 FF");
+    const QString text = QStringLiteral("00 00 00 00 00 00 00 00 00 00 00");
+    QTest::newRow("without defaults, from the folder") << 0 << 0 << 39 << binary;
+    QTest::newRow("with defaults, from an entry") << 1 << 3 << 39 << binary;
+    QTest::newRow("the 1000th") << 0 << 999 << 39 << binary;
+    QTest::newRow("text-form controller: no binary marker") << 0 << 0 << 38 << text;
+    QTest::newRow("text-form controller, with defaults") << 1 << 3 << 31 << text;
 }
 
 void TestTableCommands::addTransponder() {
     QFETCH(int, apply);
     QFETCH(int, existing);
+    QFETCH(int, minor);
+    QFETCH(QString, code);
 
     Tree t(2, existing);
+    t.entry.Info.FirmwareMajor = 1;
+    t.entry.Info.FirmwareMinor = static_cast<std::uint8_t>(minor);
     t.defaults.ApplyRestr = static_cast<std::uint8_t>(apply);
     t.defaults.setModuleSlot(0, 0x0002);
     t.defaults.DayMask(3)[1] = 0x0F;
@@ -157,7 +167,9 @@ void TestTableCommands::addTransponder() {
     QCOMPARE(t.widget.currentItem(), added);
     QCOMPARE(nodes::Transponder(added), t.entry.Transponders.back().get());
     QCOMPARE(nodes::Owner(added), &t.entry);
-    QCOMPARE(bytesOf(*t.entry.Transponders.back()), bytesOf(NewTransponder(t.defaults)));
+    QCOMPARE(hexOf(*t.entry.Transponders.back(), 20, 11), code);
+    QCOMPARE(bytesOf(*t.entry.Transponders.back()),
+             bytesOf(NewTransponder(t.defaults, minor >= 39 ? CodeForm::Binary : CodeForm::Text)));
     QCOMPARE(t.entry.Transponders.back()->DayRestr, std::uint8_t(apply ? 0x08 : 0xFF));
     QVERIFY(t.entry.Changed);
     if (existing + 1 == TTableCommands::kMaxTransponders) {

@@ -32,7 +32,7 @@ const QString kTooMany = QStringLiteral("Es können höchstens 17 Module freigeg
 
 TTransponderEntry transponderWith(const Addresses& slotValues) {
     TDefaultRestrictions none{};
-    TTransponderEntry t = NewTransponder(none);
+    TTransponderEntry t = NewTransponder(none, CodeForm::Binary);
     for (std::size_t i = 0; i < slotValues.size(); ++i)
         t.setModuleSlot(static_cast<int>(i), slotValues[i]);
     return t;
@@ -76,6 +76,8 @@ private Q_SLOTS:
     void codeForms_data();
     void codeForms();
     void shownCodeIsNotStoredBack();
+    void editingKeepsWhatIsThere_data();
+    void editingKeepsWhatIsThere();
     void activeSwitchesThePanel();
     void codeFromAReader();
     void slotRewrite_data();
@@ -191,6 +193,63 @@ void TestTransponderPage::shownCodeIsNotStoredBack() {
     QCOMPARE(bytesOf(t), bytesOf(text));
 }
 
+void TestTransponderPage::editingKeepsWhatIsThere_data() {
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<QByteArray>("loaded");
+    QTest::addColumn<QString>("keys"); // '<' Backspace, '^' Home, '>' Right, others typed
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("code"); // the 11 bytes afterwards
+
+    QTest::newRow("other characters: Backspace deletes") << 31 << QByteArray("xy-1\0\0\0\0\0\0\0", 11) << "<"
+                                                         << "xy-"
+                                                         << "78 79 2D 00 00 00 00 00 00 00 00";
+    QTest::newRow("other characters: a digit joins them") << 31 << QByteArray("xy-1\0\0\0\0\0\0\0", 11) << "a"
+                                                          << "xy-1A"
+                                                          << "78 79 2D 31 41 00 00 00 00 00 00";
+    QTest::newRow("lower case stays, the typed letter is upper case")
+        << 31 << QByteArray("ab12\0\0\0\0\0\0\0", 11) << "c"
+        << "ab12C"
+        << "61 62 31 32 43 00 00 00 00 00 00";
+    QTest::newRow("typed in the middle") << 31 << QByteArray("abc\0\0\0\0\0\0\0\0", 11) << "^>b"
+                                         << "aBbc"
+                                         << "61 42 62 63 00 00 00 00 00 00 00";
+    QTest::newRow("other typed characters swallowed")
+        << 31 << QByteArray("ab\0\0\0\0\0\0\0\0\0", 11) << "g-x "
+        << "ab"
+        << "61 62 00 00 00 00 00 00 00 00 00";
+    QTest::newRow("binary code: Backspace twice")
+        << 39 << QByteArray::fromHex("0000000000001234ABCDFF") << "<<"
+        << "1234AB"
+        << "00 00 00 00 00 00 00 12 34 AB FF";
+}
+
+void TestTransponderPage::editingKeepsWhatIsThere() {
+    QFETCH(int, minor);
+    QFETCH(QByteArray, loaded);
+    QFETCH(QString, keys);
+    QFETCH(QString, shown);
+    QFETCH(QString, code);
+
+    Page p;
+    p.owner = controller(true, 1, minor);
+    TTransponderEntry t = transponderWith({});
+    std::memcpy(t.Code, loaded.constData(), 11);
+    p.page.showRecord(*p.owner, t);
+    auto* edit = Child<QLineEdit>(p.page, QStringLiteral("Code_ED"));
+    for (const QChar key : keys) {
+        if (key == QLatin1Char('<'))
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        else if (key == QLatin1Char('^'))
+            QTest::keyClick(edit, Qt::Key_Home);
+        else if (key == QLatin1Char('>'))
+            QTest::keyClick(edit, Qt::Key_Right);
+        else
+            QTest::keyClicks(edit, QString(key));
+    }
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(hexOf(t, 20, 11), code);
+}
+
 void TestTransponderPage::activeSwitchesThePanel() {
     Page p;
     QVERIFY(p.showOnScreen(0));
@@ -223,6 +282,14 @@ void TestTransponderPage::codeFromAReader() {
     QCOMPARE(p.host.codeRequests, (std::vector<const TDeviceEntry*>{p.owner.get()}));
     QCOMPARE(hexOf(t, 20, 11), QStringLiteral("00 00 00 00 00 00 00 C0 FF EE FF"));
     QVERIFY(p.owner->Changed);
+
+    // A text code goes in as it was reported, lower case included.
+    p.owner = controller(true, 1, 31);
+    p.page.showRecord(*p.owner, t);
+    p.host.chooseCode = [](const TDeviceEntry&) { return std::optional<QString>(QStringLiteral("c0ffee")); };
+    QTest::mouseClick(Child<QPushButton>(p.page, QStringLiteral("StartRec_BTN")), Qt::LeftButton);
+    QCOMPARE(Child<QLineEdit>(p.page, QStringLiteral("Code_ED"))->text(), QStringLiteral("c0ffee"));
+    QCOMPARE(hexOf(t, 20, 11), QStringLiteral("63 30 66 66 65 65 00 00 00 00 00"));
 }
 
 void TestTransponderPage::slotRewrite_data() {

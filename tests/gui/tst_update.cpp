@@ -176,6 +176,7 @@ void TestUpdate::upload() {
 
     QCOMPARE(prompter().shown.front().kind, QStringLiteral("open"));
     QCOMPARE(prompter().filters, std::vector<QString>{QStringLiteral("Kelvora compact BIOS *.HEX (*.HEX)")});
+    QCOMPARE(prompter().suffixes, std::vector<QString>{QStringLiteral("KLV")});
     QCOMPARE(prompter().messages(), QStringList{message});
     QCOMPARE(prompter().shown.back().icon, message == kFtpFailed ? MsgIcon::Error
                                            : message.startsWith(QStringLiteral("Der Dateiname"))

@@ -3,6 +3,7 @@
 #include "device/NetworkTargets.h"
 
 #include <QDialog>
+#include <QFileInfo>
 #include <QSettings>
 
 void ScriptedPrompter::message(QWidget*, const QString& text, MsgIcon icon) {
@@ -30,20 +31,28 @@ QString nextFile(std::deque<QString>& answers) {
     return answer;
 }
 
-} // namespace
-
-QString ScriptedPrompter::openFileName(QWidget*, const QString& caption, const QString&,
-                                       const QString& filter) {
-    shown.push_back({QStringLiteral("open"), caption, MsgIcon::Information});
-    filters.push_back(filter);
-    return nextFile(fileAnswers);
+// As Qt's file dialog completes a typed name.
+QString withSuffix(const QString& name, const QString& suffix) {
+    const QFileInfo info(name);
+    if (name.isEmpty() || suffix.isEmpty() || info.isDir() || info.fileName().contains(QLatin1Char('.')))
+        return name;
+    return name + QLatin1Char('.') + suffix;
 }
 
-QString ScriptedPrompter::saveFileName(QWidget*, const QString& caption, const QString&,
-                                       const QString& filter) {
-    shown.push_back({QStringLiteral("save"), caption, MsgIcon::Information});
-    filters.push_back(filter);
-    return nextFile(fileAnswers);
+} // namespace
+
+QString ScriptedPrompter::openFileName(QWidget*, const FileDialogSpec& spec) {
+    shown.push_back({QStringLiteral("open"), spec.caption, MsgIcon::Information});
+    filters.push_back(spec.filter);
+    suffixes.push_back(spec.defaultSuffix);
+    return withSuffix(nextFile(fileAnswers), spec.defaultSuffix);
+}
+
+QString ScriptedPrompter::saveFileName(QWidget*, const FileDialogSpec& spec) {
+    shown.push_back({QStringLiteral("save"), spec.caption, MsgIcon::Information});
+    filters.push_back(spec.filter);
+    suffixes.push_back(spec.defaultSuffix);
+    return withSuffix(nextFile(fileAnswers), spec.defaultSuffix);
 }
 
 QString ScriptedPrompter::existingDirectory(QWidget*, const QString& caption, const QString&) {

@@ -21,10 +21,9 @@ public:
 
     void message(QWidget* parent, const QString& text, MsgIcon icon) override;
     bool question(QWidget* parent, const QString& text, MsgIcon icon) override;
-    QString openFileName(QWidget* parent, const QString& caption, const QString& dir,
-                         const QString& filter) override;
-    QString saveFileName(QWidget* parent, const QString& caption, const QString& dir,
-                         const QString& filter) override;
+    // The answer as the dialog returns it: a name without a suffix gets the default one.
+    QString openFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    QString saveFileName(QWidget* parent, const FileDialogSpec& spec) override;
     QString existingDirectory(QWidget* parent, const QString& caption, const QString& dir) override;
     int runDialog(QDialog& dialog) override;
 
@@ -37,7 +36,8 @@ public:
     std::function<void(const QString&)> onMessage;
 
     std::vector<Shown> shown;
-    std::vector<QString> filters; // of the open and save dialogs, in order
+    std::vector<QString> filters;  // of the open and save dialogs, in order
+    std::vector<QString> suffixes; // their default suffixes, in the same order
     int dialogsRun = 0;
 
     QStringList messages() const;

@@ -2,9 +2,7 @@
 
 #include "ops/Backup.h"
 #include "ops/Update.h"
-#include "support/TestSupport.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestAdminPaths : public QObject {
@@ -12,7 +10,6 @@ class TestAdminPaths : public QObject {
 private Q_SLOTS:
     void folderFile_data();
     void folderFile();
-    void defaultExtension();
     void sendableNames_data();
     void sendableNames();
 };
@@ -43,17 +40,6 @@ void TestAdminPaths::folderFile() {
     QFETCH(QString, folder);
     QFETCH(QString, path);
     QCOMPARE(ops::FolderFile(folder, QStringLiteral("module.dat")), path);
-}
-
-void TestAdminPaths::defaultExtension() {
-    QTemporaryDir dir;
-    const QString bare = dir.filePath(QStringLiteral("update"));
-    QCOMPARE(ops::WithDefaultExtension(bare), bare + QStringLiteral(".KLV"));
-    QCOMPARE(ops::WithDefaultExtension(dir.filePath(QStringLiteral("bios.hex"))),
-             dir.filePath(QStringLiteral("bios.hex")));
-    // A file without an extension that is there is taken as it is.
-    QVERIFY(testsupport::writeFile(bare, "x"));
-    QCOMPARE(ops::WithDefaultExtension(bare), bare);
 }
 
 void TestAdminPaths::sendableNames_data() {

@@ -188,10 +188,16 @@ void TestRestrictions::newTransponder() {
     block.DayMask(6)[2] = 0x80; // Saturday 23:00 - 24:00
     block.DayRestr = 0x81;      // Sunday and the bit that has no day
 
-    const TTransponderEntry t = NewTransponder(block);
+    const TTransponderEntry t = NewTransponder(block, CodeForm::Binary);
     QCOMPARE(hexOf(t, 0, 20), QStringLiteral("4E 65 75 65 72 20 54 72 61 6E 73 70 6F 6E 64 65 72 00 00 00"));
     QCOMPARE(hexOf(t, 20, 13), QStringLiteral("00 00 00 00 00 00 00 00 00 00 FF 01 00"));
     QCOMPARE(hexOf(t, 33, 56), restrictions);
+
+    // For a controller that stores text codes: an empty text code, everything else the same.
+    const TTransponderEntry text = NewTransponder(block, CodeForm::Text);
+    QCOMPARE(hexOf(text, 20, 13), QStringLiteral("00 00 00 00 00 00 00 00 00 00 00 01 00"));
+    QCOMPARE(hexOf(text, 0, 20), hexOf(t, 0, 20));
+    QCOMPARE(hexOf(text, 33, 56), restrictions);
 }
 
 void TestRestrictions::newModule() {

@@ -69,8 +69,8 @@ void hidden(TDeviceEntry& entry) {
     gaps.setModuleSlot(3, 0x0003); // slots 1 and 2 free
     add(entry, gaps);
     // Two new transponders that have no code yet, and a text code that is empty.
-    add(entry, NewTransponder(TDefaultRestrictions{}));
-    add(entry, NewTransponder(TDefaultRestrictions{}));
+    add(entry, NewTransponder(TDefaultRestrictions{}, CodeForm::Binary));
+    add(entry, NewTransponder(TDefaultRestrictions{}, CodeForm::Binary));
     TTransponderEntry emptyText = transponder("Ohne Code", QString(), true);
     std::memcpy(emptyText.Code + 1, "alt", 3); // behind the empty text
     add(entry, emptyText);
@@ -372,7 +372,7 @@ void TestTransponderList::mergeNewChangedUnchangedRemoved() {
         std::memset(expectedBernd.DayMask(1), 0, 3);
         for (int h = 8; h < 17; ++h)
             restrictions::SetHourAllowed(expectedBernd.DayMask(1), h, true);
-        TTransponderEntry dora = NewTransponder(defaults);
+        TTransponderEntry dora = NewTransponder(defaults, CodeForm::Binary);
         setName(dora.Name, "=Dora");
         HexToCode(QStringLiteral("4444"), dora.Code, 10);
 

@@ -106,5 +106,10 @@ std::optional<QString> ReadCodeAtReader(Prompter& prompter, QWidget* parent, TCh
     const std::optional<QString> code = dialog.selectedCode();
     if (!code)
         return std::nullopt;
-    return ops::CodeForEditor(device, *code);
+    const ops::CodeTakeover takeover = ops::CodeForEditor(device, *code);
+    if (!takeover.ok()) {
+        prompter.message(parent, takeover.refusal, MsgIcon::Warning);
+        return std::nullopt;
+    }
+    return takeover.code;
 }

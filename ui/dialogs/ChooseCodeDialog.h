@@ -49,7 +49,8 @@ private:
 
 // "Aus Liste wählen": opens a code-reading session to the controller (the connection-failure message
 // when it can't log in), shows the dialog modally while the reports come in, and closes the session on
-// every path. On "Code übernehmen" with a row selected, the row's code as the editor may store it for
-// this controller; otherwise none.
+// every path. On "Code übernehmen" with a row selected, the row's code as the editor stores it for this
+// controller; otherwise none. A code that the controller's code field can't hold is refused with a
+// warning instead of being cut.
 std::optional<QString> ReadCodeAtReader(Prompter& prompter, QWidget* parent, TChooseCode_Dlg& dialog,
                                         const TDeviceEntry& device);

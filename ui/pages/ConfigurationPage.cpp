@@ -26,9 +26,6 @@ namespace {
 
 const QString kNotLoadedText = QStringLiteral("Keine Konfiguration geladen");
 
-const QString kNoTablesText = QStringLiteral(
-    "Keine Übersicht: Für dieses Kelvora compact ist keine Konfiguration geladen. Bitte laden Sie zuerst "
-    "die Konfiguration.");
 const QString kOverviewCaption = QStringLiteral("Übersicht speichern");
 
 // The bar is repainted at most this often while a report grows: a large table still shows its
@@ -179,8 +176,8 @@ void TConfigurationPage::createOverview(Overview kind) {
         return;
     const TDeviceEntry* device = m_host.currentDevice();
     // The buttons stay enabled from the first load on, for whichever controller is selected.
-    if (!device || (device->Modules.empty() && device->Transponders.empty())) {
-        m_host.showStatus(kNoTablesText);
+    if (!device || !ops::CanMakeOverview(*device)) {
+        m_host.showStatus(ops::kNoTablesText);
         return;
     }
     m_host.showStatus(QString());
@@ -199,10 +196,10 @@ void TConfigurationPage::createOverview(Overview kind) {
     const QString filter = kind == Overview::Text ? QStringLiteral("Übersicht Textdatei *.TXT (*.TXT)")
                                                   : QStringLiteral("Übersicht Excel-Textdatei *.CSV (*.CSV)");
     const QString extension = kind == Overview::Text ? QStringLiteral("TXT") : QStringLiteral("CSV");
-    const QString chosen = m_host.prompter().saveFileName(this, kOverviewCaption, QString(), filter);
-    if (chosen.isEmpty())
+    const QString target =
+        m_host.prompter().saveFileName(this, {kOverviewCaption, QString(), filter, extension});
+    if (target.isEmpty())
         return;
-    const QString target = WithDefaultExtension(chosen, extension);
     if (!ops::SaveOverviewFile(target, bytes)) {
         m_host.prompter().message(this, FileNotWrittenText(target), MsgIcon::Error);
         return;

@@ -47,7 +47,8 @@ TListCommands::TListCommands(PageHost& host, QWidget* parent, const TDefaultRest
     : m_host(host), m_parent(parent), m_defaults(defaults) {}
 
 bool TListCommands::importList(TDeviceEntry& entry) {
-    const QString file = m_host.prompter().openFileName(m_parent, kImportCaption, QString(), kListFilter);
+    const QString file = m_host.prompter().openFileName(
+        m_parent, {kImportCaption, QString(), kListFilter, QStringLiteral("CSV")});
     if (file.isEmpty())
         return false;
     const translist::ParsedList list = translist::ReadListFile(file);
@@ -82,10 +83,10 @@ bool TListCommands::importList(TDeviceEntry& entry) {
 }
 
 void TListCommands::exportList(const TDeviceEntry& entry) {
-    const QString chosen = m_host.prompter().saveFileName(m_parent, kExportCaption, QString(), kListFilter);
-    if (chosen.isEmpty())
+    const QString target = m_host.prompter().saveFileName(
+        m_parent, {kExportCaption, QString(), kListFilter, QStringLiteral("CSV")});
+    if (target.isEmpty())
         return;
-    const QString target = WithDefaultExtension(chosen, QStringLiteral("CSV"));
     if (!ops::SaveOverviewFile(target, translist::ListFile(entry))) {
         m_host.prompter().message(m_parent, FileNotWrittenText(target), MsgIcon::Error);
         return;
@@ -130,7 +131,8 @@ void TListCommands::compare(TDeviceEntry& entry) {
         break;
     }
     case TCompareSource_Dlg::List: {
-        const QString file = m_host.prompter().openFileName(m_parent, kImportCaption, QString(), kListFilter);
+        const QString file = m_host.prompter().openFileName(
+            m_parent, {kImportCaption, QString(), kListFilter, QStringLiteral("CSV")});
         if (file.isEmpty())
             return;
         QString refusal;

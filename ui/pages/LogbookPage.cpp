@@ -127,10 +127,10 @@ void TLogbookPage::Export_BTNClick() {
     if (!command)
         return;
     Prompter& prompter = m_host.prompter();
-    QString target = prompter.saveFileName(this, QString(), QString(), kExportFilter);
+    const QString target =
+        prompter.saveFileName(this, {QString(), QString(), kExportFilter, kDefaultExtension});
     if (target.isEmpty())
         return;
-    target = WithDefaultExtension(target, kDefaultExtension);
     const ops::LogbookExportResult result = WhileWaiting([&] { return ops::ExportLogbook(m_kept, target); });
     ShowNotice(prompter, this, result.notice);
 }

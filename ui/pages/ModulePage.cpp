@@ -21,11 +21,21 @@ namespace {
 
 // The two on-times are 16-bit milliseconds; the spin edits reach 100000.
 constexpr int kMaxMilliseconds = 0xFFFF;
+// What the spin edits offer for a time.
+constexpr int kLowestTime = 100;
+constexpr int kHighestTime = 100000;
 // Relais and Mode are indexes into lists of three.
 constexpr int kChoices = 3;
 
 int choiceIndex(std::uint16_t value) {
     return value < kChoices ? value : -1;
+}
+
+// A time the record holds outside what the spin edit offers (a new module's 0 ms, a file from
+// elsewhere) is shown as it is: the range widens to it until the next record is shown.
+void showTime(QSpinBox* spin, int value) {
+    spin->setRange(std::min(kLowestTime, value), std::max(kHighestTime, value));
+    spin->setValue(value);
 }
 
 } // namespace
@@ -78,11 +88,11 @@ void TModulePage::showRecord(TDeviceEntry& owner, TModuleEntry& module) {
     m_ui->MaxEin_SE->setEnabled(m_ui->MaxEin_CB->isChecked());
     m_ui->Nachlauf_CB->setChecked(module.NachlaufEnabled() == 1);
     m_ui->Nachlauf_SE->setEnabled(m_ui->Nachlauf_CB->isChecked());
-    // The spin edits show values outside their range at the nearer limit; the record keeps its own.
-    m_ui->Nachlauf_SE->setValue(module.NachlaufTime());
-    m_ui->MaxEin_SE->setValue(module.MaxEinTime());
-    m_ui->RelaisTime_SE->setValue(module.RelaisTime() * 100);
-    m_ui->LEDTime_SE->setValue(module.LEDTime() * 100);
+    // What the page shows is what the record holds, also outside the range the spin edits offer.
+    showTime(m_ui->Nachlauf_SE, module.NachlaufTime());
+    showTime(m_ui->MaxEin_SE, module.MaxEinTime());
+    showTime(m_ui->RelaisTime_SE, module.RelaisTime() * 100);
+    showTime(m_ui->LEDTime_SE, module.LEDTime() * 100);
 }
 
 void TModulePage::forget() {
@@ -146,12 +156,24 @@ void TModulePage::MaxEin_CBClick() {
     const bool checked = m_ui->MaxEin_CB->isChecked();
     m_ui->MaxEin_SE->setEnabled(checked);
     edit([checked](TModuleEntry& m) { m.setMaxEinEnabled(checked ? 1 : 0); });
+    if (checked)
+        bringIntoRange(m_ui->MaxEin_SE);
 }
 
 void TModulePage::Nachlauf_CBClick() {
     const bool checked = m_ui->Nachlauf_CB->isChecked();
     m_ui->Nachlauf_SE->setEnabled(checked);
     edit([checked](TModuleEntry& m) { m.setNachlaufEnabled(checked ? 1 : 0); });
+    if (checked)
+        bringIntoRange(m_ui->Nachlauf_SE);
+}
+
+void TModulePage::bringIntoRange(QSpinBox* spin) {
+    // A time put in force gets at least the shortest the editor offers: 0 ms (a new module's) would
+    // be in force without anybody having chosen it. Its value change stores it.
+    if (filling() || !m_module || spin->value() >= kLowestTime)
+        return;
+    spin->setRange(kLowestTime, spin->maximum());
 }
 
 namespace {

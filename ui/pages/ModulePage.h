@@ -10,6 +10,7 @@
 #include <memory>
 
 class PageHost;
+class QSpinBox;
 struct TDeviceEntry;
 struct TModuleEntry;
 
@@ -48,6 +49,7 @@ public:
 
 private:
     void edit(const std::function<void(TModuleEntry&)>& change);
+    void bringIntoRange(QSpinBox* spin);
     bool filling() const { return m_filling > 0; }
 
     PageHost& m_host;

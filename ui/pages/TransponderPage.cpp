@@ -116,7 +116,8 @@ void TTransponderPage::Code_EDChange() {
 void TTransponderPage::takeCode(const QString& code) {
     if (!m_transponder)
         return;
-    m_ui->Code_ED->setText(code);
+    // As reported: the entry rule is for typed characters and would upper-case a text code.
+    SetTextUnvalidated(m_ui->Code_ED, code);
 }
 
 void TTransponderPage::StartRec_BTNClick() {

@@ -33,10 +33,10 @@ void TUpdatePage::StartFirmware_BTNClick() {
     if (!command)
         return;
     Prompter& prompter = m_host.prompter();
-    QString file = prompter.openFileName(this, QString(), QString(), ops::kUpdateFileFilter);
+    const QString file = prompter.openFileName(
+        this, {QString(), QString(), ops::kUpdateFileFilter, ops::kUpdateDefaultExtension});
     if (file.isEmpty())
         return;
-    file = ops::WithDefaultExtension(file);
     const ops::Result upload = WhileWaiting([&] {
         return ops::UploadUpdate(command->device, m_host.ftpLink(), file, pages::HostProgress(m_host));
     });
