@@ -534,6 +534,7 @@ void TestFaultMatrix::matrix() {
     QVERIFY(ReadTableFile(folder("app") + QStringLiteral("/edited-modules"), m_site->entry.Modules));
     QVERIFY(
         ReadTableFile(folder("app") + QStringLiteral("/edited-transponders"), m_site->entry.Transponders));
+    m_site->entry.TablesRead = true; // as after a load
     QFile::remove(folder("app") + QStringLiteral("/edited-modules"));
     QFile::remove(folder("app") + QStringLiteral("/edited-transponders"));
 
