@@ -20,6 +20,7 @@
 #include "ui/pages/LogbookPage.h"
 #include "ui/pages/ModulePage.h"
 #include "ui/pages/ModuleStatusPage.h"
+#include "ui/pages/OfflineCommands.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/StartPage.h"
 #include "ui/pages/TransponderDefaultsPage.h"
@@ -29,6 +30,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -107,6 +109,7 @@ TMain_Dlg::~TMain_Dlg() {
     m_tree.clear();
     m_current = nullptr;
     m_devices.clear();
+    m_offline.clear();
 }
 
 void TMain_Dlg::buildFrame() {
@@ -129,6 +132,23 @@ void TMain_Dlg::buildFrame() {
     connect(m_exit, &QAction::triggered, this, [this] { guarded([this] { Beenden1Click(); }); });
     connect(m_search, &QAction::triggered, this, [this] { guarded([this] { Aktualisieren1Click(); }); });
     connect(m_manual, &QAction::triggered, this, [this] { guarded([this] { ManuellClick(); }); });
+    m_toolBar->addSeparator();
+    const auto addOfflineAction = [this](const char* name, const QString& text, const QString& hint) {
+        QAction* action = m_toolBar->addAction(images::icon(images::Configuration), text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+        return action;
+    };
+    m_offlineOpen = addOfflineAction(
+        "OfflineOpen", QStringLiteral("Offline öffnen …"),
+        QStringLiteral("Eine Konfiguration aus einem Ordner ohne Kelvora compact bearbeiten"));
+    m_offlineNew =
+        addOfflineAction("OfflineNew", QStringLiteral("Neue Offline-Konfiguration …"),
+                         QStringLiteral("Eine Konfiguration für ein Kelvora compact vorbereiten, das "
+                                        "noch nicht im Netzwerk ist"));
+    connect(m_offlineOpen, &QAction::triggered, this, [this] { guarded([this] { OfflineOpenClick(); }); });
+    connect(m_offlineNew, &QAction::triggered, this, [this] { guarded([this] { OfflineNewClick(); }); });
 
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_splitter->setObjectName(QStringLiteral("Splitter1"));
@@ -229,7 +249,7 @@ void TMain_Dlg::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (!ConfirmDiscard()) {
+    if (!ConfirmDiscard(true)) {
         event->ignore();
         return;
     }
@@ -238,6 +258,9 @@ void TMain_Dlg::closeEvent(QCloseEvent* event) {
     settings::SaveDefaultRestrictions(m_defaultRestrictions);
     settings::SaveWindowPlacement(*this, m_splitter->sizes().value(0));
     discardDevices();
+    m_tree.clear();
+    forgetEditors(nullptr);
+    m_offline.clear();
     event->accept();
 }
 
@@ -264,6 +287,8 @@ void TMain_Dlg::updateCommandStates() {
     const bool idle = !busy();
     m_search->setEnabled(idle);
     m_manual->setEnabled(idle);
+    m_offlineOpen->setEnabled(idle);
+    m_offlineNew->setEnabled(idle);
     m_pages->setEnabled(idle);
 }
 
@@ -317,10 +342,11 @@ void TMain_Dlg::Beenden1Click() {
     close();
 }
 
-bool TMain_Dlg::ConfirmDiscard() {
-    const auto& entries = m_devices.entries();
-    const bool changed =
-        std::any_of(entries.begin(), entries.end(), [](const auto& e) { return e->Changed; });
+bool TMain_Dlg::ConfirmDiscard(bool offlineToo) {
+    const auto changedIn = [](const auto& entries) {
+        return std::any_of(entries.begin(), entries.end(), [](const auto& e) { return e->Changed; });
+    };
+    const bool changed = changedIn(m_devices.entries()) || (offlineToo && changedIn(m_offline));
     return !changed || m_prompter.question(this, kDiscardQuestion, MsgIcon::Warning);
 }
 
@@ -334,11 +360,40 @@ void TMain_Dlg::forgetEditors(const TDeviceEntry* entry) {
 }
 
 void TMain_Dlg::discardDevices() {
-    forgetEditors(nullptr);
-    m_current = nullptr;
-    m_tree.clear();
+    // The offline configurations are not found ones: they, their nodes and their editors stay.
+    for (const auto& entry : m_devices.entries())
+        forgetEditors(entry.get());
+    if (m_current && !m_current->Offline)
+        m_current = nullptr;
+    m_tree.clearFound();
     m_devices.clear();
     m_pages->setCurrentIndex(0);
+}
+
+void TMain_Dlg::addOffline(std::unique_ptr<TDeviceEntry> entry) {
+    TDeviceEntry& added = *entry;
+    m_offline.push_back(std::move(entry));
+    QTreeWidgetItem* node = m_tree.addOffline(added);
+    setExpandedQuietly(node, true);
+    m_treeWidget->setCurrentItem(node);
+}
+
+void TMain_Dlg::OfflineOpenClick() {
+    if (busy()) {
+        showStatus(kWaitText);
+        return;
+    }
+    if (std::unique_ptr<TDeviceEntry> entry = m_configurationPage->offlineCommands().open())
+        addOffline(std::move(entry));
+}
+
+void TMain_Dlg::OfflineNewClick() {
+    if (busy()) {
+        showStatus(kWaitText);
+        return;
+    }
+    if (std::unique_ptr<TDeviceEntry> entry = m_configurationPage->offlineCommands().create())
+        addOffline(std::move(entry));
 }
 
 void TMain_Dlg::Aktualisieren1Click() {
@@ -425,12 +480,16 @@ void TMain_Dlg::Main_LVChange(QTreeWidgetItem* node) {
 
 void TMain_Dlg::Main_LVExpanding(QTreeWidgetItem* node) {
     Main_LVChange(node);
+    // An offline configuration has no controller to log in to: its nodes (and their root) always open.
+    const TDeviceEntry* owner = nodes::Owner(node);
+    if ((owner && owner->Offline) || (node && node == m_tree.offlineRoot()))
+        return;
     const bool allowed = (m_current && m_current->LoggedIn) || node == m_tree.root();
     if (!allowed) {
         // Refused for now; the login below may open it.
         setExpandedQuietly(node, false);
     }
-    if (!m_current || m_current->LoggedIn)
+    if (!m_current || m_current->LoggedIn || m_current->Offline)
         return;
     // A login is an exchange of its own: not while another command waits for a controller.
     if (busy()) {
@@ -448,7 +507,7 @@ void TMain_Dlg::setExpandedQuietly(QTreeWidgetItem* node, bool expanded) {
 
 bool TMain_Dlg::LoginCurrentDevice(QTreeWidgetItem* node) {
     TDeviceEntry* device = m_current;
-    if (!device || m_prompter.runDialog(*m_passwordDialog) != QDialog::Accepted)
+    if (!device || device->Offline || m_prompter.runDialog(*m_passwordDialog) != QDialog::Accepted)
         return false;
     const QString userName = m_passwordDialog->userName();
     const QString password = m_passwordDialog->password();
