@@ -303,6 +303,11 @@ bool ParseArguments(const QStringList& arguments, Invocation& invocation, QStrin
             QStringLiteral("Zu viele Angaben für \"%1\": %2").arg(command->name, invocation.operands.last());
         return false;
     }
+    // An empty folder or file name would mean the current folder or the file-system root.
+    if (invocation.operands.contains(QString())) {
+        *error = QStringLiteral("Leere Angabe für \"%1\".").arg(command->name);
+        return false;
+    }
     return true;
 }
 

@@ -48,7 +48,7 @@ int UsageError(const Site& site, const Invocation& invocation, const QString& re
 bool LoadCredentials(Site& site, const Invocation& invocation);
 // The window's "Konfiguration laden" into the entry: file access by firmware, both tables. False with
 // what a script is told in *failure.
-bool LoadTables(Site& site, TDeviceEntry& entry, QString* failure);
+bool LoadTables(Site& site, TDeviceEntry& entry, QString* failure, QString* remark = nullptr);
 
 // The time stamp of a run's folders and files: "2024-05-01_02-00-00", the workstation's local time.
 QString TimeStamp(const QDateTime& when);

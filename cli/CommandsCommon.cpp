@@ -28,10 +28,12 @@ bool LoadCredentials(Site& site, const Invocation& invocation) {
     return true;
 }
 
-bool LoadTables(Site& site, TDeviceEntry& entry, QString* failure) {
+bool LoadTables(Site& site, TDeviceEntry& entry, QString* failure, QString* remark) {
     const ops::ConfigurationLoad load = ops::LoadConfiguration(entry, site.ftp());
     if (!load.ok())
         *failure = load.notice.scriptText();
+    if (remark)
+        *remark = load.remark;
     return load.ok();
 }
 

@@ -33,6 +33,11 @@ QJsonObject identity(const TDeviceEntry& entry) {
 }
 
 bool showInfo(const Site& site, bool json, const TDeviceEntry& entry) {
+    // The window shows its lines without the block too; a script must not take them for the controller's.
+    if (!entry.InfoValid) {
+        site.report(entry, QStringLiteral("Kelvora compact hat keine Geräteinformationen gesendet."), true);
+        return false;
+    }
     QStringList lines;
     try {
         DeviceInfoLines(entry.InfoValid, entry.Info, [&](const QString& line) {

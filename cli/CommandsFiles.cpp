@@ -31,10 +31,11 @@ bool backupOne(Site& site, TDeviceEntry& entry, const QString& root, const QStri
         site.report(entry, backup.notice);
         return false;
     }
+    // A table that is no whole number of records stays as received, and the script hears of it.
     site.report(entry,
                 backup.notice.scriptText() + QStringLiteral(" Ordner: ") + QDir::toNativeSeparators(folder),
-                false);
-    return true;
+                backup.notice.failed);
+    return !backup.notice.failed;
 }
 
 } // namespace

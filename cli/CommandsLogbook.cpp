@@ -46,8 +46,7 @@ bool sameOnDisk(const QString& path, const QByteArray& bytes) {
 bool deleteAfterExport(const Site& site, const TDeviceEntry& entry, const ops::LogbookRead& read,
                        const ops::LogbookExportResult& result, const QString& file) {
     const qsizetype entries = static_cast<qsizetype>(read.content.records.size());
-    const bool whole =
-        result.exported.end == logbook::LogEnd::Complete || result.exported.end == logbook::LogEnd::ShortRead;
+    const bool whole = result.exported.end == logbook::LogEnd::Complete;
     if (!whole || result.exported.lines != entries) {
         site.report(
             entry,

@@ -105,6 +105,11 @@ bool ParseCredentials(const QByteArray& text, QHash<std::uint32_t, Credential>& 
                                             "und Kennwort.");
             return false;
         }
+        // The controller takes the password as a C string: it would get only what comes before a NUL.
+        if (line.contains(QChar(0))) {
+            *error = where + QStringLiteral("Benutzername und Kennwort dürfen kein NUL-Zeichen enthalten.");
+            return false;
+        }
         const Credential credential{match.captured(2), match.captured(3)};
         const QString key = match.captured(1);
         if (key.compare(kDefaultKey, Qt::CaseInsensitive) == 0) {

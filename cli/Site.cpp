@@ -43,6 +43,8 @@ bool Site::search() {
             m_devices.createDiscovery();
         m_console.step(QStringLiteral("Suche nach Kelvora compact ..."));
         m_devices.search({});
+        if (m_devices.ignoredReplies() > 0)
+            m_console.error(ops::IgnoredRepliesText(m_devices.ignoredReplies()));
     } catch (const std::exception& e) {
         m_console.error(QString::fromUtf8(e.what()));
         return false;

@@ -251,12 +251,16 @@ LogbookExport ExportLogbookCopy(const QByteArray& file, const LogRing& ring) {
     return result;
 }
 
-qint64 DateSortKey(const QString& text) {
+qint64 DateSortKey(const QString& text, int thisYear) {
     int v[3];
     if (!threeNumbers(text, QLatin1Char('.'), v))
         return std::numeric_limits<qint64>::min();
-    // The controller keeps two year digits; its clock runs in this century.
-    const QDate date(2000 + v[2], v[1], v[0]);
+    int year = thisYear / 100 * 100 + v[2];
+    if (year > thisYear + 50)
+        year -= 100;
+    else if (year <= thisYear - 50)
+        year += 100;
+    const QDate date(year, v[1], v[0]);
     return date.isValid() ? date.toJulianDay() : std::numeric_limits<qint64>::min();
 }
 

@@ -7,6 +7,7 @@
 #include "device/ByteOrder.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -96,7 +97,7 @@ int RingSlot(const LogRing& ring, int i);
 
 enum class LogEnd {
     Complete,       // all counted records were read
-    ShortRead,      // the copy ends within or before the next record: it holds no more
+    ShortRead,      // the copy ends within the next record, or before it when read from slot 0
     SeekError,      // the next slot lies outside the copy
     TableViolation, // a record with a type or status outside its table
     Stopped,        // export only: a record that the export format has no line for
@@ -136,9 +137,10 @@ struct LogbookContent {
 
 // Reads a copy up to its end or up to the first record outside the tables.
 LogbookContent ReadLogbookCopy(const QByteArray& file, const LogRing& ring);
-// Complete or short: the copy holds what the controller has, the list shows all of it.
+// Every counted record was read. A copy that ends early (cut off at a record, or a slot outside it) does
+// not hold what the controller counted: such a read failed, whatever it delivered before.
 inline bool ReadToTheEnd(LogEnd end) {
-    return end == LogEnd::Complete || end == LogEnd::ShortRead;
+    return end == LogEnd::Complete;
 }
 
 // ---- export ----
@@ -151,14 +153,14 @@ QByteArray ExportLine(const TLogRecord& record);
 struct LogbookExport {
     QByteArray text;
     int lines = 0;
-    // Complete, ShortRead or Stopped (at a record of type 0 or above, or status above 5): the text is
-    // the whole export. SeekError or TableViolation (type 2 with status 3 to 5): it is not.
+    // Complete or Stopped (at a record of type 0 or above, or status above 5): the text is the whole
+    // export. ShortRead, SeekError or TableViolation (type 2 with status 3 to 5): it is not.
     LogEnd end = LogEnd::Complete;
     TableViolation violation;
 };
 LogbookExport ExportLogbookCopy(const QByteArray& file, const LogRing& ring);
 inline bool ExportComplete(LogEnd end) {
-    return end == LogEnd::Complete || end == LogEnd::ShortRead || end == LogEnd::Stopped;
+    return end == LogEnd::Complete || end == LogEnd::Stopped;
 }
 
 // ---- sorting ----
@@ -173,7 +175,9 @@ struct SortRow {
     int time = 0;    // seconds of the day; -1 for a text that is no valid time
 };
 
-qint64 DateSortKey(const QString& text);
+// Two-digit years lie in the hundred years up to 50 ahead of thisYear: with 2026, "98" is 1998 (an
+// unset controller clock sorts as the oldest) and "76" is 2076.
+qint64 DateSortKey(const QString& text, int thisYear = QDate::currentDate().year());
 int TimeSortKey(const QString& text);
 // The text columns' order: Windows-1252 byte order with ASCII letters compared upper-cased.
 int CompareTexts(const QString& a, const QString& b);

@@ -1,16 +1,23 @@
 #include "data/SpreadsheetField.h"
 
+namespace {
+
+bool startsFormula(QChar c) {
+    return c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('@') ||
+           c == QLatin1Char('\t');
+}
+
+} // namespace
+
 QString SpreadsheetField(const QString& field) {
-    QString safe = field;
-    for (QChar& c : safe) {
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-            c = QLatin1Char(' ');
-    }
-    if (!safe.isEmpty()) {
-        const QChar first = safe.front();
-        if (first == QLatin1Char('=') || first == QLatin1Char('+') || first == QLatin1Char('-') ||
-            first == QLatin1Char('@'))
-            safe.prepend(QLatin1Char('\''));
+    QString safe;
+    safe.reserve(field.size() + 1);
+    bool pieceBegins = true;
+    for (const QChar c : field) {
+        if (pieceBegins && startsFormula(c))
+            safe += QLatin1Char('\'');
+        pieceBegins = c == QLatin1Char(';');
+        safe += c == QLatin1Char('\r') || c == QLatin1Char('\n') ? QLatin1Char(' ') : c;
     }
     return safe;
 }

@@ -1,7 +1,8 @@
 #include "data/TableFiles.h"
 
+#include "net/SafeFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -32,18 +33,14 @@ bool readRecords(const QString& path, RecordList<Record>& records, TableFileInfo
     return true;
 }
 
-// Written beside the file and renamed over it when complete: a full disk or a write error leaves the
-// file as it was (an earlier copy whose upload failed stays whole) instead of a cut-off table. Unbuffered:
-// a buffered QSaveFile that cannot flush its last bytes still commits, an empty or cut-off file.
+// A full disk or a write error leaves the file as it was (an earlier copy whose upload failed stays
+// whole) instead of a cut-off table.
 template <typename Record> bool writeRecords(const QString& path, const RecordList<Record>& records) {
     QByteArray bytes;
     bytes.reserve(static_cast<qsizetype>(records.size() * sizeof(Record)));
     for (const auto& record : records)
         bytes.append(reinterpret_cast<const char*>(record.get()), sizeof(Record));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+    return net::WriteFileSafely(path, bytes);
 }
 
 } // namespace

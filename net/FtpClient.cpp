@@ -1,11 +1,12 @@
 #include "net/FtpClient.h"
 
+#include "net/Cp1252.h"
 #include "net/EventWait.h"
 #include "net/FtpClientShared.h"
+#include "net/SafeFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <climits>
@@ -165,8 +166,10 @@ TFtpClient::Result TFtpClient::commandRequest(const QByteArray& verb, const QStr
         return {false, 0, kNotConnected};
     if (HasLineBreak(argument))
         return {false, 0, kInvalidArgument};
+    if (!IsAnsiRepresentable(argument))
+        return {false, 0, ftpclient::kNotInCodePage};
     Result failure;
-    if (!sendCommand(verb + ' ' + argument.toLatin1(), failure))
+    if (!sendCommand(verb + ' ' + ToAnsi(argument), failure))
         return failure;
     Reply reply;
     if (!awaitReply(reply, failure))

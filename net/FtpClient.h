@@ -20,7 +20,10 @@
 #include <memory>
 
 class QFile;
-class QSaveFile;
+
+namespace net {
+class SafeFile;
+}
 
 class TFtpClient : public QObject {
     Q_OBJECT
@@ -56,6 +59,9 @@ public:
     void SetBinary(bool binary) { m_binary = binary; }
     QString LocalFileName() const { return m_localFileName; }
     void SetLocalFileName(const QString& name) { m_localFileName = name; }
+    // The most a download may bring; a server that sends more fails it at once (0: no limit).
+    qint64 MaxDownloadBytes() const { return m_maxDownload; }
+    void SetMaxDownloadBytes(qint64 bytes) { m_maxDownload = bytes; }
     QString HostFileName() const { return m_hostFileName; }
     void SetHostFileName(const QString& name) { m_hostFileName = name; }
     QString HostDirName() const { return m_hostDirName; }
@@ -140,6 +146,7 @@ private:
     QString m_userName; // the account is the caller's to give: the controller has two
     QString m_passWord;
     int m_timeoutMs = kDefaultTimeoutSeconds * 1000;
+    qint64 m_maxDownload = 0;
     QString m_localAddr = QStringLiteral("0.0.0.0");
     bool m_binary = true;
     QString m_localFileName;
@@ -164,7 +171,7 @@ private:
     QTcpServer m_listener;
     std::unique_ptr<QTcpSocket> m_data;
     Direction m_direction = Direction::None;
-    QSaveFile* m_sink = nullptr;
+    net::SafeFile* m_sink = nullptr;
     QFile* m_source = nullptr;
     qint64 m_transferred = 0;
     bool m_dataAccepted = false;

@@ -3,13 +3,14 @@
 
 #include "net/FtpClient.h"
 
+#include "net/Cp1252.h"
 #include "net/EventWait.h"
 #include "net/FtpClientShared.h"
+#include "net/SafeFile.h"
 #include "net/SendQueue.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <optional>
@@ -35,7 +36,7 @@ QString localFileText(const QString& prefix, const QString& path, const QString&
 // Everything one transfer holds: released on every way out of Get and Put.
 class TFtpClient::TransferScope {
 public:
-    TransferScope(TFtpClient& client, Direction direction, QSaveFile* sink, QFile* source)
+    TransferScope(TFtpClient& client, Direction direction, net::SafeFile* sink, QFile* source)
         : m_client(client) {
         m_client.m_direction = direction;
         m_client.m_sink = sink;
@@ -70,6 +71,8 @@ TFtpClient::Result TFtpClient::transferBody(Direction direction) {
         return {false, 0, kNotConnected};
     if (HasLineBreak(m_hostFileName))
         return {false, 0, kInvalidArgument};
+    if (!IsAnsiRepresentable(m_hostFileName))
+        return {false, 0, ftpclient::kNotInCodePage};
     const QString openFailed = QStringLiteral("Unable to open local file ");
 
     if (direction == Direction::Upload) {
@@ -77,24 +80,21 @@ TFtpClient::Result TFtpClient::transferBody(Direction direction) {
         if (!source.open(QIODevice::ReadOnly))
             return {false, 0, localFileText(openFailed, m_localFileName, source.errorString())};
         TransferScope scope(*this, direction, nullptr, &source);
-        return runTransfer("STOR " + m_hostFileName.toLatin1(), direction);
+        return runTransfer("STOR " + ToAnsi(m_hostFileName), direction);
     }
 
-    // The download goes to a temporary file beside the target, which replaces the target only once the
-    // transfer completed: a failed download never leaves an empty or partial file behind, nor destroys
-    // an earlier good copy of the same name.
-    // Unbuffered: every chunk reaches the disk as it arrives, so a full disk fails the write it happens
-    // in (a buffered QSaveFile that cannot flush its last bytes still commits an empty or cut-off file).
-    QSaveFile sink(m_localFileName);
-    if (!sink.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    // The download replaces the target only once the transfer completed: a failed download never leaves
+    // an empty or partial file behind, nor destroys an earlier good copy of the same name.
+    net::SafeFile sink(m_localFileName);
+    if (!sink.open())
         return {false, 0, localFileText(openFailed, m_localFileName, sink.errorString())};
     Result result;
     {
         TransferScope scope(*this, direction, &sink, nullptr);
-        result = runTransfer("RETR " + m_hostFileName.toLatin1(), direction);
+        result = runTransfer("RETR " + ToAnsi(m_hostFileName), direction);
     }
     if (!result.ok) {
-        sink.cancelWriting();
+        sink.cancel();
         return result;
     }
     if (!sink.commit())
@@ -239,7 +239,14 @@ void TFtpClient::onDataReadyRead() {
     const QByteArray chunk = m_data->readAll();
     if (chunk.isEmpty())
         return;
-    if (m_sink->write(chunk) != chunk.size()) {
+    // Nothing beyond what the file can hold is written or kept: the transfer ends here.
+    if (m_maxDownload > 0 && m_transferred + chunk.size() > m_maxDownload) {
+        m_dataError = QStringLiteral("The file is larger than %1 bytes").arg(m_maxDownload);
+        m_data->abort();
+        net::wakeWaiters();
+        return;
+    }
+    if (!m_sink->write(chunk)) {
         m_dataError = localFileText(QStringLiteral("Unable to write local file "), m_localFileName,
                                     m_sink->errorString());
         m_localFileError = true;

@@ -10,6 +10,8 @@ namespace ftpclient {
 
 inline const QString kNotConnected = QStringLiteral("FTP component not connected");
 inline const QString kInvalidArgument = QStringLiteral("Invalid character in command argument");
+// A name the controller could not get as it is: a character without a Windows-1252 byte.
+inline const QString kNotInCodePage = QStringLiteral("Character not in Windows-1252 in command argument");
 
 // A line break or NUL in an argument would end the command line early and start another one.
 inline bool HasLineBreak(const QString& text) {

@@ -63,8 +63,15 @@ struct Replacement {
     QString target;
 };
 
+// A file marked read-only is one its owner wants kept; Windows also refuses to delete it, which would
+// leave the old copy behind as a stray file once the new one is in its place.
+bool protectedFile(const QString& path) {
+    return !(QFileInfo(path).permissions() & QFile::WriteOwner);
+}
+
 // Puts every incoming file in the place of its target, all or none. The targets are moved aside first
-// and come back when any step fails, so the folder never holds a mix of old and new files.
+// and come back when any step fails, so the folder never holds a mix of old and new files; an old copy
+// that cannot be removed at the end brings its target back too.
 bool replaceAll(const std::vector<Replacement>& replacements) {
     std::vector<std::pair<QString, QString>> asides; // (aside, target)
     std::vector<QString> placed;
@@ -78,8 +85,8 @@ bool replaceAll(const std::vector<Replacement>& replacements) {
     for (const Replacement& r : replacements) {
         if (!present(r.target))
             continue;
-        if (!QFileInfo(r.target).isFile())
-            return rollBack(); // a folder or a dangling link of that name is not ours to move
+        if (!QFileInfo(r.target).isFile() || protectedFile(r.target))
+            return rollBack(); // a folder, a dangling link or a protected file is not ours to move
         const QString aside = freeNameBeside(r.target);
         if (aside.isEmpty() || !QFile::rename(r.target, aside))
             return rollBack();
@@ -90,8 +97,14 @@ bool replaceAll(const std::vector<Replacement>& replacements) {
             return rollBack();
         placed.push_back(r.target);
     }
-    for (const auto& aside : asides)
-        QFile::remove(aside.first);
+    for (std::size_t i = 0; i < asides.size(); ++i) {
+        if (QFile::remove(asides[i].first))
+            continue;
+        if (i == 0)
+            return rollBack();
+        // The first old copy is gone already: keeping the new pair is the only whole state left.
+        break;
+    }
     return true;
 }
 
@@ -153,7 +166,24 @@ Outcome restore(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder, 
 
 Result BackupConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder,
                            const Progress& progress) {
-    return Worded(backup(entry, ftp, folder, progress), BackupNotice);
+    Result result = Worded(backup(entry, ftp, folder, progress), BackupNotice);
+    if (!result.ok())
+        return result;
+    const BackupFolderCheck check = CheckBackupFolder(folder);
+    if (check.state == BackupFolderCheck::WrongSize)
+        result.notice = {QStringLiteral("Die Datensicherung wurde gespeichert, ist aber unvollständig: ") +
+                             DamagedTableText(check.fileName, check.size, check.recordSize) +
+                             QStringLiteral(" Eine Rücksicherung aus diesem Ordner ist nicht möglich."),
+                         Notice::Warning, QString(), true};
+    return result;
+}
+
+QString DamagedTableText(const QString& fileName, qint64 size, int recordSize) {
+    return QStringLiteral("Die Datei \"%1\" ist beschädigt oder keine Kelvora compact Konfigurationsdatei: "
+                          "Ihre Größe von %2 Bytes ist kein Vielfaches der Eintragsgröße von %3 Bytes.")
+        .arg(fileName)
+        .arg(size)
+        .arg(recordSize);
 }
 
 BackupFolderCheck CheckBackupFolder(const QString& folder) {

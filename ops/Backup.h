@@ -38,7 +38,9 @@ QString FolderFile(const QString& folder, const QString& fileName);
 // Downloads "module.dat" and "trans.dat" into the folder. Both arrive under temporary names beside
 // their targets and replace the earlier pair only once both are complete: a failed or stalled
 // transfer leaves the folder as it was. Ok, FileAccessRefused, FtpConnectFailed, TransferFailed, or
-// LocalFileFailed when the completed pair could not be put in place.
+// LocalFileFailed when the completed pair could not be put in place. A pair that arrived whole but holds
+// a table that is no whole number of records stays as received, and the notice is a warning naming the
+// file (a failure for a script): a restore from that folder would refuse it.
 Result BackupConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QString& folder,
                            const Progress& progress = {});
 
@@ -58,6 +60,8 @@ BackupFolderCheck CheckBackupFolder(const QString& folder);
 
 // The message for a folder whose check did not come out Complete.
 QString BackupFolderRefusal(const BackupFolderCheck& check);
+// "The file ... is no whole number of records": the part both a refusal and a warning say.
+QString DamagedTableText(const QString& fileName, qint64 size, int recordSize);
 
 // The check as both front ends make it before anything is sent: Ok, or LocalFileFailed with the refusal
 // as a warning.

@@ -18,18 +18,34 @@ void DeviceList::clear() {
     m_entries.clear();
 }
 
+QString IgnoredRepliesText(int ignored) {
+    if (ignored <= 0)
+        return QString();
+    if (ignored == 1)
+        return QStringLiteral("Eine unlesbare Antwort auf die Suche wurde ignoriert.");
+    return QStringLiteral("%1 unlesbare Antworten auf die Suche wurden ignoriert.").arg(ignored);
+}
+
 bool DeviceList::search(const std::function<void(TDeviceEntry&)>& added) {
+    m_ignoredReplies = 0;
     QStringList replies;
     if (!m_discovery || !m_discovery->FindDevices(replies))
         return false;
+    bool made = false;
     for (const QString& reply : replies) {
         auto entry = std::make_unique<TDeviceEntry>();
-        static_cast<TDeviceReply&>(*entry) = TIPCInfo::ParseDeviceReply(reply);
+        try {
+            static_cast<TDeviceReply&>(*entry) = TIPCInfo::ParseDeviceReply(reply);
+        } catch (const EConvertError&) {
+            ++m_ignoredReplies;
+            continue;
+        }
         m_entries.push_back(std::move(entry));
+        made = true;
         if (added)
             added(*m_entries.back());
     }
-    return true;
+    return made;
 }
 
 TDeviceEntry& DeviceList::addManual(const QString& serialHex, const QString& address) {

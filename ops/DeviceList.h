@@ -19,6 +19,8 @@ namespace ops {
 
 // A search that nobody answered.
 inline const QString kNoDevicesFoundText = QStringLiteral("Es wurden keine Kelvora compact gefunden.");
+// The replies of the last search that could not be read, when there were any; else empty.
+QString IgnoredRepliesText(int ignored);
 
 class DeviceList {
 public:
@@ -38,9 +40,10 @@ public:
     void clear();
 
     // Searches the network and appends one entry per reply, in arrival order, calling added for each
-    // as soon as it exists. True when anything answered. A reply whose serial number is not hexadecimal
-    // throws EConvertError; the entries made before it stay.
+    // as soon as it exists. True when any entry was made. A reply whose serial number is not hexadecimal
+    // is skipped (anything may answer on that port) and counted in ignoredReplies().
     bool search(const std::function<void(TDeviceEntry&)>& added);
+    int ignoredReplies() const { return m_ignoredReplies; }
 
     // A controller the search cannot reach: serial number (hexadecimal text) and address as typed.
     // Throws EConvertError for a serial number that is not hexadecimal; nothing is added then.
@@ -62,6 +65,7 @@ public:
     TIPCInfo* discovery() const { return m_discovery.get(); }
 
 private:
+    int m_ignoredReplies = 0;
     Entries m_entries;
     std::unique_ptr<TIPCInfo> m_discovery;
 };

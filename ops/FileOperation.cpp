@@ -1,12 +1,38 @@
 #include "ops/FileOperation.h"
 
 #include "data/DeviceEntry.h"
+#include "data/Logbook.h"
+#include "data/Records.h"
 #include "device/FtpAccounts.h"
 #include "net/FtpAccountOverride.h"
 #include "net/FtpClient.h"
+#include "ops/ConfigTables.h"
 #include "ops/FtpLink.h"
 
+#include <algorithm>
+
 namespace ops {
+
+namespace {
+
+// What a controller holds at least, whatever its information block says.
+constexpr int kUsualModules = 16;
+constexpr int kUsualTransponders = 1000;
+
+} // namespace
+
+qint64 DownloadLimit(const TDeviceEntry& entry, const QString& hostFile) {
+    const auto records = [&entry](int usual, std::uint16_t reported, std::size_t recordSize) {
+        return qint64(std::max(usual, entry.InfoValid ? int(reported) : 0)) * qint64(recordSize);
+    };
+    if (hostFile == kModuleFileName)
+        return records(kUsualModules, entry.Info.MaxModules(), sizeof(TModuleEntry));
+    if (hostFile == kTransponderFileName)
+        return records(kUsualTransponders, entry.Info.MaxTransponders(), sizeof(TTransponderEntry));
+    if (hostFile == QLatin1String("kelvora.log"))
+        return records(logbook::kRingSlots, entry.Info.MaxLogEntries(), sizeof(TLogRecord));
+    return 0;
+}
 
 FileOperation::FileOperation(const TDeviceEntry& entry, FtpLink& ftp, Account account, Progress progress)
     : m_entry(entry), m_ftp(ftp.client()), m_session(entry), m_progress(std::move(progress)) {
@@ -63,7 +89,10 @@ bool FileOperation::get(const QString& hostFile, const QString& localFile) {
     m_ftp.SetLocalFileName(localFile);
     m_ftp.SetHostFileName(hostFile);
     m_ftp.SetHostDirName(QStringLiteral("/"));
-    return m_ftp.Get();
+    m_ftp.SetMaxDownloadBytes(DownloadLimit(m_entry, hostFile));
+    const bool got = m_ftp.Get();
+    m_ftp.SetMaxDownloadBytes(0);
+    return got;
 }
 
 bool FileOperation::put(const QString& localFile, const QString& hostFile) {

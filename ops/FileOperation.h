@@ -28,6 +28,10 @@ namespace ops {
 
 class FtpLink;
 
+// The most the controller's file can hold: its records times the larger of the usual maximum and the
+// one the controller reports. 0 (no limit) for any other file.
+qint64 DownloadLimit(const TDeviceEntry& entry, const QString& hostFile);
+
 class FileOperation {
 public:
     enum class Account {
@@ -54,7 +58,8 @@ public:
     // open() without requiring the command login, then connect(): Ok, FileAccessRefused or
     // FtpConnectFailed.
     Outcome openAndConnect();
-    // Transfers relative to the FTP login directory (HostDirName "/", no directory change sent).
+    // Transfers relative to the FTP login directory (HostDirName "/", no directory change sent). A
+    // download fails as soon as it passes DownloadLimit.
     bool get(const QString& hostFile, const QString& localFile);
     bool put(const QString& localFile, const QString& hostFile);
     // A directory change (update images go below "b:" and "/firmware/").

@@ -5,10 +5,11 @@
 #include "ops/FileOperation.h"
 #include "ops/Notices.h"
 
+#include "net/SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -154,12 +155,8 @@ void exportLogbook(const KeptLogbook& kept, const QString& target, LogbookExport
     result.exported = logbook::ExportLogbookCopy(bytes, kept.ring);
     if (!logbook::ExportComplete(result.exported.end))
         return;
-    // Written beside the chosen file and renamed over it when complete: an existing file is replaced
-    // only by a whole export.
-    // Unbuffered: a buffered QSaveFile that cannot flush still commits a cut-off file.
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(result.exported.text) != result.exported.text.size() || !file.commit()) {
+    // An existing file is replaced only by a whole export.
+    if (!net::WriteFileSafely(target, result.exported.text)) {
         result.outcome = Outcome::LocalFileFailed;
         return;
     }

@@ -110,11 +110,12 @@ std::optional<Notice> endNotice(logbook::LogEnd end, const logbook::TableViolati
                                 const QString& afterViolation) {
     switch (end) {
     case logbook::LogEnd::SeekError:
+    case logbook::LogEnd::ShortRead:
+        // A copy cut off within a record holds no more than one that ends before it: both fail alike.
         return error(kSeekErrorText);
     case logbook::LogEnd::TableViolation:
         return error(logbook::TableViolationText(violation) + afterViolation);
     case logbook::LogEnd::Complete:
-    case logbook::LogEnd::ShortRead:
     case logbook::LogEnd::Stopped:
         break;
     }

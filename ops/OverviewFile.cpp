@@ -1,12 +1,11 @@
 #include "ops/OverviewFile.h"
 
-#include <QSaveFile>
+#include "net/SafeFile.h"
 
 namespace ops {
 
 bool SaveOverviewFile(const QString& target, const QByteArray& bytes) {
-    QSaveFile file(target);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return net::WriteFileSafely(target, bytes);
 }
 
 } // namespace ops

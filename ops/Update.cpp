@@ -17,9 +17,14 @@ QString WithDefaultExtension(const QString& path) {
 }
 
 bool UpdateFileNameSendable(const QString& fileName) {
-    // The FTP client puts Latin-1 on the wire; the controller reads Windows-1252. The two agree on
-    // every byte but 0x80..0x9F, so a name is sendable where both give the same bytes.
-    return !fileName.isEmpty() && IsAnsiRepresentable(fileName) && ToAnsi(fileName) == fileName.toLatin1();
+    return !fileName.isEmpty() && IsAnsiRepresentable(fileName);
+}
+
+QString UpdateFileNameRefusal(const QString& fileName) {
+    return QStringLiteral("Der Dateiname \"%1\" enthält Zeichen, die Kelvora compact nicht speichern kann. "
+                          "Bitte benennen Sie die Datei um (Buchstaben, Ziffern, Umlaute) und versuchen Sie "
+                          "es erneut.")
+        .arg(fileName);
 }
 
 namespace {
@@ -43,7 +48,12 @@ Outcome upload(const TDeviceEntry& entry, FtpLink& ftp, const QString& localFile
 
 Result UploadUpdate(const TDeviceEntry& entry, FtpLink& ftp, const QString& localFile,
                     const Progress& progress) {
-    return Worded(upload(entry, ftp, localFile, progress), UpdateNotice);
+    Result result = Worded(upload(entry, ftp, localFile, progress), UpdateNotice);
+    if (result.outcome == Outcome::LocalFileFailed) {
+        result.notice.text = UpdateFileNameRefusal(QFileInfo(localFile).fileName());
+        result.notice.kind = Notice::Warning;
+    }
+    return result;
 }
 
 Result RestartController(const TDeviceEntry& entry) {

@@ -34,14 +34,16 @@ inline const QString kRestartingText = QStringLiteral(
 // does; a name with an extension, or a file that exists as typed, stays as it is.
 QString WithDefaultExtension(const QString& path);
 
-// True when the controller gets the file name's own bytes: every character has a Windows-1252 byte and
-// reaches the wire as that byte (anything else would arrive as '?', a different file or none at all).
+// True when the controller gets the file name's own bytes: every character has a Windows-1252 byte
+// (anything else would arrive as '?', a different file or none at all).
 bool UpdateFileNameSendable(const QString& fileName);
+// Why such a file is not sent.
+QString UpdateFileNameRefusal(const QString& fileName);
 
 // Uploads the file under its own name into "/firmware/" (reached from the drive "b:") with the update
 // account; the configured account is back afterwards on every path. Ok; FileAccessRefused;
 // FtpConnectFailed; TransferFailed when the folder change or the upload failed; LocalFileFailed,
-// before any connection, when the file's name cannot be sent as it is.
+// before any connection, when the file's name cannot be sent as it is (with UpdateFileNameRefusal).
 Result UploadUpdate(const TDeviceEntry& entry, FtpLink& ftp, const QString& localFile,
                     const Progress& progress = {});
 

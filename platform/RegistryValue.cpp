@@ -1,5 +1,7 @@
 #include "platform/RegistryValue.h"
 
+#include <utility>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -40,15 +42,13 @@ private:
     HKEY m_key = nullptr;
 };
 
-} // namespace
-
-BinaryValue ReadBinaryValue(RegistryRoot root, const std::string& key, const std::string& name,
-                            std::size_t expectedSize) {
+// The value in one view of the registry (KEY_WOW64_64KEY or KEY_WOW64_32KEY).
+BinaryValue readView(RegistryRoot root, const std::string& key, const std::string& name,
+                     std::size_t expectedSize, REGSAM view) {
     BinaryValue result;
     OpenKey opened;
-    // The 64-bit view: the same key whether the program is built for 32 or 64 bits.
     LSTATUS status =
-        RegOpenKeyExW(rootKey(root), widen(key).c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, opened.out());
+        RegOpenKeyExW(rootKey(root), widen(key).c_str(), 0, KEY_QUERY_VALUE | view, opened.out());
     if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND) {
         result.status = RegistryRead::Missing;
         return result;
@@ -101,6 +101,18 @@ BinaryValue ReadBinaryValue(RegistryRoot root, const std::string& key, const std
     return result;
 }
 
+} // namespace
+
+BinaryValue ReadBinaryValue(RegistryRoot root, const std::string& key, const std::string& name,
+                            std::size_t expectedSize) {
+    // The 64-bit view first: the same key whether the program is built for 32 or 64 bits. A value that a
+    // 32-bit program wrote lies in the 32-bit view (WOW6432Node) and counts when the other has none.
+    BinaryValue value = readView(root, key, name, expectedSize, KEY_WOW64_64KEY);
+    if (value.status == RegistryRead::Missing)
+        value = readView(root, key, name, expectedSize, KEY_WOW64_32KEY);
+    return value;
+}
+
 RegistryWrite WriteBinaryValue(RegistryRoot root, const std::string& key, const std::string& name,
                                const std::vector<std::uint8_t>& bytes) {
     OpenKey opened;
@@ -146,15 +158,20 @@ bool DeleteValue(RegistryRoot, const std::string&, const std::string&) {
 
 BinaryValue ReadMachineOrUserValue(const std::string& key, const std::string& name, std::size_t expectedSize,
                                    RegistryRoot* from) {
-    BinaryValue user = ReadBinaryValue(RegistryRoot::CurrentUser, key, name, expectedSize);
-    if (user.status != RegistryRead::Missing && user.status != RegistryRead::Unavailable) {
+    const auto answer = [from](BinaryValue value, RegistryRoot root) {
         if (from)
-            *from = RegistryRoot::CurrentUser;
-        return user;
-    }
-    if (from)
-        *from = RegistryRoot::LocalMachine;
-    return ReadBinaryValue(RegistryRoot::LocalMachine, key, name, expectedSize);
+            *from = root;
+        return value;
+    };
+    BinaryValue user = ReadBinaryValue(RegistryRoot::CurrentUser, key, name, expectedSize);
+    if (user.status == RegistryRead::Ok)
+        return answer(std::move(user), RegistryRoot::CurrentUser);
+    // A per-user stand-in that is broken must not hide a good machine-wide value.
+    BinaryValue machine = ReadBinaryValue(RegistryRoot::LocalMachine, key, name, expectedSize);
+    if (machine.status == RegistryRead::Ok || user.status == RegistryRead::Missing ||
+        user.status == RegistryRead::Unavailable)
+        return answer(std::move(machine), RegistryRoot::LocalMachine);
+    return answer(std::move(user), RegistryRoot::CurrentUser);
 }
 
 FallbackWrite WriteMachineOrUserValue(const std::string& key, const std::string& name,

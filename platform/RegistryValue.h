@@ -38,6 +38,7 @@ enum class RegistryWrite {
 };
 
 // key is a path below the root such as "SOFTWARE\\nopra\\Kelvora\\Administrator"; key and name are UTF-8.
+// Reading looks into the 64-bit view of the registry first, then into the 32-bit one (WOW6432Node).
 BinaryValue ReadBinaryValue(RegistryRoot root, const std::string& key, const std::string& name,
                             std::size_t expectedSize);
 // Creates the key when it does not exist and sets the value as REG_BINARY of exactly these bytes.
@@ -49,8 +50,9 @@ bool DeleteValue(RegistryRoot root, const std::string& key, const std::string& n
 // The machine-wide value with a per-user stand-in for users who may not write the machine's part.
 //
 // Writing goes to HKEY_LOCAL_MACHINE; when that fails, to HKEY_CURRENT_USER. After a machine-wide write
-// a per-user stand-in is removed, so it cannot hide the newer value. Reading takes the per-user value
-// when there is one (it was written because the machine's could not be), otherwise the machine's.
+// a per-user stand-in is removed, so it cannot hide the newer value. Reading takes a good per-user value
+// when there is one (it was written because the machine's could not be), otherwise a good machine-wide
+// one; when neither is good, what the per-user one is (or the machine's when there is no per-user one).
 struct FallbackWrite {
     RegistryWrite status = RegistryWrite::Unavailable; // of the write that counted
     RegistryRoot root = RegistryRoot::LocalMachine;    // where the value went

@@ -2,6 +2,8 @@
 
 #include "sim/SimController.h"
 
+#include "device/Cp1252.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,7 +15,7 @@ constexpr qsizetype kMaxCommandLine = 4096;
 
 QString argumentOf(const QByteArray& line) {
     const qsizetype space = line.indexOf(' ');
-    return space < 0 ? QString() : QString::fromLatin1(line.mid(space + 1));
+    return space < 0 ? QString() : FromAnsi(line.mid(space + 1));
 }
 
 } // namespace

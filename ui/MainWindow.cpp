@@ -410,6 +410,7 @@ void TMain_Dlg::Aktualisieren1Click() {
         m_tree.addDevice(entry);
         root->setExpanded(true);
     });
+    showStatus(ops::IgnoredRepliesText(m_devices.ignoredReplies()));
     if (!found)
         m_prompter.message(this, ops::kNoDevicesFoundText, MsgIcon::Warning);
 }

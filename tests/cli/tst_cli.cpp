@@ -154,9 +154,12 @@ private Q_SLOTS:
     void findListsEveryController();
     void ipconfigSendsTheDatagramTwice();
     void infoShowsThePageLines();
+    void infoWithoutDeviceInformationFails_data();
+    void infoWithoutDeviceInformationFails();
     void backupAllGoesOnPastAFailure_data();
     void backupAllGoesOnPastAFailure();
     void backupFolderPerSerialAndTime();
+    void backupOfATableCutWithinARecordFails();
     void restoreAndStatus();
     void reportIsTheWindowsOverview_data();
     void reportIsTheWindowsOverview();
@@ -287,6 +290,35 @@ void tst_cli::infoShowsThePageLines() {
                      QString(ops::kConnectionFailedText).replace(QLatin1Char('\r'), QLatin1Char('\n'))}));
 }
 
+void tst_cli::infoWithoutDeviceInformationFails_data() {
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<bool>("json");
+    QTest::newRow("silent") << Fault([](sim::ControllerConfig& c) { c.command.unansweredCommands = {1}; })
+                            << false;
+    QTest::newRow("garbage") << Fault([](sim::ControllerConfig& c) { c.command.unknownReplyCode = 3; })
+                             << false;
+    QTest::newRow("closed mid-reply")
+        << Fault([](sim::ControllerConfig& c) { c.command.resetMidReply = {1}; }) << false;
+    QTest::newRow("silent, json") << Fault([](sim::ControllerConfig& c) {
+        c.command.unansweredCommands = {1};
+    }) << true;
+}
+
+void tst_cli::infoWithoutDeviceInformationFails() {
+    QFETCH(Fault, fault);
+    QFETCH(bool, json);
+    fault(m_site->controller(0).config());
+    QVERIFY(m_site->start());
+    QStringList arguments{QStringLiteral("info"), QStringLiteral("127.0.0.2")};
+    if (json)
+        arguments << QStringLiteral("--json");
+    QCOMPARE(m_site->run(arguments), 1);
+    QCOMPARE(m_site->out, QStringList());
+    QCOMPARE(
+        m_site->err,
+        QStringList{label(0) + QStringLiteral(": Kelvora compact hat keine Geräteinformationen gesendet.")});
+}
+
 namespace {
 
 QByteArray moduleRecord(const char* name, std::uint16_t address) {
@@ -410,6 +442,30 @@ void tst_cli::backupFolderPerSerialAndTime() {
              QStringList({label(0).replace(Site::kNames[0], QStringLiteral("Tor/Süd: 1.")) +
                           QStringLiteral(": Die Datensicherung wurde erfolgreich durchgeführt. Ordner: ") +
                           QDir::toNativeSeparators(folders.last())}));
+}
+
+// The files stay as they came, but a script must not take them for a backup it can restore.
+void tst_cli::backupOfATableCutWithinARecordFails() {
+    QVERIFY(m_site->start());
+    const QByteArray modules = testsupport::pattern(15 * 40 + 17, 1);
+    QVERIFY(testsupport::writeFile(m_site->controller(0).dataFile(QStringLiteral("module.dat")), modules));
+    const QString root = m_work->path();
+
+    QCOMPARE(m_site->run({QStringLiteral("backup"), QStringLiteral("12AB3"), root}), 1);
+
+    const QStringList folders = foldersWith(root, QStringLiteral("module.dat"));
+    QCOMPARE(folders.size(), 1);
+    QCOMPARE(testsupport::readFile(folders.first() + QStringLiteral("/module.dat")), modules);
+    QCOMPARE(m_site->out, QStringList());
+    QCOMPARE(m_site->err,
+             QStringList{
+                 label(0) +
+                 QStringLiteral(": Die Datensicherung wurde gespeichert, ist aber unvollständig: Die Datei "
+                                "\"module.dat\" ist beschädigt oder keine Kelvora compact "
+                                "Konfigurationsdatei: Ihre Größe von 617 Bytes ist kein Vielfaches der "
+                                "Eintragsgröße von 40 Bytes. Eine Rücksicherung aus diesem Ordner ist "
+                                "nicht möglich. Ordner: ") +
+                 QDir::toNativeSeparators(folders.first())});
 }
 
 void tst_cli::restoreAndStatus() {
@@ -541,23 +597,34 @@ void tst_cli::reportRefusals() {
 void tst_cli::reportFromAControllerThatRefuses_data() {
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("transponders"); // the controller's table; empty: as it is
 
     QTest::newRow("file access refused")
-        << Fault([](sim::ControllerConfig& c) { c.command.refuseFileAccess = true; })
-        << expected::kLoadAccess;
-    QTest::newRow("FTP login refused")
-        << Fault([](sim::ControllerConfig& c) { c.ftp.refuseLogin = true; }) << expected::kRetry;
+        << Fault([](sim::ControllerConfig& c) { c.command.refuseFileAccess = true; }) << expected::kLoadAccess
+        << QByteArray();
+    QTest::newRow("FTP login refused") << Fault([](sim::ControllerConfig& c) { c.ftp.refuseLogin = true; })
+                                       << expected::kRetry << QByteArray();
     QTest::newRow("transponder table refused")
         << Fault([](sim::ControllerConfig& c) { c.ftp.missingFiles = {QStringLiteral("trans.dat")}; })
-        << expected::kLoadFailed;
+        << expected::kLoadFailed << QByteArray();
+    QTest::newRow("transponder table 5 bytes short")
+        << Fault([](sim::ControllerConfig&) {})
+        << QStringLiteral(
+               "\"trans.dat\" enthielt 84 überzählige Bytes, die nicht gelesen wurden. Es wurde keine "
+               "Übersicht geschrieben.")
+        << transponderRecords().chopped(5);
 }
 
 // The window's "Konfiguration laden" says why not; the script hears the same, and the report it had stays.
 void tst_cli::reportFromAControllerThatRefuses() {
     QFETCH(Fault, fault);
     QFETCH(QString, message);
+    QFETCH(QByteArray, transponders);
     fault(m_site->controller(0).config());
     QVERIFY(m_site->start());
+    if (!transponders.isEmpty())
+        QVERIFY(testsupport::writeFile(m_site->controller(0).dataFile(QStringLiteral("trans.dat")),
+                                       transponders));
     const QString target = m_work->filePath(QStringLiteral("bericht.csv"));
     QVERIFY(testsupport::writeFile(target, "alter Inhalt"));
 
@@ -576,6 +643,8 @@ void tst_cli::logExportDeletesOnlyAfterACompleteExport_data() {
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("exported"); // empty: no file
     QTest::addColumn<QString>("message");     // the error line, empty when there is none
+    QTest::addColumn<int>("ringCount");       // with ringPosition what the controller reports; -1: the file's
+    QTest::addColumn<int>("ringPosition");
 
     const QByteArray three = logRecord(1, 2, 30) + logRecord(2, 1, 31) + logRecord(1, 0, 32);
     const QByteArray threeLines =
@@ -583,19 +652,29 @@ void tst_cli::logExportDeletesOnlyAfterACompleteExport_data() {
         "01.02.24;08:15:31;Sabotage;Sabotiertes Modul gesperrt;Tor;1A;;;\r\n"
         "01.02.24;08:15:32;Anmeldung;Transponder nicht gefunden;Tor;1A;;12345;\r\n";
     const QString file = QStringLiteral("export.txt");
-    QTest::newRow("complete: deleted") << three << file << false << 0 << threeLines << QString();
+    QTest::newRow("complete: deleted") << three << file << false << 0 << threeLines << QString() << -1 << -1;
     QTest::newRow("export fails: kept")
         << three << QStringLiteral("fehlt/export.txt") << false << 1 << QByteArray()
-        << label(0) + QStringLiteral(": Die Datei \"%1\" kann nicht geschrieben werden.");
+        << label(0) + QStringLiteral(": Die Datei \"%1\" kann nicht geschrieben werden.") << -1 << -1;
     QTest::newRow("new entry since the read: kept")
         << three << file << true << 1 << threeLines
         << label(0) + QStringLiteral(": Das Logbuch wurde nicht gelöscht: Seit dem Lesen sind neue Einträge "
-                                     "hinzugekommen. Der nächste Export enthält sie.");
+                                     "hinzugekommen. Der nächste Export enthält sie.")
+        << -1 << -1;
     QTest::newRow("export stops at an n/a entry: kept")
         << logRecord(1, 2, 30) + logRecord(0, 0, 31) + logRecord(1, 0, 32) << file << false << 1
         << QByteArray("01.02.24;08:15:30;Anmeldung;Anmeldung erfolgreich;Tor;1A;M\xFCller;12345;\r\n")
-        << label(0) + QStringLiteral(
-                          ": Das Logbuch wurde nicht gelöscht: Der Export enthält nur 1 von 3 Einträgen.");
+        << label(0) +
+               QStringLiteral(": Das Logbuch wurde nicht gelöscht: Der Export enthält nur 1 von 3 Einträgen.")
+        << -1 << -1;
+    // A wrapped ring whose copy ends 30 bytes into slot 1000: 563 records could be read, 937 not.
+    QByteArray cutShort;
+    for (int i = 0; i < 1000; ++i)
+        cutShort += logRecord(1, 2, static_cast<std::uint8_t>(i % 60));
+    cutShort += QByteArray(30, '\x01');
+    QTest::newRow("ring cut off within a record: kept")
+        << cutShort << file << false << 1 << QByteArray()
+        << label(0) + QStringLiteral(": Error seeking in logfile.") << 1500 << 437;
 }
 
 void tst_cli::logExportDeletesOnlyAfterACompleteExport() {
@@ -605,10 +684,14 @@ void tst_cli::logExportDeletesOnlyAfterACompleteExport() {
     QFETCH(int, exitCode);
     QFETCH(QByteArray, exported);
     QFETCH(QString, message);
+    QFETCH(int, ringCount);
+    QFETCH(int, ringPosition);
     QVERIFY(m_site->start());
     sim::SimController& controller = m_site->controller(0);
     QVERIFY(testsupport::writeFile(controller.dataFile(QStringLiteral("kelvora.log")), logbook));
     QFile::remove(controller.dataFile(QStringLiteral("kelvora.ring")));
+    controller.config().command.logCount = ringCount;
+    controller.config().command.logPosition = ringPosition;
     if (growsMeanwhile) {
         m_site->onStep = [&controller](const QString& step) {
             if (step.startsWith(QStringLiteral("Löschen des Logbuchs")))
@@ -662,6 +745,10 @@ void tst_cli::credentialsFile_data() {
         << QByteArray("\ndefault admin\n") << 0600 << QStringLiteral("12AB3") << 2
         << QStringLiteral("Zugangsdatei \"%1\", Zeile 2: erwartet werden Seriennummer (oder \"default\"), "
                           "Benutzername und Kennwort.");
+    QTest::newRow("NUL in the password")
+        << QByteArray("default admin ad\0min\n", 20) << 0600 << QStringLiteral("12AB3") << 2
+        << QStringLiteral("Zugangsdatei \"%1\", Zeile 1: Benutzername und Kennwort dürfen kein NUL-Zeichen "
+                          "enthalten.");
     QTest::newRow("serial twice")
         << QByteArray("12AB3 a b\n012ab3 c d\n") << 0600 << QStringLiteral("12AB3") << 2
         << QStringLiteral("Zugangsdatei \"%1\", Zeile 2: die Seriennummer 012ab3 steht doppelt.");
@@ -723,6 +810,10 @@ void tst_cli::usageErrors_data() {
     row("backup --all with HOST",
         {QStringLiteral("backup"), QStringLiteral("--all"), QStringLiteral("12AB3"), QStringLiteral("x")},
         QStringLiteral("Mit --all wird kein HOST angegeben: 12AB3"));
+    row("restore from an empty folder name", {QStringLiteral("restore"), QStringLiteral("12AB3"), QString()},
+        QStringLiteral("Leere Angabe für \"restore\"."));
+    row("backup into an empty folder name", {QStringLiteral("backup"), QStringLiteral("12AB3"), QString()},
+        QStringLiteral("Leere Angabe für \"backup\"."));
     row("log without export", {QStringLiteral("log"), QStringLiteral("12AB3")},
         QStringLiteral("Verlangt wird --export DATEI oder --export DIR."));
     row("host neither address nor serial", {QStringLiteral("info"), QStringLiteral("lager.local")},

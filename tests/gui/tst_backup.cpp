@@ -121,23 +121,28 @@ void TestBackup::failedBackupKeepsEarlierPair_data() {
     QTest::addColumn<Setup>("fault");
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("quitSent");
+    QTest::addColumn<bool>("protectedModules"); // the earlier module.dat is read-only
     QTest::newRow("second download refused")
         << Setup([](sim::ControllerConfig& c) { c.ftp.missingFiles = {QStringLiteral("trans.dat")}; })
-        << QStringList{kBackupFailed} << true;
+        << QStringList{kBackupFailed} << true << false;
     // The modules (640 bytes) come through; the transponders stop after 1000 bytes and the client
     // gives up.
     QTest::newRow("second download stalls")
         << Setup([](sim::ControllerConfig& c) { c.ftp.stallAfterBytes = 1000; }) << QStringList{kBackupFailed}
-        << false;
+        << false << false;
     QTest::newRow("file access refused")
         << Setup([](sim::ControllerConfig& c) { c.command.refuseFileAccess = true; })
-        << QStringList{kLoadAccess} << false;
+        << QStringList{kLoadAccess} << false << false;
+    // Both files arrive, but the old pair cannot be replaced (Windows refuses to delete a read-only file).
+    QTest::newRow("earlier module.dat read-only")
+        << Setup([](sim::ControllerConfig&) {}) << QStringList{kBackupFailed} << true << true;
 }
 
 void TestBackup::failedBackupKeepsEarlierPair() {
     QFETCH(Setup, fault);
     QFETCH(QStringList, messages);
     QFETCH(bool, quitSent);
+    QFETCH(bool, protectedModules);
     QString error;
     QVERIFY2(m_site->start(&error), qPrintable(error));
     QVERIFY(testsupport::writeFile(m_site->controller->dataFile(QStringLiteral("module.dat")), kModules));
@@ -145,6 +150,10 @@ void TestBackup::failedBackupKeepsEarlierPair() {
     const QString folder = m_dir->path();
     QVERIFY(testsupport::writeFile(folder + QStringLiteral("/module.dat"), kOldModules));
     QVERIFY(testsupport::writeFile(folder + QStringLiteral("/trans.dat"), kOldTransponders));
+    const QFile::Permissions writable = QFile::permissions(folder + QStringLiteral("/module.dat"));
+    if (protectedModules)
+        QVERIFY(QFile::setPermissions(folder + QStringLiteral("/module.dat"),
+                                      QFile::ReadOwner | QFile::ReadUser));
     m_site->host().ftpLink().setTimeoutMs(300);
     fault(m_site->device());
     m_section = std::make_unique<TBackupSection>(m_site->host(), nullptr);
@@ -163,6 +172,7 @@ void TestBackup::failedBackupKeepsEarlierPair() {
     QTRY_VERIFY(!m_site->controller->commandService()->hasClient());
 
     // Nothing of the failure sticks: with the fault gone the next backup goes through.
+    QVERIFY(QFile::setPermissions(folder + QStringLiteral("/module.dat"), writable));
     m_site->device().ftp = sim::FtpOptions();
     m_site->device().command.refuseFileAccess = false;
     prompter().clear();

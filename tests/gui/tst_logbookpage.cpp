@@ -210,8 +210,11 @@ void TestLogbookPage::readMessages_data() {
         << "folder"
         << "Die Kopie des Logbuchs kann im Ordner \"%1\" nicht gespeichert werden." << 0
         << "300 Einträge im Logbuch" << false;
-    QTest::newRow("1.38, copy shorter than the count") << "short"
-                                                       << "" << 200 << "300 Einträge im Logbuch" << true;
+    // A copy that holds fewer records than counted is no logbook to export, whichever way it ends.
+    QTest::newRow("1.38, copy shorter than the count")
+        << "short" << kSeekError << 200 << "300 Einträge im Logbuch" << false;
+    QTest::newRow("wrapped ring, copy cut off within a record")
+        << "cut" << kSeekError << 563 << "1500 Einträge im Logbuch" << false;
 }
 
 void TestLogbookPage::readMessages() {
@@ -242,6 +245,11 @@ void TestLogbookPage::readMessages() {
         writeLog(logFile(200));
         device().command.logCount = 300;
         device().command.logPosition = 300;
+    }
+    if (fault == QLatin1String("cut")) {
+        writeLog(logFile(1000) + QByteArray(30, '\x01'));
+        device().command.logCount = 1500;
+        device().command.logPosition = 437;
     }
 
     click("Einlesen_BTN");

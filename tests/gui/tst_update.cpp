@@ -142,10 +142,18 @@ void TestUpdate::upload_data() {
            })
         << kFailed << kLogins + kFolders + QStringList{QStringLiteral("ftp QUIT")};
     QTest::newRow("name outside Windows-1252")
-        << firmware << QStringLiteral("Ωmega.hex") << none << kFailed << QStringList();
-    // Windows-1252 has the euro sign, but the FTP line is Latin-1: it would arrive as '?'.
-    QTest::newRow("euro sign in the name")
-        << firmware << QStringLiteral("kc€.hex") << none << kFailed << QStringList();
+        << firmware << QStringLiteral("Ωmega.hex") << none
+        << QStringLiteral(
+               "Der Dateiname \"Ωmega.hex\" enthält Zeichen, die Kelvora compact nicht speichern "
+               "kann. Bitte benennen Sie die Datei um (Buchstaben, Ziffern, Umlaute) und versuchen "
+               "Sie es erneut.")
+        << QStringList();
+    // Windows-1252 characters outside Latin-1: the controller gets their Windows-1252 bytes.
+    QTest::newRow("euro sign, S caron and low quote in the name")
+        << firmware << QStringLiteral("kc€Š„.hex") << none << kDone
+        << kLogins + kFolders +
+               QStringList{stor + QStringLiteral("kc€Š„.hex"), QStringLiteral("ftp stored kc€Š„.hex 2000"),
+                           QStringLiteral("ftp QUIT")};
 }
 
 void TestUpdate::upload() {
@@ -169,7 +177,10 @@ void TestUpdate::upload() {
     QCOMPARE(prompter().shown.front().kind, QStringLiteral("open"));
     QCOMPARE(prompter().filters, std::vector<QString>{QStringLiteral("Kelvora compact BIOS *.HEX (*.HEX)")});
     QCOMPARE(prompter().messages(), QStringList{message});
-    QCOMPARE(prompter().shown.back().icon, message == kFtpFailed ? MsgIcon::Error : MsgIcon::Information);
+    QCOMPARE(prompter().shown.back().icon, message == kFtpFailed ? MsgIcon::Error
+                                           : message.startsWith(QStringLiteral("Der Dateiname"))
+                                               ? MsgIcon::Warning
+                                               : MsgIcon::Information);
     const QStringList events = m_site->newEvents();
     QCOMPARE(ftpLines(events), wire);
     if (!wire.isEmpty())

@@ -38,7 +38,7 @@ QByteArray logRecords(int count, int badRecord) {
 }
 
 const QByteArray kModules = pattern(16 * 40, 1);
-const QByteArray kTransponders = pattern(1200 * 89, 2);
+const QByteArray kTransponders = pattern(900 * 89, 2);
 const QByteArray kLog = logRecords(1500);
 const QByteArray kOldModules = pattern(3 * 40, 3);
 const QByteArray kOldTransponders = pattern(5 * 89, 4);
@@ -49,6 +49,8 @@ const QByteArray kEditedTransponders = pattern(7 * 89, 8);
 const QByteArray kOldLogCopy = logRecords(3);
 const QByteArray kImage = pattern(256 * 1024, 9);
 const QString kImageName = QStringLiteral("FW0140.HEX");
+const QByteArray kOldOverview = "Daten;;;Beschr\xE4nkungen\r\nName;Transpondercode;Aktiviert\r\n";
+const QByteArray kOldExport = "01.02.24;08:15:30;Anmeldung;Anmeldung erfolgreich;Tor;1A;;12345;\r\n";
 
 LocalFault::LocalFault(Local kind, const QString& folder) : m_folder(folder) {
     if (kind == Local::None)

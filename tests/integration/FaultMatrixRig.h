@@ -27,7 +27,8 @@ constexpr int kFtpTimeoutMs = 700;
 // A slow transfer moves this much every third of the time-out: several steps per file.
 constexpr int kSlowChunk = 32 * 1024;
 
-enum class Op { Load, Save, Logbook, Backup, Restore, Update, Status, Login, Search };
+// Overview: the CSV overview of the tool's tables; Export: the logbook, read and then exported.
+enum class Op { Load, Save, Logbook, Backup, Restore, Update, Status, Login, Search, Overview, Export };
 enum class Local { None, ReadOnly, Full };
 
 QByteArray logRecords(int count, int badRecord = -1);
@@ -45,6 +46,8 @@ extern const QByteArray kEditedTransponders;
 extern const QByteArray kOldLogCopy;
 extern const QByteArray kImage;
 extern const QString kImageName;
+extern const QByteArray kOldOverview; // files written earlier into the folder of reports
+extern const QByteArray kOldExport;
 
 // A folder that can't be written or is full (see above). Made over an existing folder after its files are
 // in place.

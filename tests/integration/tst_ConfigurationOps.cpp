@@ -4,6 +4,7 @@
 
 #include "data/DeviceEntry.h"
 #include "ops/Configuration.h"
+#include "ops/FileOperation.h"
 #include "ops/FtpLink.h"
 #include "sim/SimController.h"
 #include "support/ExpectedTexts.h"
@@ -49,6 +50,8 @@ private Q_SLOTS:
     void saveOutcomes();
     void activateOutcomes_data();
     void activateOutcomes();
+    void downloadLimits_data();
+    void downloadLimits();
 
 private:
     void start();
@@ -282,6 +285,35 @@ void tst_ConfigurationOps::activateOutcomes() {
                           : QStringList{QStringLiteral("command 0")});
     QCOMPARE(steps, ok ? kActivationSteps : QList<ProgressStep::Kind>());
     QTRY_VERIFY(!m_site->controller->commandService()->hasClient());
+}
+
+void tst_ConfigurationOps::downloadLimits_data() {
+    QTest::addColumn<bool>("infoValid");
+    QTest::addColumn<int>("reported"); // the controller's maxima of modules, transponders and entries
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<qint64>("limit");
+    QTest::newRow("modules, no information") << false << 0 << "module.dat" << qint64(16 * 40);
+    QTest::newRow("transponders, no information") << false << 0 << "trans.dat" << qint64(1000 * 89);
+    QTest::newRow("logbook, no information") << false << 0 << "kelvora.log" << qint64(1500 * 63);
+    QTest::newRow("smaller maxima reported") << true << 8 << "trans.dat" << qint64(1000 * 89);
+    QTest::newRow("larger maxima: modules") << true << 2000 << "module.dat" << qint64(2000 * 40);
+    QTest::newRow("larger maxima: transponders") << true << 2000 << "trans.dat" << qint64(2000 * 89);
+    QTest::newRow("larger maxima: logbook") << true << 2000 << "kelvora.log" << qint64(2000 * 63);
+    QTest::newRow("maxima not valid") << false << 2000 << "trans.dat" << qint64(1000 * 89);
+    QTest::newRow("any other file") << true << 2000 << "firmware.klv" << qint64(0);
+}
+
+void tst_ConfigurationOps::downloadLimits() {
+    QFETCH(bool, infoValid);
+    QFETCH(int, reported);
+    QFETCH(QString, file);
+    QFETCH(qint64, limit);
+    TDeviceEntry entry;
+    entry.InfoValid = infoValid;
+    entry.Info.setMaxModules(static_cast<std::uint16_t>(reported));
+    entry.Info.setMaxTransponders(static_cast<std::uint16_t>(reported));
+    entry.Info.setMaxLogEntries(static_cast<std::uint16_t>(reported));
+    QCOMPARE(ops::DownloadLimit(entry, file), limit);
 }
 
 QTEST_MAIN(tst_ConfigurationOps)

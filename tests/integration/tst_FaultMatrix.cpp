@@ -6,6 +6,7 @@
 #include "FaultMatrixRig.h"
 
 #include "data/DeviceEntry.h"
+#include "data/OverviewReport.h"
 #include "data/TableFiles.h"
 #include "device/CommandSocket.h"
 #include "device/Discovery.h"
@@ -69,6 +70,10 @@ private:
         return names;
     }
     QByteArray stored(const QString& name) const { return m_site->stored(name); }
+    QString reportFile(Op op) const {
+        return folder("report") +
+               (op == Op::Overview ? QStringLiteral("/overview.CSV") : QStringLiteral("/logbuch.TXT"));
+    }
 
     std::unique_ptr<PageSite> m_site;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -86,7 +91,7 @@ void TestFaultMatrix::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     m_site = std::make_unique<PageSite>();
     m_site->timings.setCycleMs(kCycleMs);
-    for (const char* name : {"app", "logbook", "backup", "restore", "image"})
+    for (const char* name : {"app", "logbook", "backup", "restore", "image", "report"})
         QVERIFY(QDir().mkpath(folder(name)));
     SetAppDir(folder("app"));
     ops::SetLogbookFolder(folder("logbook"));
@@ -134,6 +139,12 @@ qint64 TestFaultMatrix::boundMs(Op op, const Rig& rig) {
     case Op::Search:
         cycles = 2 * TIPCInfo::kIdleCount; // 100 ms polls: counted as 10 ms cycles below, ten per poll
         cycles *= 10;
+        break;
+    case Op::Overview:
+        break;
+    case Op::Export:
+        cycles = session + fileAccess + TKLVSocket::CommandCycles;
+        ftpRequests = 5;
         break;
     }
     const qint64 waits = qint64(cycles) * kCycleMs + qint64(ftpRequests) * kFtpTimeoutMs + 200;
@@ -201,6 +212,19 @@ void TestFaultMatrix::run(Op op, Rig& rig) {
         search.FindDevices(m_replies);
         break;
     }
+    case Op::Overview: {
+        TConfigurationPage page(host);
+        prompter.fileAnswers.push_back(reportFile(op));
+        page.StartAWE_BTNClick();
+        break;
+    }
+    case Op::Export: {
+        TLogbookPage page(host);
+        page.Einlesen_BTNClick();
+        prompter.fileAnswers.push_back(reportFile(op));
+        page.Export_BTNClick();
+        break;
+    }
     }
     m_shown = prompter.messages();
 }
@@ -211,8 +235,8 @@ void TestFaultMatrix::matrix_data() {
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("succeeds");
 
-    const char* names[] = {"load",   "save",   "logbook", "backup", "restore",
-                           "update", "status", "login",   "search"};
+    const char* names[] = {"load",   "save",  "logbook", "backup",   "restore", "update",
+                           "status", "login", "search",  "overview", "export"};
     const auto row = [&](Op op, const char* fault, Setup setup, QStringList messages, bool succeeds) {
         QTest::newRow(
             qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(names[int(op)]), QLatin1String(fault))))
@@ -250,7 +274,10 @@ void TestFaultMatrix::matrix_data() {
         case Op::Status:
         case Op::Login:
         case Op::Search:
+        case Op::Export:
             return {kConnectionFailed};
+        case Op::Overview:
+            break;
         }
         return {};
     };
@@ -361,7 +388,13 @@ void TestFaultMatrix::matrix_data() {
         [](Rig& r) { r.controllerTransponders = kTransponders + pattern(10, 10); }, {}, true);
     row(
         Op::Backup, "partial records",
-        [](Rig& r) { r.controllerTransponders = kTransponders + pattern(10, 10); }, {kBackupDone}, true);
+        [](Rig& r) { r.controllerTransponders = kTransponders + pattern(10, 10); },
+        {QStringLiteral(
+            "Die Datensicherung wurde gespeichert, ist aber unvollständig: Die Datei \"trans.dat\" ist "
+            "beschädigt oder keine Kelvora compact Konfigurationsdatei: Ihre Größe von 80110 Bytes ist "
+            "kein Vielfaches der Eintragsgröße von 89 Bytes. Eine Rücksicherung aus diesem Ordner ist "
+            "nicht möglich.")},
+        true);
     row(
         Op::Logbook, "partial record",
         [](Rig& r) {
@@ -369,7 +402,17 @@ void TestFaultMatrix::matrix_data() {
             r.device->command.logCount = 31;
             r.device->command.logPosition = 31;
         },
-        {}, true);
+        {QStringLiteral("Error seeking in logfile.")}, false);
+    // One byte more than the controller's tables can hold: the download stops there.
+    row(
+        Op::Load, "table larger than the controller holds",
+        [](Rig& r) { r.controllerTransponders = pattern(1000 * 89 + 1, 2); }, {kLoadFailed}, false);
+    row(
+        Op::Backup, "table larger than the controller holds",
+        [](Rig& r) { r.controllerTransponders = pattern(1000 * 89 + 1, 2); }, {kBackupFailed}, false);
+    row(
+        Op::Logbook, "logbook larger than the ring", [](Rig& r) { r.controllerLog = kLog + logRecords(1); },
+        {}, false);
     row(
         Op::Restore, "partial records", [](Rig& r) { r.restoreTransponders = kRestoreTransponders + "x"; },
         {QStringLiteral(
@@ -386,6 +429,13 @@ void TestFaultMatrix::matrix_data() {
         Op::Search, "oversize datagram", [](Rig& r) { r.device->name = QString(300, QLatin1Char('N')); }, {},
         true);
 
+    const QString kNotWritten = QStringLiteral("Die Datei \"{report}\" kann nicht geschrieben werden.");
+    row(
+        Op::Overview, "goes through", [](Rig&) {},
+        {QStringLiteral("Die Übersicht wurde erfolgreich abgespeichert.")}, true);
+    row(
+        Op::Export, "goes through", [](Rig&) {},
+        {QStringLiteral("Der Export wurde erfolgreich durchgeführt.")}, true);
     const QString copyNotSaved =
         QStringLiteral("Die Kopie des Logbuchs kann im Ordner \"%1\" nicht gespeichert werden.");
     for (const Local local : {Local::ReadOnly, Local::Full}) {
@@ -404,6 +454,16 @@ void TestFaultMatrix::matrix_data() {
         // failed transfer of the logbook, without a message; the last good copy stays either way.
         row(Op::Logbook, what, local_, full ? QStringList() : QStringList{copyNotSaved}, false);
         row(Op::Backup, what, local_, {kBackupFailed}, false);
+        // A report of a few KiB: a full disk shows only when the last bytes go out. The export reads the
+        // logbook first, which a process-wide size limit would already refuse.
+        for (const Op op : {Op::Overview, Op::Export})
+            row(
+                op, what,
+                [local](Rig& r) {
+                    r.local = local;
+                    r.smallFiles = true;
+                },
+                {kNotWritten}, false);
         if (full) {
             // Files small enough for a write buffer: the full disk shows only when the last bytes go out.
             row(
@@ -422,6 +482,14 @@ void TestFaultMatrix::matrix_data() {
                     r.controllerLog = logRecords(20);
                 },
                 {}, false);
+            row(
+                Op::Export, "disk full, small export",
+                [](Rig& r) {
+                    r.local = Local::Full;
+                    r.smallFiles = true;
+                    r.controllerLog = logRecords(20);
+                },
+                {kNotWritten}, false);
         } else {
             // Reading from a folder that can't be written is all these two need.
             row(Op::Restore, what, local_, {kRestoreDone}, true);
@@ -457,6 +525,8 @@ void TestFaultMatrix::matrix() {
         QVERIFY(testsupport::writeFile(folder("restore") + QStringLiteral("/trans.dat"),
                                        rig.restoreTransponders));
     QVERIFY(testsupport::writeFile(ops::LogbookCopyPath(), kOldLogCopy));
+    QVERIFY(testsupport::writeFile(reportFile(Op::Overview), kOldOverview));
+    QVERIFY(testsupport::writeFile(reportFile(Op::Export), kOldExport));
     QVERIFY(testsupport::writeFile(QDir(folder("image")).filePath(kImageName), kImage));
     QVERIFY(testsupport::writeFile(folder("app") + QStringLiteral("/edited-modules"), kEditedModules));
     QVERIFY(
@@ -467,7 +537,8 @@ void TestFaultMatrix::matrix() {
     QFile::remove(folder("app") + QStringLiteral("/edited-modules"));
     QFile::remove(folder("app") + QStringLiteral("/edited-transponders"));
 
-    const char* localFolder[] = {"app", "app", "logbook", "backup", "restore", "image", "app", "app", "app"};
+    const char* localFolder[] = {"app", "app", "logbook", "backup", "restore", "image",
+                                 "app", "app", "app",     "report", "report"};
     std::unique_ptr<LocalFault> local;
     if (rig.local != Local::None) {
         local = std::make_unique<LocalFault>(rig.local, folder(localFolder[op]));
@@ -480,6 +551,7 @@ void TestFaultMatrix::matrix() {
     for (QString& text : messages) {
         if (text.contains(QLatin1String("%1")))
             text = text.arg(QDir::toNativeSeparators(ops::LogbookFolder()));
+        text.replace(QLatin1String("{report}"), QDir::toNativeSeparators(reportFile(operation)));
     }
 
     QElapsedTimer clock;
@@ -537,6 +609,13 @@ void TestFaultMatrix::matrix() {
         QCOMPARE(m_replies.at(0).size(), 200);
         QCOMPARE(TIPCInfo::ParseDeviceReply(m_replies.at(0)).Name, QString(40, QLatin1Char('N')));
         break;
+    case Op::Overview:
+        QCOMPARE(testsupport::readFile(reportFile(operation)) == overview::CsvOverviewFile(m_site->entry),
+                 succeeds);
+        break;
+    case Op::Export:
+        QCOMPARE(testsupport::readFile(reportFile(operation)).size() > kOldExport.size(), succeeds);
+        break;
     }
 
     // Nothing the user had is lost or half-written.
@@ -549,9 +628,18 @@ void TestFaultMatrix::matrix() {
              backupDone ? rig.controllerTransponders : kOldTransponders);
     QCOMPARE(testsupport::readFile(folder("restore") + QStringLiteral("/module.dat")), kRestoreModules);
     const QByteArray logCopy = testsupport::readFile(ops::LogbookCopyPath());
-    QVERIFY(logCopy == kOldLogCopy || (operation == Op::Logbook && succeeds && logCopy == rig.controllerLog));
+    // The export reads the logbook first: its copy is new whether the export then fails or not.
+    const bool logRead = (operation == Op::Logbook && succeeds) || operation == Op::Export;
+    QVERIFY(logCopy == kOldLogCopy || (logRead && logCopy == rig.controllerLog));
     QCOMPARE(files(folder("logbook")), QStringList{QStringLiteral("kelvora.log")});
     QCOMPARE(testsupport::readFile(QDir(folder("image")).filePath(kImageName)), kImage);
+    // An overview or export replaces the earlier one only whole.
+    QCOMPARE(files(folder("report")),
+             QStringList({QStringLiteral("logbuch.TXT"), QStringLiteral("overview.CSV")}));
+    if (operation != Op::Overview || !succeeds)
+        QCOMPARE(testsupport::readFile(reportFile(Op::Overview)), kOldOverview);
+    if (operation != Op::Export || !succeeds)
+        QCOMPARE(testsupport::readFile(reportFile(Op::Export)), kOldExport);
     const QByteArray controllerModules = stored(QStringLiteral("module.dat"));
     QVERIFY(controllerModules == kModules || controllerModules == kEditedModules ||
             controllerModules == kRestoreModules);

@@ -64,8 +64,9 @@ void TestAdminPaths::sendableNames_data() {
     QTest::newRow("spaces") << QStringLiteral("BIOS 2.10.hex") << true;
     QTest::newRow("Greek") << QStringLiteral("Ωmega.hex") << false;
     QTest::newRow("CJK") << QStringLiteral("更新.hex") << false;
-    QTest::newRow("euro sign: Windows-1252 but not Latin-1") << QStringLiteral("kc€.hex") << false;
-    QTest::newRow("typographic quote") << QStringLiteral("“neu”.hex") << false;
+    QTest::newRow("euro sign: Windows-1252 but not Latin-1") << QStringLiteral("kc€.hex") << true;
+    QTest::newRow("typographic quote") << QStringLiteral("„neu“.hex") << true;
+    QTest::newRow("S caron") << QStringLiteral("Šibenik.hex") << true;
     QTest::newRow("empty") << QString() << false;
 }
 

@@ -74,7 +74,8 @@ TDeviceEntry site(bool withTransponders = true) {
     allow(first, 0, 23, 24); // Sonntag: a run to midnight, listed last
     first.DayRestr = 0x47;   // Sonntag, Montag, Dienstag (no hours), Samstag
 
-    TTransponderEntry& second = addTransponder(entry, "=Summe;\xC4\rX");
+    // A name with a formula after its ';': the spreadsheet reads that piece as a field of its own.
+    TTransponderEntry& second = addTransponder(entry, "=Summe;-\xC4\rX");
     std::memcpy(second.Code, "+4711", 5); // text form
     second.setTransAkt(2);                // bit 0 clear
     second.setModuleSlot(0, 0xABCD);

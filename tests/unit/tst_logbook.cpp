@@ -83,6 +83,8 @@ private Q_SLOTS:
     void spreadsheetField();
     void compareRows_data();
     void compareRows();
+    void twoDigitYears_data();
+    void twoDigitYears();
 };
 
 void TestLogbook::slotSequence_data() {
@@ -259,6 +261,17 @@ void TestLogbook::spreadsheetField_data() {
                                  << "a b c  d";
     QTest::newRow("break before a formula") << "\r=1"
                                             << " =1";
+    QTest::newRow("TAB") << "\t=1"
+                         << "'\t=1";
+    // A ';' inside a name starts a new spreadsheet field: each piece is guarded by itself.
+    QTest::newRow("formula after ;") << "a;=1+1"
+                                     << "a;'=1+1";
+    QTest::newRow("every piece") << "=a;+b;-c;@d;\te"
+                                 << "'=a;'+b;'-c;'@d;'\te";
+    QTest::newRow("empty pieces") << ";;=x;"
+                                  << ";;'=x;";
+    QTest::newRow("inside a piece only") << "a;b=1"
+                                         << "a;b=1";
 }
 
 void TestLogbook::spreadsheetField() {
@@ -286,6 +299,8 @@ void TestLogbook::compareRows_data() {
                                  << "29.02.24" << 1;
     QTest::newRow("three-digit year") << 0 << "01.01.255"
                                       << "01.01.00" << 1;
+    QTest::newRow("unset clock 98 is older than 25") << 0 << "01.01.98"
+                                                     << "01.01.25" << 1;
     QTest::newRow("earlier time first") << 1 << "07:00:00"
                                         << "06:59:59" << 1;
     QTest::newRow("50 seconds apart") << 1 << "00:00:10"
@@ -322,6 +337,27 @@ void TestLogbook::compareRows() {
         QCOMPARE((reverse > 0) - (reverse < 0), -order);
     }
     QLocale::setDefault(QLocale::c());
+}
+
+void TestLogbook::twoDigitYears_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("thisYear");
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("this year") << "09.12.26" << 2026 << QDate(2026, 12, 9);
+    QTest::newRow("50 ahead") << "01.01.76" << 2026 << QDate(2076, 1, 1);
+    QTest::newRow("51 ahead: previous century") << "01.01.77" << 2026 << QDate(1977, 1, 1);
+    QTest::newRow("unset clock") << "01.01.98" << 2026 << QDate(1998, 1, 1);
+    QTest::newRow("00") << "01.01.00" << 2026 << QDate(2000, 1, 1);
+    QTest::newRow("49 back, next century") << "31.12.30" << 2080 << QDate(2130, 12, 31);
+    QTest::newRow("within the century") << "01.06.31" << 2080 << QDate(2031, 6, 1);
+    QTest::newRow("29 February of 2000") << "29.02.00" << 2026 << QDate(2000, 2, 29);
+}
+
+void TestLogbook::twoDigitYears() {
+    QFETCH(QString, text);
+    QFETCH(int, thisYear);
+    QFETCH(QDate, date);
+    QCOMPARE(DateSortKey(text, thisYear), date.toJulianDay());
 }
 
 QTEST_APPLESS_MAIN(TestLogbook)

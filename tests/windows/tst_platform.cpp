@@ -52,15 +52,59 @@ const std::string kKey = "SOFTWARE\\nopra\\Kelvora\\AdministratorTest";
 const std::string kName = "DefaultTransponderRestrictions";
 constexpr std::size_t kSize = 57;
 
-// Sets a value the way another program would, with the registry API directly.
-void setRaw(HKEY root, const std::string& key, DWORD type, const void* data, DWORD size) {
+// Sets a value the way another program would, with the registry API directly; a 32-bit program's
+// value lies in the 32-bit view.
+void setRaw(HKEY root, const std::string& key, DWORD type, const void* data, DWORD size,
+            REGSAM view = KEY_WOW64_64KEY) {
     HKEY opened = nullptr;
     const std::wstring wideKey(key.begin(), key.end());
     const std::wstring wideName(kName.begin(), kName.end());
-    RegCreateKeyExW(root, wideKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &opened,
-                    nullptr);
+    RegCreateKeyExW(root, wideKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &opened, nullptr);
     RegSetValueExW(opened, wideName.c_str(), 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(opened);
+}
+
+void deleteRaw(HKEY root, REGSAM view) {
+    HKEY opened = nullptr;
+    const std::wstring wideKey(kKey.begin(), kKey.end());
+    const std::wstring wideName(kName.begin(), kName.end());
+    if (RegOpenKeyExW(root, wideKey.c_str(), 0, KEY_SET_VALUE | view, &opened) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueW(opened, wideName.c_str());
+    RegCloseKey(opened);
+}
+
+// The views of the registry and a broken per-user stand-in.
+void registryViews() {
+    const std::vector<std::uint8_t> wow = pattern(kSize + 2);
+    const std::vector<std::uint8_t> ofThirtyTwo(wow.begin() + 2, wow.end());
+    deleteRaw(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
+    deleteRaw(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
+    DeleteValue(RegistryRoot::CurrentUser, kKey, kName);
+    setRaw(HKEY_LOCAL_MACHINE, kKey, REG_BINARY, ofThirtyTwo.data(), kSize, KEY_WOW64_32KEY);
+    BinaryValue value = ReadBinaryValue(RegistryRoot::LocalMachine, kKey, kName, kSize);
+    check(value.status == RegistryRead::Ok && value.bytes == ofThirtyTwo,
+          "views: a value only in the 32-bit view (WOW6432Node) is read");
+    const std::vector<std::uint8_t> ofSixtyFour = pattern(kSize);
+    setRaw(HKEY_LOCAL_MACHINE, kKey, REG_BINARY, ofSixtyFour.data(), kSize, KEY_WOW64_64KEY);
+    value = ReadBinaryValue(RegistryRoot::LocalMachine, kKey, kName, kSize);
+    check(value.status == RegistryRead::Ok && value.bytes == ofSixtyFour,
+          "views: the 64-bit view comes first");
+
+    const wchar_t text[] = L"kaputt";
+    setRaw(HKEY_CURRENT_USER, kKey, REG_SZ, text, sizeof(text));
+    RegistryRoot from = RegistryRoot::CurrentUser;
+    value = ReadMachineOrUserValue(kKey, kName, kSize, &from);
+    check(value.status == RegistryRead::Ok && value.bytes == ofSixtyFour &&
+              from == RegistryRoot::LocalMachine,
+          "fallback: a malformed per-user value does not hide a good machine-wide one");
+    WriteBinaryValue(RegistryRoot::CurrentUser, kKey, kName, pattern(10));
+    deleteRaw(HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY);
+    deleteRaw(HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY);
+    value = ReadMachineOrUserValue(kKey, kName, kSize, &from);
+    check(value.status == RegistryRead::TooShort && from == RegistryRoot::CurrentUser,
+          "fallback: with no good value the per-user one is what is reported");
+    DeleteValue(RegistryRoot::CurrentUser, kKey, kName);
 }
 
 // The stored type and size, asked of the registry directly.
@@ -153,6 +197,7 @@ void registry() {
 
     check(DeleteValue(RegistryRoot::LocalMachine, kKey, kName), "registry: value deleted");
     check(DeleteValue(RegistryRoot::LocalMachine, kKey, kName), "registry: deleting a missing value is fine");
+    registryViews();
 }
 
 #else

@@ -1,4 +1,4 @@
-#include "device/Cp1252.h"
+#include "net/Cp1252.h"
 
 namespace {
 
