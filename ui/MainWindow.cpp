@@ -165,6 +165,14 @@ void TMain_Dlg::buildFrame() {
     // Long names scroll sideways instead of being cut.
     m_treeWidget->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_treeWidget->header()->setStretchLastSection(false);
+    // Several transponders (or modules) of one folder can be selected for a copy; elsewhere the tree keeps
+    // one selected node (see keepSelectionInOneFolder). A drag of them onto another configuration's folder
+    // copies them there; the tree never moves its nodes itself.
+    m_treeWidget->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_treeWidget->setDragEnabled(true);
+    m_treeWidget->setDragDropMode(QAbstractItemView::DragDrop);
+    m_treeWidget->setDefaultDropAction(Qt::CopyAction);
+    connect(m_treeWidget, &QTreeWidget::itemSelectionChanged, this, [this] { keepSelectionInOneFolder(); });
     m_treeWidget->viewport()->installEventFilter(this);
     m_treeWidget->installEventFilter(this);
     m_tree = TDeviceTree(m_treeWidget);
@@ -530,7 +538,11 @@ void TMain_Dlg::Main_LVMouseDown(Qt::MouseButton button, const QPoint& pos) {
     // A press on a node's expand sign expands it without moving the selection.
     if (node && pos.x() < m_treeWidget->visualItemRect(node).left())
         return;
-    m_treeWidget->setCurrentItem(node);
+    // A press on one of several selected entries keeps them selected: for their menu ("Kopieren") or a drag.
+    if (node && node->isSelected() && m_treeWidget->selectedItems().size() > 1)
+        m_treeWidget->setCurrentItem(node, 0, QItemSelectionModel::NoUpdate);
+    else
+        m_treeWidget->setCurrentItem(node);
     if (!node)
         m_treeWidget->clearSelection();
     if (TDeviceEntry* entry = nodes::Device(node))
@@ -544,15 +556,87 @@ void TMain_Dlg::Main_LVKeyDown(int key) {
         m_commands->startRename(m_treeWidget->currentItem());
 }
 
-bool TMain_Dlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_treeWidget->viewport() && event->type() == QEvent::MouseButtonPress) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        guarded([&] { Main_LVMouseDown(mouse->button(), mouse->position().toPoint()); });
+void TMain_Dlg::keepSelectionInOneFolder() {
+    if (m_pruningSelection)
+        return;
+    QTreeWidgetItem* current = m_treeWidget->currentItem();
+    const QList<QTreeWidgetItem*> selected = m_treeWidget->selectedItems();
+    if (selected.size() < 2)
+        return;
+    const TNodeKind kind = nodes::Kind(current);
+    const bool records = current && (kind == nkModule || kind == nkTransponder);
+    m_pruningSelection = true;
+    for (QTreeWidgetItem* node : selected) {
+        if (node != current && (!records || node->parent() != current->parent()))
+            node->setSelected(false);
     }
-    if (watched == m_treeWidget && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
-        guarded([this] { Main_LVKeyDown(Qt::Key_F2); });
+    m_pruningSelection = false;
+}
+
+bool TMain_Dlg::treeDragEvent(QEvent* event) {
+    if (event->type() == QEvent::DragLeave)
         return true;
+    auto* drag = static_cast<QDropEvent*>(event);
+    QTreeWidgetItem* node = m_treeWidget->itemAt(drag->position().toPoint());
+    // Only a drag of this tree's own entries, onto the folder (or an entry) of the same kind in another
+    // configuration whose tables are there.
+    const QList<QTreeWidgetItem*> chosen = m_commands->copyableSelection();
+    const bool ours = drag->source() == m_treeWidget || drag->source() == nullptr;
+    const TDeviceEntry* target = nodes::Owner(node);
+    bool fits = ours && !busy() && !chosen.isEmpty() && target && target != nodes::Owner(chosen.front());
+    if (fits) {
+        const bool transponders = nodes::Kind(chosen.front()) == nkTransponder;
+        const TNodeKind kind = nodes::Kind(node);
+        fits = transponders ? (kind == nkTransponderFolder || kind == nkTransponder) &&
+                                  m_tree.transponderFolder(*target)
+                            : (kind == nkModuleFolder || kind == nkModule) && m_tree.moduleFolder(*target);
+    }
+    if (!fits) {
+        drag->ignore();
+        return true;
+    }
+    drag->setDropAction(Qt::CopyAction);
+    drag->accept();
+    if (event->type() == QEvent::Drop)
+        guarded([&] { m_commands->dropOn(node); });
+    return true;
+}
+
+bool TMain_Dlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_treeWidget->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            // Ctrl and Shift add to the selection: the view does that.
+            const bool extends = mouse->button() == Qt::LeftButton &&
+                                 (mouse->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier));
+            if (!extends)
+                guarded([&] { Main_LVMouseDown(mouse->button(), mouse->position().toPoint()); });
+            break;
+        }
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::DragLeave:
+        case QEvent::Drop:
+            return treeDragEvent(event);
+        default:
+            break;
+        }
+    }
+    if (watched == m_treeWidget && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F2) {
+            guarded([this] { Main_LVKeyDown(Qt::Key_F2); });
+            return true;
+        }
+        if (key->matches(QKeySequence::Copy)) {
+            guarded([this] { m_commands->KopierenClick(); });
+            return true;
+        }
+        if (key->matches(QKeySequence::Paste)) {
+            guarded([this] { m_commands->EinfuegenClick(); });
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -113,6 +113,10 @@ private:
     // The editors drop what they show of the entry's tables (all entries when null).
     void forgetEditors(const TDeviceEntry* entry);
     void finishPendingClose();
+    // Several selected nodes only as entries of the current node's folder.
+    void keepSelectionInOneFolder();
+    // A drag over the tree: the selected entries copied onto the folder under the mouse.
+    bool treeDragEvent(QEvent* event);
 
     Prompter& m_prompter;
     ops::DeviceList m_devices;
@@ -160,4 +164,5 @@ private:
     bool m_closePending = false;
     bool m_shownOnce = false;
     bool m_expansionApproved = false;
+    bool m_pruningSelection = false;
 };
