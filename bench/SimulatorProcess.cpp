@@ -25,7 +25,7 @@ QString SimulatorProcess::logPath() const {
     return QDir(m_workDir).filePath(QStringLiteral("sim.log"));
 }
 
-bool SimulatorProcess::start(int controllers, const QString& firstAddress) {
+bool SimulatorProcess::start(int controllers, const QString& firstAddress, const QStringList& extra) {
     m_targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
     m_targets.discoveryPort = freePort();
     m_targets.commandPort = freePort();
@@ -33,13 +33,15 @@ bool SimulatorProcess::start(int controllers, const QString& firstAddress) {
     m_process.setStandardOutputFile(logPath());
     m_process.setStandardErrorFile(QDir(m_workDir).filePath(QStringLiteral("sim.err")));
     m_process.start(QStringLiteral(KELVORA_SIM_PATH),
-                    {QStringLiteral("--controllers"), QString::number(controllers),
-                     QStringLiteral("--first-address"), firstAddress, QStringLiteral("--command-port"),
-                     QString::number(m_targets.commandPort), QStringLiteral("--ftp-port"),
-                     QString::number(m_targets.ftpPort), QStringLiteral("--discovery"),
-                     QStringLiteral("127.0.0.1:%1").arg(m_targets.discoveryPort),
-                     QStringLiteral("--data-dir"), QDir(m_workDir).filePath(QStringLiteral("sim")),
-                     QStringLiteral("--lifetime"), QStringLiteral("600")});
+                    QStringList{QStringLiteral("--controllers"), QString::number(controllers),
+                                QStringLiteral("--first-address"), firstAddress,
+                                QStringLiteral("--command-port"), QString::number(m_targets.commandPort),
+                                QStringLiteral("--ftp-port"), QString::number(m_targets.ftpPort),
+                                QStringLiteral("--discovery"),
+                                QStringLiteral("127.0.0.1:%1").arg(m_targets.discoveryPort),
+                                QStringLiteral("--data-dir"), QDir(m_workDir).filePath(QStringLiteral("sim")),
+                                QStringLiteral("--lifetime"), QStringLiteral("600")} +
+                        extra);
     for (int i = 0; i < 400; ++i) {
         QThread::msleep(25);
         QFile log(logPath());

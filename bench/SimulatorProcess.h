@@ -7,6 +7,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 class SimulatorProcess {
 public:
@@ -18,7 +19,9 @@ public:
 
     // `controllers` controllers from firstAddress on, on free ports, with their demo data; waits until
     // the search service is up (false when it is not within 10 s). It stops by itself after 10 minutes.
-    bool start(int controllers, const QString& firstAddress = QStringLiteral("127.0.0.2"));
+    // `extra` goes to kelvora-sim as it is (fault switches: "--ftp-slow", "1024:10").
+    bool start(int controllers, const QString& firstAddress = QStringLiteral("127.0.0.2"),
+               const QStringList& extra = {});
     void stop();
 
     // Where the tool must send to reach them.

@@ -20,6 +20,21 @@ const QString kExitText =
                    "auf mindestens einem Gerät), 2 Aufruf fehlerhaft.");
 
 const QString kCredentialsOption = QStringLiteral("credentials");
+const QString kJobsOption = QStringLiteral("jobs");
+const QString kSiteOption = QStringLiteral("site");
+
+const QString kSiteText = QStringLiteral(
+    "Geräte, die die Suche nicht erreicht (ein anderes Teilnetz hinter einem Router): --site DATEI oder "
+    "KELVORA_SITE mit einer Zeile je Gerät \"IP-ADRESSE [SERIENNUMMER [NAME]]\" (\"-\" statt einer "
+    "Seriennummer lässt sie offen; # beginnt einen Kommentar). Jedes wird bei der Suche direkt gefragt, "
+    "mit den Antworten der Suche nach Seriennummer zusammengeführt und von --all mitbearbeitet; ein Gerät, "
+    "das nicht antwortet, wird direkt angesprochen, und scheitert es, nennt es die Zusammenfassung. Eine "
+    "Zeile, die kein Gerät ist, beendet den Aufruf mit 2 und ihrer Zeilennummer.");
+
+const QString kAllText = QStringLiteral(
+    "Mit --all werden alle gefundenen Geräte bearbeitet, bis zu N gleichzeitig (--jobs N, 1 bis 64, "
+    "Vorgabe 8; --jobs 1: eines nach dem anderen), jedes mit einer eigenen Verbindung. Die Meldungen "
+    "und die Zusammenfassung erscheinen nach Seriennummern geordnet.");
 
 QList<CommandSpec> buildCommands() {
     return {
@@ -52,14 +67,14 @@ QList<CommandSpec> buildCommands() {
          1,
          1},
         {QStringLiteral("backup"),
-         QStringLiteral("backup (HOST | --all) DIR"),
+         QStringLiteral("backup (HOST | --all [--jobs N]) DIR"),
          QStringLiteral("sichert die Konfiguration (module.dat, trans.dat)"),
          QStringLiteral(
              "Legt die beiden Dateien in DIR/<Seriennummer>-<Name>/<Datum-Uhrzeit>/ ab. Mit --all "
-             "werden alle gefundenen Geräte nacheinander gesichert; ein Fehler bricht nicht ab, am "
-             "Ende steht eine Zusammenfassung."),
+             "werden alle gefundenen Geräte gesichert; ein Fehler bricht nicht ab, am Ende steht eine "
+             "Zusammenfassung."),
          {QStringLiteral("all")},
-         {},
+         {kJobsOption},
          2,
          2},
         {QStringLiteral("restore"),
@@ -89,7 +104,7 @@ QList<CommandSpec> buildCommands() {
          1,
          1},
         {QStringLiteral("log"),
-         QStringLiteral("log (HOST | --all) --export DATEI|DIR [--delete-after]"),
+         QStringLiteral("log (HOST | --all [--jobs N]) --export DATEI|DIR [--delete-after]"),
          QStringLiteral("liest und exportiert das Logbuch"),
          QStringLiteral(
              "Schreibt das Logbuch im Exportformat des Programms (Windows-1252, Semikolon). Mit einem "
@@ -98,7 +113,7 @@ QList<CommandSpec> buildCommands() {
              "geschrieben ist und alle gelesenen Einträge enthält, und nur, wenn seit dem Lesen "
              "kein neuer Eintrag dazugekommen ist."),
          {QStringLiteral("all"), QStringLiteral("delete-after")},
-         {QStringLiteral("export")},
+         {QStringLiteral("export"), kJobsOption},
          1,
          1},
         {QStringLiteral("status"),
@@ -161,13 +176,13 @@ QList<CommandSpec> buildCommands() {
     };
 }
 
-// "--credentials" is known to every subcommand.
+// "--credentials" and "--site" are known to every subcommand.
 bool takesValue(const CommandSpec* command, const QString& name) {
-    return name == kCredentialsOption || (command && command->values.contains(name));
+    return name == kCredentialsOption || name == kSiteOption || (command && command->values.contains(name));
 }
 
 bool anyTakesValue(const QString& name) {
-    if (name == kCredentialsOption)
+    if (name == kCredentialsOption || name == kSiteOption)
         return true;
     for (const CommandSpec& command : Commands()) {
         if (command.values.contains(name))
@@ -314,11 +329,16 @@ bool ParseArguments(const QStringList& arguments, Invocation& invocation, QStrin
 QString HelpText(const CommandSpec* command) {
     QStringList lines;
     if (command) {
-        lines << QStringLiteral("Aufruf: kelvora-cli %1 [--credentials DATEI]").arg(command->synopsis)
+        lines << QStringLiteral("Aufruf: kelvora-cli %1 [--credentials DATEI] [--site DATEI]")
+                     .arg(command->synopsis)
               << QString() << command->summary.left(1).toUpper() + command->summary.mid(1) + QLatin1Char('.')
               << command->description;
+        if (command->flags.contains(QStringLiteral("all")))
+            lines << QString() << kAllText;
         if (command->synopsis.contains(QStringLiteral("HOST")))
             lines << QString() << kHostText << QString() << kCredentialsText;
+        if (command->synopsis.contains(QStringLiteral("HOST")) || command->name == QStringLiteral("find"))
+            lines << QString() << kSiteText;
         lines << QString() << kExitText;
         return lines.join(QLatin1Char('\n'));
     }
@@ -329,7 +349,7 @@ QString HelpText(const CommandSpec* command) {
     for (const CommandSpec& c : Commands())
         lines << QStringLiteral("  %1  %2").arg(c.name.leftJustified(9), c.summary);
     lines << QString() << QStringLiteral("kelvora-cli BEFEHL --help zeigt die Hilfe eines Befehls.")
-          << QString() << kHostText << QString() << kCredentialsText << QString()
+          << QString() << kHostText << QString() << kCredentialsText << QString() << kSiteText << QString()
           << QStringLiteral(
                  "Fortschritt erscheint auf der Standardfehlerausgabe, wenn sie ein Terminal ist. "
                  "Ziele im Netz wie beim Programm: KELVORA_DISCOVERY_TARGET, KELVORA_COMMAND_PORT, "

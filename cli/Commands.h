@@ -16,7 +16,12 @@ struct TDeviceEntry;
 
 namespace cli {
 
+class Job;
 class Site;
+
+// What a command does on one controller after its login; false when it failed there (its messages are
+// shown through the job).
+using Operation = std::function<bool(Job&, TDeviceEntry&)>;
 
 int RunFind(Site& site, const Invocation& invocation);
 int RunIpConfig(Site& site, const Invocation& invocation);
@@ -32,14 +37,15 @@ int RunTransponders(Site& site, const Invocation& invocation);
 int RunDiff(Site& site, const Invocation& invocation);
 
 // The controllers an operation runs on: the one HOST names, or with --all every controller the search
-// finds. Checks HOST and loads the credentials (kExitUsage before anything is sent), then runs
-// `operation` on each controller in turn after its login, goes on past failures and, for --all, ends
-// with a summary naming every failure. kExitOk when every one succeeded.
+// finds. Checks HOST, --jobs and the credentials (kExitUsage before anything is sent), then runs
+// `operation` on each controller after its login, goes on past failures and, for --all, ends with a
+// summary naming every failure. With --all up to --jobs controllers (8) are worked on at once, each on
+// a thread of its own (Fleet.h); the messages and the summary come in the order of the serial numbers
+// whichever finishes first. kExitOk when every one succeeded.
 // `before` runs once the command line has passed, before anything is sent (the checks of local files);
 // false ends the command with kExitFailed.
 int ForEachController(Site& site, const Invocation& invocation, const QString& host, const QString& doneWord,
-                      const std::function<bool(TDeviceEntry&)>& operation,
-                      const std::function<bool()>& before = {});
+                      const Operation& operation, const std::function<bool()>& before = {});
 
 // The reason and the subcommand's usage on standard error; kExitUsage.
 int UsageError(const Site& site, const Invocation& invocation, const QString& reason);
@@ -48,7 +54,7 @@ int UsageError(const Site& site, const Invocation& invocation, const QString& re
 bool LoadCredentials(Site& site, const Invocation& invocation);
 // The window's "Konfiguration laden" into the entry: file access by firmware, both tables. False with
 // what a script is told in *failure.
-bool LoadTables(Site& site, TDeviceEntry& entry, QString* failure, QString* remark = nullptr);
+bool LoadTables(Job& job, TDeviceEntry& entry, QString* failure, QString* remark = nullptr);
 
 // The time stamp of a run's folders and files: "2024-05-01_02-00-00", the workstation's local time.
 QString TimeStamp(const QDateTime& when);

@@ -1,11 +1,13 @@
 #include "cli/Commands.h"
 
+#include "cli/Fleet.h"
 #include "cli/Site.h"
 #include "data/DeviceEntry.h"
 #include "ops/Configuration.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace cli {
 
@@ -28,8 +30,10 @@ bool LoadCredentials(Site& site, const Invocation& invocation) {
     return true;
 }
 
-bool LoadTables(Site& site, TDeviceEntry& entry, QString* failure, QString* remark) {
-    const ops::ConfigurationLoad load = ops::LoadConfiguration(entry, site.ftp());
+bool LoadTables(Job& job, TDeviceEntry& entry, QString* failure, QString* remark) {
+    ops::LoadInput input;
+    input.copies.folder = job.folder();
+    const ops::ConfigurationLoad load = ops::LoadConfiguration(entry, job.ftp(), input);
     if (!load.ok())
         *failure = load.notice.scriptText();
     if (remark)
@@ -38,35 +42,44 @@ bool LoadTables(Site& site, TDeviceEntry& entry, QString* failure, QString* rema
 }
 
 int ForEachController(Site& site, const Invocation& invocation, const QString& host, const QString& doneWord,
-                      const std::function<bool(TDeviceEntry&)>& operation,
-                      const std::function<bool()>& before) {
+                      const Operation& operation, const std::function<bool()>& before) {
     const Console& console = site.console();
     const bool all = invocation.has(QStringLiteral("all"));
     if (!all && !IsHostText(host))
         return UsageError(site, invocation, QStringLiteral("Kein gültiger HOST: %1").arg(host));
+    int jobs = kDefaultJobs;
+    if (invocation.hasValue(QStringLiteral("jobs"))) {
+        static const QRegularExpression number(QStringLiteral("^[0-9]{1,3}$"));
+        const QString text = invocation.value(QStringLiteral("jobs"));
+        jobs = number.match(text).hasMatch() ? text.toInt() : 0;
+        if (jobs < 1 || jobs > kMaxJobs)
+            return UsageError(site, invocation,
+                              QStringLiteral("Ungültiger Wert für --jobs: %1 (erlaubt sind 1 bis %2).")
+                                  .arg(text)
+                                  .arg(kMaxJobs));
+        if (!all)
+            return UsageError(site, invocation, QStringLiteral("--jobs gilt nur mit --all."));
+    }
     if (!LoadCredentials(site, invocation))
         return kExitUsage;
     if (before && !before())
         return kExitFailed;
     if (!all) {
         TDeviceEntry* entry = site.resolve(host);
-        return entry && site.login(*entry) && operation(*entry) ? kExitOk : kExitFailed;
+        const bool ok = entry && site.login(site.job(), *entry) && operation(site.job(), *entry);
+        site.job().endController();
+        return ok ? kExitOk : kExitFailed;
     }
     const bool searched = site.search();
-    const std::vector<TDeviceEntry*> entries = site.entries();
+    std::vector<TDeviceEntry*> entries = site.entries();
     if (entries.empty()) {
         if (searched)
             console.error(ops::kNoDevicesFoundText);
         return kExitFailed;
     }
-    QStringList failed;
+    SortBySerial(entries);
+    const QStringList failed = RunFleet(site, entries, jobs, operation);
     const int total = static_cast<int>(entries.size());
-    for (int i = 0; i < total; ++i) {
-        TDeviceEntry& entry = *entries[static_cast<std::size_t>(i)];
-        console.step(QStringLiteral("[%1/%2] %3").arg(i + 1).arg(total).arg(Site::Label(entry)));
-        if (!site.login(entry) || !operation(entry))
-            failed << Site::Label(entry);
-    }
     QString summary = QStringLiteral("Zusammenfassung: %1 von %2 Kelvora compact %3.")
                           .arg(total - failed.size())
                           .arg(total)

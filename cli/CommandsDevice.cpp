@@ -32,10 +32,10 @@ QJsonObject identity(const TDeviceEntry& entry) {
     };
 }
 
-bool showInfo(const Site& site, bool json, const TDeviceEntry& entry) {
+bool showInfo(const Job& job, bool json, const TDeviceEntry& entry) {
     // The window shows its lines without the block too; a script must not take them for the controller's.
     if (!entry.InfoValid) {
-        site.report(entry, QStringLiteral("Kelvora compact hat keine Geräteinformationen gesendet."), true);
+        job.report(entry, QStringLiteral("Kelvora compact hat keine Geräteinformationen gesendet."), true);
         return false;
     }
     QStringList lines;
@@ -43,15 +43,15 @@ bool showInfo(const Site& site, bool json, const TDeviceEntry& entry) {
         DeviceInfoLines(entry.InfoValid, entry.Info, [&](const QString& line) {
             lines << line;
             if (!json)
-                site.console().print(line);
+                job.console().print(line);
         });
     } catch (const std::range_error& e) {
         // As on the page: the lines before the byte outside its table stay.
-        site.report(entry, QString::fromUtf8(e.what()), true);
+        job.report(entry, QString::fromUtf8(e.what()), true);
         return false;
     }
     if (!json) {
-        site.console().print(QStringLiteral("Name des Gerätes : %1").arg(entry.Name));
+        job.console().print(QStringLiteral("Name des Gerätes : %1").arg(entry.Name));
         return true;
     }
     QJsonObject object = identity(entry);
@@ -70,22 +70,22 @@ bool showInfo(const Site& site, bool json, const TDeviceEntry& entry) {
         object.insert(QStringLiteral("hardwareRevision"), info.HardwareRevision);
     }
     object.insert(QStringLiteral("lines"), QJsonArray::fromStringList(lines));
-    site.console().print(jsonText(QJsonDocument(object)));
+    job.console().print(jsonText(QJsonDocument(object)));
     return true;
 }
 
-bool showStatus(Site& site, TDeviceEntry& entry) {
+bool showStatus(Job& job, TDeviceEntry& entry) {
     // The rows are named from the module table, as on the page after "Konfiguration laden".
     QString failure;
-    if (!LoadTables(site, entry, &failure))
-        site.report(entry, QStringLiteral("Ohne Modulnamen: ") + failure, true);
+    if (!LoadTables(job, entry, &failure))
+        job.report(entry, QStringLiteral("Ohne Modulnamen: ") + failure, true);
     const ops::ModuleStatusRead read = ops::ReadModuleStatus(entry);
     if (!read.ok()) {
-        site.report(entry, read.notice);
+        job.report(entry, read.notice);
         return false;
     }
     for (const ModuleStatusRow& row : ModuleStatusRows(read.block, entry.Modules))
-        site.console().print(row.name + QLatin1Char('\t') + row.address + QLatin1Char('\t') + row.status);
+        job.console().print(row.name + QLatin1Char('\t') + row.address + QLatin1Char('\t') + row.status);
     return true;
 }
 
@@ -93,7 +93,14 @@ bool showStatus(Site& site, TDeviceEntry& entry) {
 
 int RunFind(Site& site, const Invocation& invocation) {
     const bool searched = site.search();
-    const std::vector<TDeviceEntry*> entries = site.entries();
+    std::vector<TDeviceEntry*> entries;
+    QStringList silent;
+    for (TDeviceEntry* entry : site.entries()) {
+        if (site.unanswered(entry))
+            silent << Site::Label(*entry) + QStringLiteral(": antwortet nicht auf die Suche.");
+        else
+            entries.push_back(entry);
+    }
     if (invocation.has(QStringLiteral("json"))) {
         QJsonArray list;
         for (const TDeviceEntry* entry : entries)
@@ -107,9 +114,11 @@ int RunFind(Site& site, const Invocation& invocation) {
                                           entry->IPAddress, entry->SubnetMask, entry->Gateway, entry->Name));
         }
     }
+    for (const QString& line : silent)
+        site.console().error(line);
     if (entries.empty() && searched)
         site.console().error(ops::kNoDevicesFoundText);
-    return searched && !entries.empty() ? kExitOk : kExitFailed;
+    return searched && !entries.empty() && silent.isEmpty() ? kExitOk : kExitFailed;
 }
 
 int RunIpConfig(Site& site, const Invocation& invocation) {
@@ -147,19 +156,19 @@ int RunIpConfig(Site& site, const Invocation& invocation) {
 int RunInfo(Site& site, const Invocation& invocation) {
     const bool json = invocation.has(QStringLiteral("json"));
     return ForEachController(site, invocation, invocation.operands.value(0), QString(),
-                             [&](TDeviceEntry& entry) { return showInfo(site, json, entry); });
+                             [&](Job& job, TDeviceEntry& entry) { return showInfo(job, json, entry); });
 }
 
 int RunStatus(Site& site, const Invocation& invocation) {
     return ForEachController(site, invocation, invocation.operands.value(0), QString(),
-                             [&](TDeviceEntry& entry) { return showStatus(site, entry); });
+                             [](Job& job, TDeviceEntry& entry) { return showStatus(job, entry); });
 }
 
 int RunRestart(Site& site, const Invocation& invocation) {
     return ForEachController(site, invocation, invocation.operands.value(0), QString(),
-                             [&](TDeviceEntry& entry) {
+                             [](Job& job, TDeviceEntry& entry) {
                                  const ops::Result restart = ops::RestartController(entry);
-                                 site.report(entry, restart.notice);
+                                 job.report(entry, restart.notice);
                                  return restart.ok();
                              });
 }

@@ -12,29 +12,29 @@
 namespace cli {
 namespace {
 
-bool backupOne(Site& site, TDeviceEntry& entry, const QString& root, const QString& stamp) {
+bool backupOne(Job& job, TDeviceEntry& entry, const QString& root, const QString& stamp) {
     const QString controllerFolder = QDir(root).filePath(Site::FolderName(entry));
     const QString folder = QDir().mkpath(controllerFolder) ? FreePath(controllerFolder, stamp) : QString();
     if (folder.isEmpty() || !QDir().mkpath(folder)) {
-        site.report(entry,
-                    QStringLiteral("Der Ordner \"%1\" kann nicht angelegt werden.")
-                        .arg(QDir::toNativeSeparators(folder.isEmpty() ? controllerFolder : folder)),
-                    true);
+        job.report(entry,
+                   QStringLiteral("Der Ordner \"%1\" kann nicht angelegt werden.")
+                       .arg(QDir::toNativeSeparators(folder.isEmpty() ? controllerFolder : folder)),
+                   true);
         return false;
     }
-    site.console().step(QStringLiteral("Sicherung von %1 ...").arg(Site::Label(entry)));
-    const ops::Result backup = ops::BackupConfiguration(entry, site.ftp(), folder);
+    job.console().step(QStringLiteral("Sicherung von %1 ...").arg(Site::Label(entry)));
+    const ops::Result backup = ops::BackupConfiguration(entry, job.ftp(), folder);
     if (!backup.ok()) {
         // A failed backup leaves nothing in the folder: no empty time stamp either.
         QDir().rmdir(folder);
         QDir().rmdir(controllerFolder);
-        site.report(entry, backup.notice);
+        job.report(entry, backup.notice);
         return false;
     }
     // A table that is no whole number of records stays as received, and the script hears of it.
-    site.report(entry,
-                backup.notice.scriptText() + QStringLiteral(" Ordner: ") + QDir::toNativeSeparators(folder),
-                backup.notice.failed);
+    job.report(entry,
+               backup.notice.scriptText() + QStringLiteral(" Ordner: ") + QDir::toNativeSeparators(folder),
+               backup.notice.failed);
     return !backup.notice.failed;
 }
 
@@ -46,9 +46,9 @@ int RunBackup(Site& site, const Invocation& invocation) {
     if (QFileInfo(root).exists() && !QFileInfo(root).isDir())
         return UsageError(site, invocation, QStringLiteral("\"%1\" ist kein Ordner.").arg(root));
     const QString stamp = TimeStamp(QDateTime::currentDateTime());
-    return ForEachController(site, invocation, all ? QString() : invocation.operands.first(),
-                             QStringLiteral("gesichert"),
-                             [&](TDeviceEntry& entry) { return backupOne(site, entry, root, stamp); });
+    return ForEachController(
+        site, invocation, all ? QString() : invocation.operands.first(), QStringLiteral("gesichert"),
+        [&](Job& job, TDeviceEntry& entry) { return backupOne(job, entry, root, stamp); });
 }
 
 int RunRestore(Site& site, const Invocation& invocation) {
@@ -60,10 +60,10 @@ int RunRestore(Site& site, const Invocation& invocation) {
             site.console().error(check.notice.scriptText());
         return check.ok();
     };
-    const auto restore = [&](TDeviceEntry& entry) {
-        site.console().step(QStringLiteral("Rücksicherung auf %1 ...").arg(Site::Label(entry)));
-        const ops::Result restored = ops::RestoreConfiguration(entry, site.ftp(), folder);
-        site.report(entry, restored.notice);
+    const auto restore = [&](Job& job, TDeviceEntry& entry) {
+        job.console().step(QStringLiteral("Rücksicherung auf %1 ...").arg(Site::Label(entry)));
+        const ops::Result restored = ops::RestoreConfiguration(entry, job.ftp(), folder);
+        job.report(entry, restored.notice);
         return restored.ok();
     };
     return ForEachController(site, invocation, invocation.operands.value(0), QString(), restore,
@@ -78,10 +78,10 @@ int RunUpdate(Site& site, const Invocation& invocation) {
                 QStringLiteral("Die Datei \"%1\" ist nicht vorhanden.").arg(QDir::toNativeSeparators(file)));
         return QFileInfo(file).isFile();
     };
-    const auto upload = [&](TDeviceEntry& entry) {
-        site.console().step(QStringLiteral("Update von %1 ...").arg(Site::Label(entry)));
-        const ops::Result uploaded = ops::UploadUpdate(entry, site.ftp(), file);
-        site.report(entry, uploaded.notice);
+    const auto upload = [&](Job& job, TDeviceEntry& entry) {
+        job.console().step(QStringLiteral("Update von %1 ...").arg(Site::Label(entry)));
+        const ops::Result uploaded = ops::UploadUpdate(entry, job.ftp(), file);
+        job.report(entry, uploaded.notice);
         return uploaded.ok();
     };
     return ForEachController(site, invocation, invocation.operands.value(0), QString(), upload, fileThere);

@@ -23,24 +23,24 @@ const QString kRemoveMissing = QStringLiteral("remove-missing");
 const QString kDryRun = QStringLiteral("dry-run");
 const QString kActivate = QStringLiteral("activate");
 
-bool writeList(Site& site, const TDeviceEntry& entry, const QString& file) {
+bool writeList(const Console& console, const TDeviceEntry& entry, const QString& file) {
     if (!ops::SaveOverviewFile(file, translist::ListFile(entry))) {
-        site.console().error(ops::TargetNotWrittenText(file));
+        console.error(ops::TargetNotWrittenText(file));
         return false;
     }
-    site.console().print(QStringLiteral("Die Transponderliste wurde gespeichert (%1 Transponder). Datei: %2")
-                             .arg(entry.Transponders.size())
-                             .arg(QDir::toNativeSeparators(file)));
+    console.print(QStringLiteral("Die Transponderliste wurde gespeichert (%1 Transponder). Datei: %2")
+                      .arg(entry.Transponders.size())
+                      .arg(QDir::toNativeSeparators(file)));
     return true;
 }
 
-void printPlan(Site& site, const ops::ListImportResult& result) {
+void printPlan(const Console& console, const ops::ListImportResult& result) {
     if (result.refused)
         return;
     const QStringList lines = ops::PlanLines(result.plan);
     // The counts stand in the notice; the entries follow it.
     for (qsizetype i = 1; i < lines.size(); ++i)
-        site.console().print(lines[i]);
+        console.print(lines[i]);
 }
 
 int runExport(Site& site, const Invocation& invocation) {
@@ -53,16 +53,16 @@ int runExport(Site& site, const Invocation& invocation) {
             site.console().error(read.notice.scriptText());
             return kExitFailed;
         }
-        return writeList(site, entry, file) ? kExitOk : kExitFailed;
+        return writeList(site.console(), entry, file) ? kExitOk : kExitFailed;
     }
-    return ForEachController(site, invocation, source, QString(), [&](TDeviceEntry& entry) {
-        site.console().step(QStringLiteral("Konfiguration von %1 laden ...").arg(Site::Label(entry)));
+    return ForEachController(site, invocation, source, QString(), [&](Job& job, TDeviceEntry& entry) {
+        job.console().step(QStringLiteral("Konfiguration von %1 laden ...").arg(Site::Label(entry)));
         QString failure;
-        if (!LoadTables(site, entry, &failure)) {
-            site.report(entry, failure, true);
+        if (!LoadTables(job, entry, &failure)) {
+            job.report(entry, failure, true);
             return false;
         }
-        return writeList(site, entry, file);
+        return writeList(job.console(), entry, file);
     });
 }
 
@@ -95,17 +95,17 @@ int runImport(Site& site, const Invocation& invocation) {
             return kExitFailed;
         }
         site.console().print(result.notice.scriptText());
-        printPlan(site, result);
+        printPlan(site.console(), result);
         return kExitOk;
     }
     return ForEachController(
         site, invocation, target, QString(),
-        [&](TDeviceEntry& entry) {
-            site.console().step(
+        [&](Job& job, TDeviceEntry& entry) {
+            job.console().step(
                 QStringLiteral("Transponderliste in %1 übernehmen ...").arg(Site::Label(entry)));
-            const ops::ListImportResult result = ops::ImportListToController(entry, site.ftp(), list, input);
-            site.report(entry, result.notice);
-            printPlan(site, result);
+            const ops::ListImportResult result = ops::ImportListToController(entry, job.ftp(), list, input);
+            job.report(entry, result.notice);
+            printPlan(job.console(), result);
             return !result.notice.failed;
         },
         readFile);
@@ -131,12 +131,14 @@ bool loadSide(Site& site, Side& side) {
         return read.ok();
     }
     side.entry = site.resolve(side.operand);
-    if (!side.entry || !site.login(*side.entry))
+    if (!side.entry || !site.login(site.job(), *side.entry))
         return false;
     site.console().step(QStringLiteral("Konfiguration von %1 laden ...").arg(Site::Label(*side.entry)));
     QString failure;
-    if (!LoadTables(site, *side.entry, &failure)) {
-        site.report(*side.entry, failure, true);
+    const bool loaded = LoadTables(site.job(), *side.entry, &failure);
+    site.job().endController();
+    if (!loaded) {
+        site.job().report(*side.entry, failure, true);
         return false;
     }
     return true;

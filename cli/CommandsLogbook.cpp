@@ -19,20 +19,20 @@ struct LogTarget {
     QString stamp;
 };
 
-QString targetFile(const Site& site, const TDeviceEntry& entry, const LogTarget& target) {
+QString targetFile(const Job& job, const TDeviceEntry& entry, const LogTarget& target) {
     if (!target.file.isEmpty())
         return target.file;
     const QString controllerFolder = QDir(target.folder).filePath(Site::FolderName(entry));
     if (!QDir().mkpath(controllerFolder)) {
-        site.report(entry,
-                    QStringLiteral("Der Ordner \"%1\" kann nicht angelegt werden.")
-                        .arg(QDir::toNativeSeparators(controllerFolder)),
-                    true);
+        job.report(entry,
+                   QStringLiteral("Der Ordner \"%1\" kann nicht angelegt werden.")
+                       .arg(QDir::toNativeSeparators(controllerFolder)),
+                   true);
         return QString();
     }
     const QString file = FreePath(controllerFolder, target.stamp, QStringLiteral(".txt"));
     if (file.isEmpty())
-        site.report(entry, ops::TargetNotWrittenText(QDir(controllerFolder).filePath(target.stamp)), true);
+        job.report(entry, ops::TargetNotWrittenText(QDir(controllerFolder).filePath(target.stamp)), true);
     return file;
 }
 
@@ -43,12 +43,12 @@ bool sameOnDisk(const QString& path, const QByteArray& bytes) {
 
 // Deleting is for good: only when the file on disk holds every entry that was read, and the controller
 // has logged nothing since.
-bool deleteAfterExport(const Site& site, const TDeviceEntry& entry, const ops::LogbookRead& read,
+bool deleteAfterExport(const Job& job, const TDeviceEntry& entry, const ops::LogbookRead& read,
                        const ops::LogbookExportResult& result, const QString& file) {
     const qsizetype entries = static_cast<qsizetype>(read.content.records.size());
     const bool whole = result.exported.end == logbook::LogEnd::Complete;
     if (!whole || result.exported.lines != entries) {
-        site.report(
+        job.report(
             entry,
             QStringLiteral("Das Logbuch wurde nicht gelöscht: Der Export enthält nur %1 von %2 Einträgen.")
                 .arg(result.exported.lines)
@@ -57,46 +57,50 @@ bool deleteAfterExport(const Site& site, const TDeviceEntry& entry, const ops::L
         return false;
     }
     if (!sameOnDisk(file, result.exported.text)) {
-        site.report(
+        job.report(
             entry,
             QStringLiteral("Das Logbuch wurde nicht gelöscht: Die Exportdatei \"%1\" ist nicht vollständig.")
                 .arg(QDir::toNativeSeparators(file)),
             true);
         return false;
     }
-    site.console().step(QStringLiteral("Löschen des Logbuchs von %1 ...").arg(Site::Label(entry)));
+    job.console().step(QStringLiteral("Löschen des Logbuchs von %1 ...").arg(Site::Label(entry)));
     const ops::LogbookDeleteAfterRead deleted =
         ops::DeleteLogbookIfUnchanged(entry, read.count, read.position);
-    site.report(entry, deleted.notice);
+    job.report(entry, deleted.notice);
     return deleted.ok();
 }
 
-bool exportOne(Site& site, TDeviceEntry& entry, const LogTarget& target, bool deleteAfter) {
-    site.console().step(QStringLiteral("Logbuch von %1 ...").arg(Site::Label(entry)));
+bool exportOne(Job& job, TDeviceEntry& entry, const LogTarget& target, bool deleteAfter) {
+    job.console().step(QStringLiteral("Logbuch von %1 ...").arg(Site::Label(entry)));
     ops::LogbookReadInput input;
-    input.progress = [&site](const ProgressStep& step) {
+    input.progress = [&job](const ProgressStep& step) {
         if (step.kind == ProgressStep::LogbookCounted)
-            site.console().step(ops::LogbookCountText(static_cast<int>(step.value)));
+            job.console().step(ops::LogbookCountText(static_cast<int>(step.value)));
     };
+    // The copy is kept in the job's own folder: a read for another controller at the same time keeps its
+    // own.
+    input.folder = job.folder();
     ops::KeptLogbook kept;
-    const ops::LogbookRead read = ops::ReadLogbook(entry, site.ftp(), kept, input);
+    kept.folder = job.folder();
+    const ops::LogbookRead read = ops::ReadLogbook(entry, job.ftp(), kept, input);
     // An empty logbook is nothing to export, nothing to delete and no failure.
     if (read.empty || !read.replaced) {
-        site.report(entry, read.notice);
+        job.report(entry, read.notice);
         return read.empty;
     }
-    const QString file = targetFile(site, entry, target);
+    const QString file = targetFile(job, entry, target);
     if (file.isEmpty())
         return false;
     const ops::LogbookExportResult result = ops::ExportLogbook(kept, file);
     if (!result.written) {
-        site.report(entry, result.notice);
+        job.report(entry, result.notice);
         return false;
     }
-    site.report(entry,
-                result.notice.scriptText() + QStringLiteral(" Datei: ") + QDir::toNativeSeparators(file),
-                false);
-    return !deleteAfter || deleteAfterExport(site, entry, read, result, file);
+    job.report(entry,
+               result.notice.scriptText() + QStringLiteral(" Datei: ") + QDir::toNativeSeparators(file),
+               false);
+    return !deleteAfter || deleteAfterExport(job, entry, read, result, file);
 }
 
 } // namespace
@@ -123,7 +127,7 @@ int RunLog(Site& site, const Invocation& invocation) {
     const bool deleteAfter = invocation.has(QStringLiteral("delete-after"));
     return ForEachController(
         site, invocation, all ? QString() : invocation.operands.first(), QStringLiteral("exportiert"),
-        [&](TDeviceEntry& entry) { return exportOne(site, entry, target, deleteAfter); });
+        [&](Job& job, TDeviceEntry& entry) { return exportOne(job, entry, target, deleteAfter); });
 }
 
 } // namespace cli

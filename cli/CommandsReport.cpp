@@ -81,19 +81,19 @@ int RunReport(Site& site, const Invocation& invocation) {
         return UsageError(
             site, invocation,
             QStringLiteral("Weder ein vorhandener Ordner noch ein gültiger HOST: %1").arg(source));
-    return ForEachController(site, invocation, source, QString(), [&](TDeviceEntry& entry) {
-        site.console().step(QStringLiteral("Konfiguration von %1 laden ...").arg(Site::Label(entry)));
+    return ForEachController(site, invocation, source, QString(), [&](Job& job, TDeviceEntry& entry) {
+        job.console().step(QStringLiteral("Konfiguration von %1 laden ...").arg(Site::Label(entry)));
         QString failure;
         QString remark;
         QStringList written;
-        bool done = LoadTables(site, entry, &failure, &remark);
+        bool done = LoadTables(job, entry, &failure, &remark);
         // A table cut within a record lacks what that record held: no report of it passes for whole.
         if (done && !remark.isEmpty()) {
             failure = remark + QStringLiteral(" Es wurde keine Übersicht geschrieben.");
             done = false;
         }
         done = done && writeReports(targets, entry, &failure, &written);
-        site.report(entry, done ? savedText(written) : failure, !done);
+        job.report(entry, done ? savedText(written) : failure, !done);
         return done;
     });
 }

@@ -3,6 +3,7 @@
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "cli/Site.h"
+#include "cli/SiteFile.h"
 
 #include <exception>
 
@@ -45,9 +46,20 @@ int Run(const QStringList& arguments, const Console& console) {
     const Handler handler = handlerOf(invocation.command->name);
     if (!handler)
         return kExitUsage;
+    // Before anything is sent: a line the file does not hold as a controller is a usage error.
+    const QString sitePath = invocation.hasValue(QStringLiteral("site"))
+                                 ? invocation.value(QStringLiteral("site"))
+                                 : qEnvironmentVariable("KELVORA_SITE");
+    std::vector<SiteController> listed;
+    QString siteError;
+    if (!LoadSiteFile(sitePath, listed, &siteError)) {
+        console.error(siteError);
+        return kExitUsage;
+    }
     Site site(console);
     if (!site.ready())
         return kExitFailed;
+    site.setListed(std::move(listed));
     try {
         return handler(site, invocation);
     } catch (const std::exception& e) {

@@ -8,11 +8,13 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <exception>
 
 namespace cli {
 
-Site::Site(const Console& console) : m_console(console), m_previousAppDir(AppDir()) {
+Site::Site(const Console& console)
+    : m_console(console), m_previousAppDir(AppDir()), m_job(console, m_ftp, m_workDir.path()) {
     m_ready = m_workDir.isValid();
     if (!m_ready) {
         m_console.error(
@@ -38,18 +40,44 @@ Site::~Site() {
 bool Site::search() {
     m_searched = true;
     m_devices.clear();
+    m_unanswered.clear();
+    QList<QHostAddress> ask;
+    for (const SiteController& listed : m_listed)
+        ask.append(QHostAddress(listed.address));
+    bool searched = true;
     try {
         if (!m_devices.hasDiscovery())
             m_devices.createDiscovery();
         m_console.step(QStringLiteral("Suche nach Kelvora compact ..."));
-        m_devices.search({});
+        m_devices.search({}, ask);
         if (m_devices.ignoredReplies() > 0)
             m_console.error(ops::IgnoredRepliesText(m_devices.ignoredReplies()));
     } catch (const std::exception& e) {
         m_console.error(QString::fromUtf8(e.what()));
-        return false;
+        searched = false;
     }
-    return true;
+    addUnanswered();
+    return searched;
+}
+
+void Site::addUnanswered() {
+    for (const SiteController& listed : m_listed) {
+        const std::vector<TDeviceEntry*> found = entries();
+        if (std::any_of(found.begin(), found.end(), [&](const TDeviceEntry* entry) {
+                return (listed.serial != 0 && static_cast<std::uint32_t>(entry->Serial) == listed.serial) ||
+                       entry->IPAddress == listed.address;
+            }))
+            continue;
+        TDeviceEntry& entry = m_devices.addManual(QStringLiteral("0"), listed.address);
+        entry.Serial = static_cast<std::int32_t>(listed.serial);
+        if (!listed.name.isEmpty())
+            entry.Name = listed.name;
+        m_unanswered.push_back(&entry);
+    }
+}
+
+bool Site::unanswered(const TDeviceEntry* entry) const {
+    return std::find(m_unanswered.begin(), m_unanswered.end(), entry) != m_unanswered.end();
 }
 
 std::vector<TDeviceEntry*> Site::entries() const {
@@ -82,20 +110,24 @@ TDeviceEntry* Site::resolve(const QString& host) {
     return nullptr;
 }
 
-bool Site::login(TDeviceEntry& entry) {
+bool Site::login(Job& job, TDeviceEntry& entry) const {
     const std::optional<Credential> credential = m_credentials.find(static_cast<std::uint32_t>(entry.Serial));
     if (!credential) {
-        report(entry,
-               QStringLiteral("Keine Zugangsdaten für dieses Gerät (kein Eintrag für seine Seriennummer und "
-                              "kein Eintrag \"default\" in %1).")
-                   .arg(m_credentials.source()),
-               true);
+        job.report(
+            entry,
+            QStringLiteral("Keine Zugangsdaten für dieses Gerät (kein Eintrag für seine Seriennummer und "
+                           "kein Eintrag \"default\" in %1).")
+                .arg(m_credentials.source()),
+            true);
         return false;
     }
-    m_console.step(QStringLiteral("Anmeldung bei %1 ...").arg(Label(entry)));
-    const ops::LoginResult result = ops::LogIn(entry, credential->userName, credential->password);
+    job.console().step(QStringLiteral("Anmeldung bei %1 ...").arg(Label(entry)));
+    // The operation goes on over this session where its commands allow: the controller takes one
+    // connection at a time and may still be closing the first when a second arrives.
+    ops::KeptSession& kept = job.keepSession(entry.IPAddress, credential->userName, credential->password);
+    const ops::LoginResult result = ops::LogIn(entry, kept, credential->userName, credential->password);
     if (!result.ok()) {
-        report(entry, result.notice);
+        job.report(entry, result.notice);
         return false;
     }
     // A controller addressed directly is known by its serial number from here on.
@@ -125,15 +157,21 @@ QString Site::FolderName(const TDeviceEntry& entry) {
     return name.isEmpty() ? serial : serial + QLatin1Char('-') + name;
 }
 
-void Site::report(const TDeviceEntry& entry, const QString& text, bool failure) const {
-    const QString line = Label(entry) + QStringLiteral(": ") + ConsoleText(text);
+ops::KeptSession& Job::keepSession(const QString& address, const QString& userName, const QString& password) {
+    m_session.reset();
+    m_session = std::make_unique<ops::KeptSession>(address, userName, password);
+    return *m_session;
+}
+
+void Job::report(const TDeviceEntry& entry, const QString& text, bool failure) const {
+    const QString line = Site::Label(entry) + QStringLiteral(": ") + ConsoleText(text);
     if (failure)
         m_console.error(line);
     else
         m_console.print(line);
 }
 
-void Site::report(const TDeviceEntry& entry, const ops::Notice& notice) const {
+void Job::report(const TDeviceEntry& entry, const ops::Notice& notice) const {
     report(entry, notice.scriptText(), notice.failed);
 }
 

@@ -6,6 +6,7 @@
 #include "device/Conversions.h"
 #include "device/Cp1252.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 
@@ -35,7 +36,7 @@ bool needsQuotes(const QString& field) {
 }
 
 QString fileField(const QString& value) {
-    const QString guarded = SpreadsheetField(value);
+    const QString guarded = FieldText(value);
     if (!needsQuotes(guarded))
         return guarded;
     QString quoted = guarded;
@@ -121,12 +122,19 @@ QString decoded(const QByteArray& bytes) {
     static const QByteArray bom("\xEF\xBB\xBF");
     if (bytes.startsWith(bom))
         return QString::fromUtf8(bytes.constData() + bom.size(), bytes.size() - bom.size());
-    // Windows-1252 text with umlauts is practically never valid UTF-8; plain ASCII is both.
+    // Windows-1252 text with umlauts is practically never valid UTF-8; plain ASCII is both. Where it is
+    // (a name holding "ï»¿"), UTF-8 that brings characters the controller can't store while Windows-1252
+    // reads without the control characters of its gaps is taken for Windows-1252.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString asUtf8 = utf8(bytes);
-    if (!utf8.hasError())
+    if (utf8.hasError())
+        return FromAnsi(bytes);
+    if (IsAnsiRepresentable(asUtf8))
         return asUtf8;
-    return FromAnsi(bytes);
+    const QString asAnsi = FromAnsi(bytes);
+    const bool gaps = std::any_of(asAnsi.begin(), asAnsi.end(),
+                                  [](QChar c) { return c.unicode() >= 0x80 && c.unicode() < 0xA0; });
+    return gaps ? asUtf8 : asAnsi;
 }
 
 Problem tooLarge() {
@@ -375,18 +383,27 @@ void ParsedList::add(Problem problem) {
         ++moreProblems;
 }
 
+QString FieldText(const QString& value) {
+    // Piece by piece, as a spreadsheet splits a field at its ';': each guarded, and a piece that begins
+    // with an apostrophe of its own gets a second one, so that it is never taken for the guard's.
+    QStringList pieces = value.split(QLatin1Char(';'));
+    for (QString& piece : pieces)
+        piece = piece.startsWith(QLatin1Char('\'')) ? QLatin1Char('\'') + SpreadsheetField(piece)
+                                                    : SpreadsheetField(piece);
+    return pieces.join(QLatin1Char(';'));
+}
+
 QString Unguarded(const QString& field) {
-    if (!field.startsWith(QLatin1Char('\'')))
+    if (!field.contains(QLatin1Char('\'')))
         return field;
-    // Whatever the guard adds, it added it when it gives this field again.
-    const QString candidate = field.mid(1);
-    if (SpreadsheetField(candidate) == field)
-        return candidate;
-    QString pieces = candidate;
-    pieces.replace(QStringLiteral(";'"), QStringLiteral(";"));
-    if (SpreadsheetField(pieces) == field)
-        return pieces;
-    return field;
+    QStringList pieces = field.split(QLatin1Char(';'));
+    for (QString& piece : pieces) {
+        if (piece.startsWith(QStringLiteral("''")))
+            piece.remove(0, 1);
+        else if (piece.startsWith(QLatin1Char('\'')) && SpreadsheetField(piece.mid(1)) == piece)
+            piece.remove(0, 1);
+    }
+    return pieces.join(QLatin1Char(';'));
 }
 
 ParsedList ReadList(const QByteArray& bytes) {
@@ -470,7 +487,9 @@ ParsedList ReadListFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         ParsedList list;
-        list.add({0, 0, QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.").arg(path)});
+        list.add({0, 0,
+                  QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.")
+                      .arg(QDir::toNativeSeparators(path))});
         return list;
     }
     if (file.size() > kMaxListBytes) {

@@ -138,8 +138,11 @@ ParsedList ReadList(const QByteArray& bytes);
 // Reads the file at path (refusing a file larger than kMaxListBytes before reading it).
 ParsedList ReadListFile(const QString& path);
 
-// The guard taken off again: a leading apostrophe that SpreadsheetField adds in front of a formula
-// character, and only then.
+// A value as its cell holds it (before quoting): each ';'-piece guarded by SpreadsheetField, and a piece
+// that begins with an apostrophe of its own with a second one.
+QString FieldText(const QString& value);
+// The cell's value again: in each ';'-piece a doubled leading apostrophe halved, or the apostrophe the
+// guard puts in front of a formula character taken off.
 QString Unguarded(const QString& field);
 
 } // namespace translist

@@ -1,6 +1,7 @@
 #include "device/Discovery.h"
 
 #include "device/Conversions.h"
+#include "device/DiscoveryTargets.h"
 #include "device/NetworkTargets.h"
 #include "net/EventWait.h"
 
@@ -51,11 +52,9 @@ TIPCInfo::TIPCInfo(QObject* parent) : QObject(parent) {
 
 TIPCInfo::~TIPCInfo() = default;
 
-bool TIPCInfo::FindDevices(QStringList& replies) {
+bool TIPCInfo::FindDevices(QStringList& replies, const QList<QHostAddress>& alsoAsk) {
     replies.clear();
-    const NetworkTargets& targets = Targets();
-    if (m_socket.writeDatagram(kSearchRequest, targets.discoveryAddress, targets.discoveryPort) !=
-        kSearchRequest.size())
+    if (!sendToAll(kSearchRequest, DiscoveryAddresses(Targets(), MachineInterfaces()) + alsoAsk))
         return false;
 
     int idle = kIdleCount;
@@ -99,18 +98,24 @@ QByteArray TIPCInfo::IPConfigRequest(std::int32_t serial, bool dhcp, const QStri
     return ToAnsi(text).left(kBufferSize);
 }
 
-void TIPCInfo::sendWhole(const QByteArray& datagram) {
-    const NetworkTargets& targets = Targets();
-    if (m_socket.writeDatagram(datagram, targets.discoveryAddress, targets.discoveryPort) != datagram.size())
-        throw std::runtime_error("Error sending broadcast");
+bool TIPCInfo::sendToAll(const QByteArray& datagram, const QList<QHostAddress>& addresses) {
+    // An interface that refuses (no route, down meanwhile) does not keep the others from being reached.
+    bool sent = false;
+    for (const QHostAddress& address : addresses) {
+        if (m_socket.writeDatagram(datagram, address, Targets().discoveryPort) == datagram.size())
+            sent = true;
+    }
+    return sent;
 }
 
 void TIPCInfo::SendIPConfig(std::int32_t serial, bool dhcp, const QString& ipAddress,
                             const QString& subnetMask, const QString& gateway) {
     const QByteArray datagram = IPConfigRequest(serial, dhcp, ipAddress, subnetMask, gateway);
+    const QList<QHostAddress> addresses = DiscoveryAddresses(Targets(), MachineInterfaces());
     // The controller gets no acknowledgement back to us; the second copy covers a lost datagram.
-    sendWhole(datagram);
-    net::pause(IPConfigPauseMs);
-    sendWhole(datagram);
-    net::pause(IPConfigPauseMs);
+    for (int round = 0; round < 2; ++round) {
+        if (!sendToAll(datagram, addresses))
+            throw std::runtime_error("Error sending broadcast");
+        net::pause(IPConfigPauseMs);
+    }
 }

@@ -5,6 +5,8 @@
 
 #include "device/DeviceReply.h"
 
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QStringList>
 #include <QUdpSocket>
@@ -19,14 +21,17 @@ public:
     explicit TIPCInfo(QObject* parent = nullptr);
     ~TIPCInfo() override;
 
-    // Broadcasts the search and collects the distinct replies (compared without regard to case) in
-    // arrival order; true when there is at least one. The window stays responsive meanwhile.
-    bool FindDevices(QStringList& replies);
+    // Broadcasts the search (to every address of DiscoveryAddresses) and collects the distinct replies
+    // (compared without regard to case) in arrival order; true when there is at least one. `alsoAsk` are
+    // controllers asked directly, at their own address: those behind a router, which no broadcast reaches.
+    // The window stays responsive meanwhile.
+    bool FindDevices(QStringList& replies, const QList<QHostAddress>& alsoAsk = {});
 
     // Splits a search reply. Throws EConvertError when the serial field is not hexadecimal.
     static TDeviceReply ParseDeviceReply(const QString& reply);
 
-    // Sends the IP configuration twice, 50 ms apart. Throws std::runtime_error "Error sending broadcast".
+    // Sends the IP configuration twice, 50 ms apart, each time to every address of DiscoveryAddresses.
+    // Throws std::runtime_error "Error sending broadcast" when a round reached none of them whole.
     void SendIPConfig(std::int32_t serial, bool dhcp, const QString& ipAddress, const QString& subnetMask,
                       const QString& gateway);
 
@@ -43,7 +48,8 @@ public:
     static constexpr int kIdleCount = 5;
 
 private:
-    void sendWhole(const QByteArray& datagram);
+    // True when the datagram went out whole to at least one of the addresses (all are tried).
+    bool sendToAll(const QByteArray& datagram, const QList<QHostAddress>& addresses);
 
     QUdpSocket m_socket;
 };

@@ -59,6 +59,7 @@ NetworkTargets NetworkTargets::fromEnvironment(QString* error) {
     QStringList errors;
     const QString discovery = qEnvironmentVariable(kDiscoveryVariable);
     if (!discovery.isEmpty()) {
+        targets.discoveryMoved = true;
         const QString reason =
             ParseDiscoveryTarget(discovery, &targets.discoveryAddress, &targets.discoveryPort);
         if (!reason.isEmpty()) {

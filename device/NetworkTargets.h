@@ -14,6 +14,8 @@ struct NetworkTargets {
     quint16 discoveryPort = 8001;
     quint16 commandPort = 1010;
     quint16 ftpPort = 21;
+    // KELVORA_DISCOVERY_TARGET is set (also to 255.255.255.255): the search goes there and nowhere else.
+    bool discoveryMoved = false;
 
     // The defaults with whatever the environment overrides. When a variable is set but malformed,
     // *error gets a German text naming it; the search then goes nowhere (no address), never to the

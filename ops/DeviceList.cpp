@@ -26,10 +26,10 @@ QString IgnoredRepliesText(int ignored) {
     return QStringLiteral("%1 unlesbare Antworten auf die Suche wurden ignoriert.").arg(ignored);
 }
 
-bool DeviceList::search(const std::function<void(TDeviceEntry&)>& added) {
+bool DeviceList::search(const std::function<void(TDeviceEntry&)>& added, const QList<QHostAddress>& alsoAsk) {
     m_ignoredReplies = 0;
     QStringList replies;
-    if (!m_discovery || !m_discovery->FindDevices(replies))
+    if (!m_discovery || !m_discovery->FindDevices(replies, alsoAsk))
         return false;
     bool made = false;
     for (const QString& reply : replies) {
@@ -40,6 +40,10 @@ bool DeviceList::search(const std::function<void(TDeviceEntry&)>& added) {
             ++m_ignoredReplies;
             continue;
         }
+        const std::int32_t serial = entry->Serial;
+        if (std::any_of(m_entries.begin(), m_entries.end(),
+                        [serial](const std::unique_ptr<TDeviceEntry>& e) { return e->Serial == serial; }))
+            continue;
         m_entries.push_back(std::move(entry));
         made = true;
         if (added)

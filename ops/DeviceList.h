@@ -6,6 +6,8 @@
 
 #include "data/DeviceEntry.h"
 
+#include <QHostAddress>
+#include <QList>
 #include <QString>
 
 #include <cstdint>
@@ -39,10 +41,12 @@ public:
     // Frees every entry with its tables.
     void clear();
 
-    // Searches the network and appends one entry per reply, in arrival order, calling added for each
-    // as soon as it exists. True when any entry was made. A reply whose serial number is not hexadecimal
-    // is skipped (anything may answer on that port) and counted in ignoredReplies().
-    bool search(const std::function<void(TDeviceEntry&)>& added);
+    // Searches the network and appends one entry per controller, in arrival order, calling added for
+    // each as soon as it exists. A controller heard more than once (through two interfaces, or asked
+    // directly as well) is listed once, by its serial number. `alsoAsk`: controllers asked directly at
+    // their address besides the broadcast. True when any entry was made. A reply whose serial number is
+    // not hexadecimal is skipped (anything may answer on that port) and counted in ignoredReplies().
+    bool search(const std::function<void(TDeviceEntry&)>& added, const QList<QHostAddress>& alsoAsk = {});
     int ignoredReplies() const { return m_ignoredReplies; }
 
     // A controller the search cannot reach: serial number (hexadecimal text) and address as typed.

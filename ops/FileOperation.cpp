@@ -18,6 +18,10 @@ namespace {
 // What a controller holds at least, whatever its information block says.
 constexpr int kUsualModules = 16;
 constexpr int kUsualTransponders = 1000;
+// A table may hold more records than its controller's capacity (the configuration page shows a negative
+// number of free entries then); up to twice the capacity it is still the controller's table, and the
+// user must be able to load and back it up.
+constexpr int kTableHeadroom = 2;
 
 } // namespace
 
@@ -26,9 +30,11 @@ qint64 DownloadLimit(const TDeviceEntry& entry, const QString& hostFile) {
         return qint64(std::max(usual, entry.InfoValid ? int(reported) : 0)) * qint64(recordSize);
     };
     if (hostFile == kModuleFileName)
-        return records(kUsualModules, entry.Info.MaxModules(), sizeof(TModuleEntry));
+        return kTableHeadroom * records(kUsualModules, entry.Info.MaxModules(), sizeof(TModuleEntry));
     if (hostFile == kTransponderFileName)
-        return records(kUsualTransponders, entry.Info.MaxTransponders(), sizeof(TTransponderEntry));
+        return kTableHeadroom *
+               records(kUsualTransponders, entry.Info.MaxTransponders(), sizeof(TTransponderEntry));
+    // The ring has its slots and no more.
     if (hostFile == QLatin1String("kelvora.log"))
         return records(logbook::kRingSlots, entry.Info.MaxLogEntries(), sizeof(TLogRecord));
     return 0;

@@ -29,7 +29,7 @@ namespace ops {
 class FtpLink;
 
 // The most the controller's file can hold: its records times the larger of the usual maximum and the
-// one the controller reports. 0 (no limit) for any other file.
+// one the controller reports, for a table twice that. 0 (no limit) for any other file.
 qint64 DownloadLimit(const TDeviceEntry& entry, const QString& hostFile);
 
 class FileOperation {

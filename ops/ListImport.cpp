@@ -3,7 +3,6 @@
 #include "data/DeviceEntry.h"
 #include "data/NewRecords.h"
 #include "data/Restrictions.h"
-#include "data/SpreadsheetField.h"
 #include "data/TableDiff.h"
 #include "device/Conversions.h"
 #include "device/Cp1252.h"
@@ -103,6 +102,18 @@ struct Planner {
     ImportPlan& plan;
     ModuleIndex modules{target.Modules};
     translist::ModuleNames names = translist::NamesOf(target.Modules);
+    // A text code's cell as the export writes it, for the code it stands for: the guard, a blank at the
+    // end or a line break in the code do not make it another transponder's.
+    QHash<QString, QString> textCodes = [this] {
+        QHash<QString, QString> codes;
+        for (const auto& transponder : target.Transponders) {
+            if (!translist::IsBinaryCode(*transponder)) {
+                const QString code = translist::CodeText(*transponder);
+                codes.insert(translist::FieldText(code), code);
+            }
+        }
+        return codes;
+    }();
 
     void refuse(const Row& row, int column, const QString& reason) {
         const int number = column >= 0 ? row.columnNumber(column) : 0;
@@ -150,6 +161,8 @@ struct Planner {
                            .arg(kBinaryCodeDigits));
                 return std::nullopt;
             }
+        } else if (const auto& cell = row.cells[Column::Code]; cell && textCodes.contains(cell->raw)) {
+            code = textCodes.value(cell->raw);
         } else if (!IsAnsiRepresentable(code)) {
             refuse(row, Column::Code,
                    QStringLiteral("„%1“ enthält Zeichen, die das Gerät nicht speichern kann.").arg(code));
@@ -162,7 +175,7 @@ struct Planner {
     // A cell that holds exactly what the export writes for the transponder.
     bool asExported(const Row& row, int column, const TTransponderEntry& original) const {
         const auto& cell = row.cells[static_cast<std::size_t>(column)];
-        return cell && cell->raw == SpreadsheetField(translist::CellText(original, names, column));
+        return cell && cell->raw == translist::FieldText(translist::CellText(original, names, column));
     }
 
     // Writes the row's cells into the record; false when a cell was refused.

@@ -6,9 +6,10 @@
 
 namespace ops {
 
-LoginResult LoginDevice(const QString& address, const QString& userName, const QString& password) {
+namespace {
+
+LoginResult loginOver(CommandSession& session) {
     LoginResult result;
-    CommandSession session(address, userName, password);
     if (session.login()) {
         result.outcome = Outcome::Ok;
         TDeviceInfo info{};
@@ -18,6 +19,13 @@ LoginResult LoginDevice(const QString& address, const QString& userName, const Q
     }
     result.notice = LoginNotice(result.outcome);
     return result;
+}
+
+} // namespace
+
+LoginResult LoginDevice(const QString& address, const QString& userName, const QString& password) {
+    CommandSession session(address, userName, password);
+    return loginOver(session);
 }
 
 void StoreLogin(TDeviceEntry& entry, const LoginResult& result, const QString& userName,
@@ -34,6 +42,14 @@ void StoreLogin(TDeviceEntry& entry, const LoginResult& result, const QString& u
 LoginResult LogIn(TDeviceEntry& entry, const QString& userName, const QString& password) {
     LoginResult result = LoginDevice(entry.IPAddress, userName, password);
     StoreLogin(entry, result, userName, password);
+    return result;
+}
+
+LoginResult LogIn(TDeviceEntry& entry, KeptSession& kept, const QString& userName, const QString& password) {
+    LoginResult result = loginOver(kept.session());
+    StoreLogin(entry, result, userName, password);
+    if (result.ok())
+        kept.offer();
     return result;
 }
 

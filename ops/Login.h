@@ -12,6 +12,8 @@ struct TDeviceEntry;
 
 namespace ops {
 
+class KeptSession;
+
 // Every later session of an entry sends the credentials cut to this many characters.
 constexpr int kStoredCredentialLength = 10;
 
@@ -34,6 +36,10 @@ void StoreLogin(TDeviceEntry& entry, const LoginResult& result, const QString& u
 // The login of an entry as the window makes it when its node is opened: LoginDevice at the entry's
 // address, then StoreLogin.
 LoginResult LogIn(TDeviceEntry& entry, const QString& userName, const QString& password);
+
+// The same over a session that stays open for the operations that follow (made for the entry's address
+// with these credentials): once the login succeeded it is offered to them.
+LoginResult LogIn(TDeviceEntry& entry, KeptSession& kept, const QString& userName, const QString& password);
 
 // Sends a new device name with the entry's stored credentials: Ok; LoginFailed; CommandFailed when the
 // controller refused or did not answer (firmware without naming).

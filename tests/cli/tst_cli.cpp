@@ -2,7 +2,9 @@
 // same operations as the window, and the program itself for its exit codes.
 
 #include "cli/Arguments.h"
+#include "cli/Fleet.h"
 #include "cli/Run.h"
+#include "cli/SiteFile.h"
 #include "data/DeviceEntry.h"
 #include "data/Logbook.h"
 #include "data/OverviewReport.h"
@@ -37,14 +39,15 @@ namespace {
 
 using Fault = std::function<void(sim::ControllerConfig&)>;
 
-// Three controllers on 127.0.0.2 to 127.0.0.4, found by a search on 127.0.0.1.
+// Three (or n) controllers on 127.0.0.2, 127.0.0.3, ..., found by a search on 127.0.0.1.
 struct Site {
     static constexpr int kControllers = 3;
     static inline const QStringList kNames = {QStringLiteral("Haupteingang"), QStringLiteral("Lager Tor 2"),
                                               QStringLiteral("Büro")};
+    static QString name(int i) { return i < kNames.size() ? kNames[i] : QStringLiteral("Tor %1").arg(i + 1); }
 
-    Site() {
-        for (int i = 0; i < kControllers; ++i) {
+    explicit Site(int n = kControllers) {
+        for (int i = 0; i < n; ++i) {
             sim::ControllerConfig config;
             const QString address = QStringLiteral("127.0.0.%1").arg(i + 2);
             config.address = QHostAddress(address);
@@ -52,7 +55,7 @@ struct Site {
             config.commandPort = 0;
             config.ftpPort = 0;
             config.serial = 0x12AB3 + static_cast<quint32>(i);
-            config.name = kNames[i];
+            config.name = name(i);
             controllers.push_back(std::make_unique<sim::SimController>(config));
         }
     }
@@ -67,10 +70,17 @@ struct Site {
             }
             if (!controller->start())
                 return false;
-            discovery.addController(controller.get());
+            if (controller.get() != directOnly)
+                discovery.addController(controller.get());
         }
         if (!discovery.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0))
             return false;
+        // Behind a router: no broadcast reaches it, only a search sent to its own address.
+        if (directOnly) {
+            direct.addController(directOnly);
+            if (!direct.listen(directOnly->config().address, discovery.port()))
+                return false;
+        }
         NetworkTargets targets;
         targets.discoveryAddress = QHostAddress(QStringLiteral("127.0.0.1"));
         targets.discoveryPort = discovery.port();
@@ -106,6 +116,8 @@ struct Site {
 
     std::vector<std::unique_ptr<sim::SimController>> controllers;
     sim::DiscoveryService discovery;
+    sim::SimController* directOnly = nullptr;
+    sim::DiscoveryService direct;
     QStringList out;
     QStringList err;
     std::function<void(const QString&)> onStep;
@@ -113,7 +125,7 @@ struct Site {
 
 QString label(int i) {
     return QStringLiteral("%1 %2 (127.0.0.%3)")
-        .arg(QString::number(0x12AB3 + i, 16).toUpper(), Site::kNames[i])
+        .arg(QString::number(0x12AB3 + i, 16).toUpper(), Site::name(i))
         .arg(i + 2);
 }
 
@@ -158,6 +170,11 @@ private Q_SLOTS:
     void infoWithoutDeviceInformationFails();
     void backupAllGoesOnPastAFailure_data();
     void backupAllGoesOnPastAFailure();
+    void eightAtOnceOneFailingMidway_data();
+    void eightAtOnceOneFailingMidway();
+    void fleetOrder();
+    void oneSessionPerController_data();
+    void oneSessionPerController();
     void backupFolderPerSerialAndTime();
     void backupOfATableCutWithinARecordFails();
     void restoreAndStatus();
@@ -169,6 +186,12 @@ private Q_SLOTS:
     void reportFromAControllerThatRefuses();
     void logExportDeletesOnlyAfterACompleteExport_data();
     void logExportDeletesOnlyAfterACompleteExport();
+    void siteFileMergedWithTheSearch_data();
+    void siteFileMergedWithTheSearch();
+    void siteFileLines_data();
+    void siteFileLines();
+    void siteFileRefused_data();
+    void siteFileRefused();
     void credentialsFile_data();
     void credentialsFile();
     void usageErrors_data();
@@ -380,29 +403,37 @@ QByteArray windowOverview(const QString& modules, const QString& transponders, b
 void tst_cli::backupAllGoesOnPastAFailure_data() {
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("jobs");
 
-    QTest::newRow("transfer fails") << Fault([](sim::ControllerConfig& c) {
-        c.ftp.missingFiles = {QStringLiteral("trans.dat")};
-    }) << ops::kBackupFailedText;
-    QTest::newRow("login refused") << Fault([](sim::ControllerConfig& c) {
-        c.command.password = QStringLiteral("anders");
-    }) << ops::kConnectionFailedText;
-    QTest::newRow("file access refused")
-        << Fault([](sim::ControllerConfig& c) { c.command.refuseFileAccess = true; })
-        << ops::kLoadAccessRefusedText;
-    QTest::newRow("ftp refuses the account")
-        << Fault([](sim::ControllerConfig& c) { c.ftp.refuseLogin = true; })
-        << QStringLiteral("Die FTP-Verbindung kann nicht aufgebaut werden.");
+    const std::pair<const char*, Fault> faults[] = {
+        {"transfer fails",
+         [](sim::ControllerConfig& c) { c.ftp.missingFiles = {QStringLiteral("trans.dat")}; }},
+        {"login refused", [](sim::ControllerConfig& c) { c.command.password = QStringLiteral("anders"); }},
+        {"file access refused", [](sim::ControllerConfig& c) { c.command.refuseFileAccess = true; }},
+        {"ftp refuses the account", [](sim::ControllerConfig& c) { c.ftp.refuseLogin = true; }},
+    };
+    const QString messages[] = {ops::kBackupFailedText, ops::kConnectionFailedText,
+                                ops::kLoadAccessRefusedText,
+                                QStringLiteral("Die FTP-Verbindung kann nicht aufgebaut werden.")};
+    for (std::size_t i = 0; i < std::size(faults); ++i) {
+        for (const QString& jobs : {QStringLiteral("1"), QStringLiteral("8")}) {
+            QTest::addRow("%s, --jobs %s", faults[i].first, qPrintable(jobs))
+                << faults[i].second << messages[i] << jobs;
+        }
+    }
 }
 
 void tst_cli::backupAllGoesOnPastAFailure() {
     QFETCH(Fault, fault);
     QFETCH(QString, message);
+    QFETCH(QString, jobs);
     fault(m_site->controller(1).config());
     QVERIFY(m_site->start());
     const QString root = m_work->filePath(QStringLiteral("sicherung"));
 
-    QCOMPARE(m_site->run({QStringLiteral("backup"), QStringLiteral("--all"), root}), 1);
+    QCOMPARE(m_site->run(
+                 {QStringLiteral("backup"), QStringLiteral("--all"), QStringLiteral("--jobs"), jobs, root}),
+             1);
 
     const QStringList folders = foldersWith(root, QStringLiteral("module.dat"));
     QCOMPARE(folders.size(), 2);
@@ -421,6 +452,201 @@ void tst_cli::backupAllGoesOnPastAFailure() {
     QCOMPARE(m_site->err, QStringList({label(1) + QStringLiteral(": ") + cli::ConsoleText(message)}));
     QCOMPARE(m_site->out.last(), QStringLiteral("Zusammenfassung: 2 von 3 Kelvora compact gesichert. "
                                                 "Fehlgeschlagen: 12AB4 Lager Tor 2 (127.0.0.3)"));
+}
+
+namespace {
+
+const QRegularExpression kStamp(QStringLiteral("\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d"));
+
+// Every file below root with its bytes, by its path below root with the time stamps left out
+// ("/12AB3-Haupteingang/*/module.dat").
+QMap<QString, QByteArray> filesBelow(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path.mid(root.size()).replace(kStamp, QStringLiteral("*")), testsupport::readFile(path));
+    }
+    return files;
+}
+
+// Lines with the run's folder and its time stamps left out.
+QStringList withoutRoot(QStringList lines, const QString& root) {
+    for (QString& line : lines)
+        line.replace(root, QStringLiteral("ROOT")).replace(kStamp, QStringLiteral("*"));
+    return lines;
+}
+
+} // namespace
+
+void tst_cli::eightAtOnceOneFailingMidway_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("doneWord");
+    QTest::addColumn<QStringList>("files"); // each controller's, below its folder
+    QTest::newRow("backup") << QStringLiteral("backup") << QStringLiteral("gesichert")
+                            << QStringList({QStringLiteral("*/module.dat"), QStringLiteral("*/trans.dat")});
+    QTest::newRow("log") << QStringLiteral("log") << QStringLiteral("exportiert")
+                         << QStringList({QStringLiteral("*.txt")});
+}
+
+// Eight controllers, the fourth of which loses its data connection in the middle of its largest file:
+// one after another and eight at once give the same files, messages and summary.
+void tst_cli::eightAtOnceOneFailingMidway() {
+    QFETCH(QString, command);
+    QFETCH(QString, doneWord);
+    QFETCH(QStringList, files);
+    constexpr int kCount = 8;
+    m_site = std::make_unique<Site>(kCount);
+    m_site->controller(3).config().ftp.dropDataAfterBytes = 40000;
+    QVERIFY(m_site->start());
+    // The controllers that had a connection before the first one was done with its transfers.
+    QSet<int> openBeforeFirstQuit;
+    bool quitSeen = false;
+    for (int i = 0; i < kCount; ++i) {
+        connect(&m_site->controller(i), &sim::SimController::eventLogged, this, [&, i](const QString& line) {
+            if (line == QStringLiteral("ftp QUIT"))
+                quitSeen = true;
+            else if (line == QStringLiteral("connected") && !quitSeen)
+                openBeforeFirstQuit.insert(i);
+        });
+    }
+    struct Run {
+        int exitCode;
+        QStringList out;
+        QStringList err;
+        QMap<QString, QByteArray> files;
+        qsizetype overlapping;
+    };
+    const auto run = [&](const QString& jobs) {
+        const QString root = m_work->filePath(QStringLiteral("jobs-") + jobs);
+        openBeforeFirstQuit.clear();
+        quitSeen = false;
+        QStringList arguments = {command, QStringLiteral("--all"), QStringLiteral("--jobs"), jobs};
+        arguments << (command == QStringLiteral("log") ? QStringList({QStringLiteral("--export"), root})
+                                                       : QStringList({root}));
+        const int exitCode = m_site->run(arguments);
+        return Run{exitCode, withoutRoot(m_site->out, root), withoutRoot(m_site->err, root), filesBelow(root),
+                   openBeforeFirstQuit.size()};
+    };
+
+    const Run one = run(QStringLiteral("1"));
+    const Run eight = run(QStringLiteral("8"));
+
+    QCOMPARE(one.overlapping, 1);
+    QVERIFY2(eight.overlapping > 1, "the controllers were worked on one after another");
+    QCOMPARE(one.exitCode, 1);
+    QCOMPARE(eight.exitCode, 1);
+    QCOMPARE(eight.out, one.out);
+    QCOMPARE(eight.err, one.err);
+    QCOMPARE(eight.files, one.files);
+
+    QCOMPARE(one.out.size(), kCount - 1 + 1);
+    for (int i = 0, line = 0; i < kCount; ++i) {
+        if (i != 3)
+            QVERIFY2(one.out[line++].startsWith(label(i) + QStringLiteral(": ")),
+                     qPrintable(one.out.join('\n')));
+    }
+    QCOMPARE(one.out.last(), QStringLiteral("Zusammenfassung: 7 von 8 Kelvora compact %1. Fehlgeschlagen: %2")
+                                 .arg(doneWord, label(3)));
+    QCOMPARE(one.err.size(), 1);
+    QVERIFY(one.err.first().startsWith(label(3) + QStringLiteral(": ")));
+    QStringList expectedFiles;
+    for (int i = 0; i < kCount; ++i) {
+        const QString folder =
+            QStringLiteral("/%1-%2/").arg(QString::number(0x12AB3 + i, 16).toUpper(), Site::name(i));
+        for (const QString& file : files) {
+            if (i != 3)
+                expectedFiles << folder + file;
+        }
+    }
+    expectedFiles.sort();
+    QCOMPARE(one.files.keys(), expectedFiles);
+    for (auto it = one.files.cbegin(); it != one.files.cend(); ++it) {
+        QVERIFY(!it.value().isEmpty());
+        if (command == QStringLiteral("backup")) {
+            const int i = it.key().mid(1, 5).toInt(nullptr, 16) - 0x12AB3;
+            QCOMPARE(it.value(),
+                     testsupport::readFile(m_site->controller(i).dataFile(it.key().section('/', -1))));
+        }
+    }
+}
+
+// Whichever order the search brought them in: by serial number, the ones not known yet last by address.
+void tst_cli::fleetOrder() {
+    const std::pair<std::int32_t, const char*> found[] = {{0x12AB5, "127.0.0.4"},
+                                                          {0, "127.0.0.10"},
+                                                          {0x3F, "127.0.0.7"},
+                                                          {0, "127.0.0.9"},
+                                                          {0x12AB3, "127.0.0.2"}};
+    std::vector<TDeviceEntry> entries(std::size(found));
+    std::vector<TDeviceEntry*> order;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        entries[i].Serial = found[i].first;
+        entries[i].IPAddress = QString::fromLatin1(found[i].second);
+        order.push_back(&entries[i]);
+    }
+    cli::SortBySerial(order);
+    QStringList seen;
+    for (const TDeviceEntry* entry : order)
+        seen << QString::number(entry->Serial, 16).toUpper() + QLatin1Char(' ') + entry->IPAddress;
+    QCOMPARE(seen, QStringList({QStringLiteral("3F 127.0.0.7"), QStringLiteral("12AB3 127.0.0.2"),
+                                QStringLiteral("12AB5 127.0.0.4"), QStringLiteral("0 127.0.0.9"),
+                                QStringLiteral("0 127.0.0.10")}));
+}
+
+void tst_cli::oneSessionPerController_data() {
+    QTest::addColumn<QStringList>("arguments"); // %1: a folder of the work folder
+    QTest::addColumn<QStringList>("sessions");  // of the second controller: "connected", command codes, ...
+
+    const QStringList backup = {QStringLiteral("connected"), QStringLiteral("0"), QStringLiteral("1"),
+                                QStringLiteral("4"), QStringLiteral("disconnected")};
+    QTest::newRow("backup") << QStringList(
+                                   {QStringLiteral("backup"), QStringLiteral("12AB4"), QStringLiteral("%1")})
+                            << backup;
+    QTest::newRow("backup --all") << QStringList({QStringLiteral("backup"), QStringLiteral("--all"),
+                                                  QStringLiteral("%1")})
+                                  << backup;
+    QTest::newRow("info") << QStringList({QStringLiteral("info"), QStringLiteral("127.0.0.3")})
+                          << QStringList({QStringLiteral("connected"), QStringLiteral("0"),
+                                          QStringLiteral("1"), QStringLiteral("disconnected")});
+    // The read closes its session after the pause the controller wants; the delete comes later, in a
+    // session of its own.
+    QTest::newRow("log --delete-after")
+        << QStringList({QStringLiteral("log"), QStringLiteral("12AB4"), QStringLiteral("--export"),
+                        QStringLiteral("%1/log.txt"), QStringLiteral("--delete-after")})
+        << QStringList({QStringLiteral("connected"), QStringLiteral("0"), QStringLiteral("1"),
+                        QStringLiteral("4"), QStringLiteral("106"), QStringLiteral("disconnected"),
+                        QStringLiteral("connected"), QStringLiteral("0"), QStringLiteral("106"),
+                        QStringLiteral("107"), QStringLiteral("disconnected")});
+}
+
+// The login that reads the device information and the operation after it share one connection.
+void tst_cli::oneSessionPerController() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, sessions);
+    QVERIFY(m_site->start());
+    sim::SimController& controller = m_site->controller(1);
+    QVERIFY(testsupport::writeFile(controller.dataFile(QStringLiteral("kelvora.log")),
+                                   logRecord(1, 2, 30) + logRecord(2, 1, 31)));
+    QFile::remove(controller.dataFile(QStringLiteral("kelvora.ring")));
+    for (QString& argument : arguments)
+        argument = argument.arg(m_work->path());
+
+    QCOMPARE(m_site->run(arguments), 0);
+    QVERIFY(
+        QTest::qWaitFor([&] { return controller.events().last() == QStringLiteral("disconnected"); }, 2000));
+
+    QStringList seen;
+    static const QRegularExpression command(QStringLiteral("^command (\\d+) value"));
+    for (const QString& line : controller.events()) {
+        const QRegularExpressionMatch match = command.match(line);
+        // The keep-alive's status request may come or not, as the transfers take their time.
+        if (match.hasMatch() && match.captured(1) != QStringLiteral("100"))
+            seen << match.captured(1);
+        else if (line == QStringLiteral("connected") || line == QStringLiteral("disconnected"))
+            seen << line;
+    }
+    QCOMPARE(seen, sessions);
 }
 
 void tst_cli::backupFolderPerSerialAndTime() {
@@ -712,6 +938,141 @@ void tst_cli::logExportDeletesOnlyAfterACompleteExport() {
     QCOMPARE(testsupport::readFile(controller.dataFile(QStringLiteral("kelvora.log"))).isEmpty(), deleted);
 }
 
+void tst_cli::siteFileMergedWithTheSearch_data() {
+    QTest::addColumn<bool>("fromEnvironment");
+    QTest::newRow("--site") << false;
+    QTest::newRow("KELVORA_SITE") << true;
+}
+
+// Four controllers: three answer the broadcast, the fourth only a search sent to its address. The site
+// file lists the fourth, one the search finds anyway, and one that answers nothing.
+void tst_cli::siteFileMergedWithTheSearch() {
+    QFETCH(bool, fromEnvironment);
+    m_site = std::make_unique<Site>(4);
+    m_site->directOnly = &m_site->controller(3);
+    QVERIFY(m_site->start());
+    const QString path = m_work->filePath(QStringLiteral("standort.txt"));
+    QVERIFY(testsupport::writeFile(path, "# Standort Nord\n"
+                                         "127.0.0.5\n"
+                                         "127.0.0.3   12ab4   Lager Tor 2\r\n"
+                                         "\n"
+                                         "127.0.0.99  12AC0   Pforte Süd  \n"));
+    QStringList site = {QStringLiteral("--site"), path};
+    if (fromEnvironment) {
+        qputenv("KELVORA_SITE", path.toLocal8Bit());
+        site.clear();
+    }
+    const QString unanswered = QStringLiteral("12AC0 Pforte Süd (127.0.0.99)");
+
+    QCOMPARE(m_site->run(QStringList({QStringLiteral("find")}) + site), 1);
+    QCOMPARE(m_site->out, QStringList({
+                              QStringLiteral("12AB3 0 127.0.0.2 255.255.255.0 127.0.0.1 Haupteingang"),
+                              QStringLiteral("12AB4 0 127.0.0.3 255.255.255.0 127.0.0.1 Lager Tor 2"),
+                              QStringLiteral("12AB5 0 127.0.0.4 255.255.255.0 127.0.0.1 Büro"),
+                              QStringLiteral("12AB6 0 127.0.0.5 255.255.255.0 127.0.0.1 Tor 4"),
+                          }));
+    QCOMPARE(m_site->err, QStringList({unanswered + QStringLiteral(": antwortet nicht auf die Suche.")}));
+
+    const QString root = m_work->filePath(QStringLiteral("sicherung"));
+    QCOMPARE(m_site->run(QStringList({QStringLiteral("backup"), QStringLiteral("--all"), root}) + site), 1);
+    QCOMPARE(m_site->out.last(), QStringLiteral("Zusammenfassung: 4 von 5 Kelvora compact gesichert. "
+                                                "Fehlgeschlagen: ") +
+                                     unanswered);
+    QCOMPARE(m_site->err,
+             QStringList({unanswered + QStringLiteral(": ") + cli::ConsoleText(ops::kConnectionFailedText)}));
+    QStringList folders;
+    for (const QString& folder : foldersWith(root, QStringLiteral("trans.dat")))
+        folders << folder.mid(root.size()).section(QLatin1Char('/'), 1, 1);
+    QCOMPARE(folders, QStringList({QStringLiteral("12AB3-Haupteingang"), QStringLiteral("12AB4-Lager Tor 2"),
+                                   QStringLiteral("12AB5-Büro"), QStringLiteral("12AB6-Tor 4")}));
+    // The controller found by the search and listed as well got one session, not two.
+    QCOMPARE(m_site->controller(1).events().count(QStringLiteral("connected")), 1);
+    qunsetenv("KELVORA_SITE");
+}
+
+void tst_cli::siteFileLines_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("controllers"); // "address|serial|name"
+
+    QTest::newRow("address only") << QByteArray("10.20.0.15\n")
+                                  << QStringList({QStringLiteral("10.20.0.15|0|")});
+    QTest::newRow("serial and a name with spaces")
+        << QByteArray("  10.20.0.15\t12ab7   Lager  Nord \r\n")
+        << QStringList({QStringLiteral("10.20.0.15|12AB7|Lager  Nord")});
+    QTest::newRow("a name without a serial")
+        << QByteArray("10.20.0.16 - Tor") << QStringList({QStringLiteral("10.20.0.16|0|Tor")});
+    QTest::newRow("comments and empty lines")
+        << QByteArray("# Nord\n\n   # eingerückt\n10.20.0.15 12AB7\n10.20.0.16\n")
+        << QStringList({QStringLiteral("10.20.0.15|12AB7|"), QStringLiteral("10.20.0.16|0|")});
+    QTest::newRow("a name cut to 40 characters")
+        << QByteArray("10.20.0.15 1 ") + QByteArray(45, 'x')
+        << QStringList({QStringLiteral("10.20.0.15|1|") + QString(40, QLatin1Char('x'))});
+    QTest::newRow("empty file") << QByteArray() << QStringList();
+}
+
+void tst_cli::siteFileLines() {
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, controllers);
+    std::vector<cli::SiteController> parsed;
+    QString error;
+    QVERIFY2(cli::ParseSiteFile(text, parsed, &error), qPrintable(error));
+    QStringList seen;
+    for (const cli::SiteController& c : parsed)
+        seen << QStringLiteral("%1|%2|%3").arg(c.address, QString::number(c.serial, 16).toUpper(), c.name);
+    QCOMPARE(seen, controllers);
+}
+
+void tst_cli::siteFileRefused_data() {
+    QTest::addColumn<QByteArray>("text"); // the file's content; empty: no file
+    QTest::addColumn<QString>("message"); // %1: the file's path
+
+    // The path stays %1 for the test to fill in.
+    const auto line = [](int n) {
+        return QStringLiteral("Standortdatei \"%1\", Zeile ") + QString::number(n) + QStringLiteral(": ");
+    };
+    const QString notAnAddress =
+        QStringLiteral("\"%1\" ist keine IP-Adresse (erwartet werden IP-Adresse, Seriennummer und Name; die "
+                       "beiden letzten dürfen fehlen).");
+    const QString notASerial =
+        QStringLiteral("\"%1\" ist keine Seriennummer (hexadezimal, oder \"-\" für keine).");
+    QTest::newRow("a name for an address")
+        << QByteArray("lager.local 12AB3\n") << line(1) + notAnAddress.arg(QStringLiteral("lager.local"));
+    QTest::newRow("an octet beyond 255 after a comment")
+        << QByteArray("# Nord\n\n10.20.0.256\n") << line(3) + notAnAddress.arg(QStringLiteral("10.20.0.256"));
+    QTest::newRow("serial not hexadecimal") << QByteArray("10.20.0.15\n10.20.0.16 12XB3 Tor\n")
+                                            << line(2) + notASerial.arg(QStringLiteral("12XB3"));
+    QTest::newRow("serial 0") << QByteArray("10.20.0.15 0\n")
+                              << line(1) + notASerial.arg(QStringLiteral("0"));
+    QTest::newRow("address twice") << QByteArray("10.20.0.15\n10.20.0.15 12AB3\n")
+                                   << line(2) + QStringLiteral("die Adresse 10.20.0.15 steht doppelt.");
+    QTest::newRow("serial twice") << QByteArray("10.20.0.15 12ab3\n10.20.0.16 012AB3\n")
+                                  << line(2) + QStringLiteral("die Seriennummer 012AB3 steht doppelt.");
+    QTest::newRow("no file") << QByteArray()
+                             << QStringLiteral("Die Standortdatei \"%1\" ist nicht vorhanden.");
+}
+
+// A line that is not a controller ends the command before anything is sent.
+void tst_cli::siteFileRefused() {
+    QFETCH(QByteArray, text);
+    QFETCH(QString, message);
+    QVERIFY(m_site->start());
+    const QString path = m_work->filePath(QStringLiteral("standort.txt"));
+    if (!text.isEmpty())
+        QVERIFY(testsupport::writeFile(path, text));
+
+    for (const QStringList& arguments :
+         {QStringList({QStringLiteral("find")}),
+          QStringList({QStringLiteral("info"), QStringLiteral("12AB3")}),
+          QStringList({QStringLiteral("backup"), QStringLiteral("--all"), m_work->path()})}) {
+        QCOMPARE(m_site->run(arguments + QStringList({QStringLiteral("--site"), path})), 2);
+        QCOMPARE(m_site->out, QStringList());
+        QCOMPARE(m_site->err, QStringList({message.arg(path)}));
+    }
+    QCOMPARE(m_site->discovery.received().size(), std::size_t(0));
+    for (int i = 0; i < Site::kControllers; ++i)
+        QVERIFY(!m_site->sawEvent(i, QStringLiteral("connected")));
+}
+
 void tst_cli::credentialsFile_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("mode");
@@ -810,6 +1171,16 @@ void tst_cli::usageErrors_data() {
     row("backup --all with HOST",
         {QStringLiteral("backup"), QStringLiteral("--all"), QStringLiteral("12AB3"), QStringLiteral("x")},
         QStringLiteral("Mit --all wird kein HOST angegeben: 12AB3"));
+    row("jobs out of range",
+        {QStringLiteral("backup"), QStringLiteral("--all"), QStringLiteral("--jobs=65"), QStringLiteral("x")},
+        QStringLiteral("Ungültiger Wert für --jobs: 65 (erlaubt sind 1 bis 64)."));
+    row("jobs not a number",
+        {QStringLiteral("log"), QStringLiteral("--all"), QStringLiteral("--jobs"), QStringLiteral("+8"),
+         QStringLiteral("--export=x")},
+        QStringLiteral("Ungültiger Wert für --jobs: +8 (erlaubt sind 1 bis 64)."));
+    row("jobs without --all",
+        {QStringLiteral("backup"), QStringLiteral("12AB3"), QStringLiteral("--jobs=2"), QStringLiteral("x")},
+        QStringLiteral("--jobs gilt nur mit --all."));
     row("restore from an empty folder name", {QStringLiteral("restore"), QStringLiteral("12AB3"), QString()},
         QStringLiteral("Leere Angabe für \"restore\"."));
     row("backup into an empty folder name", {QStringLiteral("backup"), QStringLiteral("12AB3"), QString()},
@@ -908,8 +1279,8 @@ void tst_cli::programExitCodes() {
     QCOMPARE(err, QByteArray()); // no progress: standard error is no terminal here
     QCOMPARE(run({QStringLiteral("backup"), QStringLiteral("--all")}, &out, &err), 2);
     QCOMPARE(out, QByteArray());
-    QVERIFY(err.startsWith(
-        "Zu wenige Angaben f\xC3\xBCr \"backup\".\nAufruf: kelvora-cli backup (HOST | --all) DIR\n"));
+    QVERIFY(err.startsWith("Zu wenige Angaben f\xC3\xBCr \"backup\".\nAufruf: kelvora-cli backup (HOST | "
+                           "--all [--jobs N]) DIR\n"));
     QCOMPARE(run({QStringLiteral("restart"), QStringLiteral("--help")}, &out, &err), 0);
     QVERIFY(out.startsWith("Aufruf: kelvora-cli restart HOST"));
     QCOMPARE(err, QByteArray());

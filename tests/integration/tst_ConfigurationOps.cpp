@@ -292,14 +292,14 @@ void tst_ConfigurationOps::downloadLimits_data() {
     QTest::addColumn<int>("reported"); // the controller's maxima of modules, transponders and entries
     QTest::addColumn<QString>("file");
     QTest::addColumn<qint64>("limit");
-    QTest::newRow("modules, no information") << false << 0 << "module.dat" << qint64(16 * 40);
-    QTest::newRow("transponders, no information") << false << 0 << "trans.dat" << qint64(1000 * 89);
+    QTest::newRow("modules, no information") << false << 0 << "module.dat" << qint64(2 * 16 * 40);
+    QTest::newRow("transponders, no information") << false << 0 << "trans.dat" << qint64(2 * 1000 * 89);
     QTest::newRow("logbook, no information") << false << 0 << "kelvora.log" << qint64(1500 * 63);
-    QTest::newRow("smaller maxima reported") << true << 8 << "trans.dat" << qint64(1000 * 89);
-    QTest::newRow("larger maxima: modules") << true << 2000 << "module.dat" << qint64(2000 * 40);
-    QTest::newRow("larger maxima: transponders") << true << 2000 << "trans.dat" << qint64(2000 * 89);
+    QTest::newRow("smaller maxima reported") << true << 8 << "trans.dat" << qint64(2 * 1000 * 89);
+    QTest::newRow("larger maxima: modules") << true << 2000 << "module.dat" << qint64(2 * 2000 * 40);
+    QTest::newRow("larger maxima: transponders") << true << 2000 << "trans.dat" << qint64(2 * 2000 * 89);
     QTest::newRow("larger maxima: logbook") << true << 2000 << "kelvora.log" << qint64(2000 * 63);
-    QTest::newRow("maxima not valid") << false << 2000 << "trans.dat" << qint64(1000 * 89);
+    QTest::newRow("maxima not valid") << false << 2000 << "trans.dat" << qint64(2 * 1000 * 89);
     QTest::newRow("any other file") << true << 2000 << "firmware.klv" << qint64(0);
 }
 

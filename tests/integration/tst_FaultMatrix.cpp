@@ -403,13 +403,13 @@ void TestFaultMatrix::matrix_data() {
             r.device->command.logPosition = 31;
         },
         {QStringLiteral("Error seeking in logfile.")}, false);
-    // One byte more than the controller's tables can hold: the download stops there.
+    // One byte more than twice what the controller's tables can hold: the download stops there.
     row(
         Op::Load, "table larger than the controller holds",
-        [](Rig& r) { r.controllerTransponders = pattern(1000 * 89 + 1, 2); }, {kLoadFailed}, false);
+        [](Rig& r) { r.controllerTransponders = pattern(2 * 1000 * 89 + 1, 2); }, {kLoadFailed}, false);
     row(
         Op::Backup, "table larger than the controller holds",
-        [](Rig& r) { r.controllerTransponders = pattern(1000 * 89 + 1, 2); }, {kBackupFailed}, false);
+        [](Rig& r) { r.controllerTransponders = pattern(2 * 1000 * 89 + 1, 2); }, {kBackupFailed}, false);
     row(
         Op::Logbook, "logbook larger than the ring", [](Rig& r) { r.controllerLog = kLog + logRecords(1); },
         {}, false);

@@ -1,5 +1,6 @@
 #include "device/Discovery.h"
 #include "device/NetworkTargets.h"
+#include "ops/DeviceList.h"
 #include "sim/DiscoveryService.h"
 #include "sim/SimController.h"
 
@@ -140,22 +141,41 @@ void TestDiscovery::twoControllersInArrivalOrder() {
 void TestDiscovery::duplicatesListedOnce_data() {
     QTest::addColumn<QList<QByteArray>>("sent");
     QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QStringList>("entries"); // the device list's: one per serial number, the first heard
     QTest::newRow("identical twice") << QList<QByteArray>{"1 1 a b c X", "1 1 a b c X"}
-                                     << QStringList{QStringLiteral("1 1 a b c X")};
+                                     << QStringList{QStringLiteral("1 1 a b c X")}
+                                     << QStringList{QStringLiteral("1 X")};
     QTest::newRow("differing only in case")
         << QList<QByteArray>{"12ab3 1 a b c Tor", "12AB3 1 A B C TOR", "2 0 a b c Y"}
-        << QStringList{QStringLiteral("12ab3 1 a b c Tor"), QStringLiteral("2 0 a b c Y")};
+        << QStringList{QStringLiteral("12ab3 1 a b c Tor"), QStringLiteral("2 0 a b c Y")}
+        << QStringList{QStringLiteral("12AB3 Tor"), QStringLiteral("2 Y")};
+    // Heard through two interfaces while it changed its name, or with leading zeros.
+    QTest::newRow("one serial, two texts")
+        << QList<QByteArray>{"12AB3 0 a b c Tor", "2 0 a b c Y", "012AB3 1 a b c Tor neu"}
+        << QStringList{QStringLiteral("12AB3 0 a b c Tor"), QStringLiteral("2 0 a b c Y"),
+                       QStringLiteral("012AB3 1 a b c Tor neu")}
+        << QStringList{QStringLiteral("12AB3 Tor"), QStringLiteral("2 Y")};
 }
 
 void TestDiscovery::duplicatesListedOnce() {
     QFETCH(QList<QByteArray>, sent);
     QFETCH(QStringList, listed);
+    QFETCH(QStringList, entries);
     ScriptedResponder responder(sent);
     pointAt(responder.port());
     TIPCInfo info;
     QStringList replies;
     QVERIFY(info.FindDevices(replies));
     QCOMPARE(replies, listed);
+
+    ops::DeviceList devices;
+    devices.createDiscovery();
+    QVERIFY(devices.search({}));
+    QStringList names;
+    for (const auto& entry : devices.entries())
+        names << QString::number(static_cast<std::uint32_t>(entry->Serial), 16).toUpper() + QLatin1Char(' ') +
+                     entry->Name;
+    QCOMPARE(names, entries);
 }
 
 void TestDiscovery::searchRequestIsExactlyFourBytes() {

@@ -157,6 +157,8 @@ void tst_NetworkTargets::environment() {
     QCOMPARE(reported, error);
     QCOMPARE(targets.discoveryAddress, address.isEmpty() ? QHostAddress() : QHostAddress(address));
     QVERIFY(targets.discoveryAddress != QHostAddress(QHostAddress::Broadcast) || discovery.isEmpty());
+    // Set at all, it is the only target: no interface's broadcast is added to it.
+    QCOMPARE(targets.discoveryMoved, !discovery.isEmpty());
     QCOMPARE(int(targets.commandPort), command);
     QCOMPARE(int(targets.ftpPort), ftp);
 }

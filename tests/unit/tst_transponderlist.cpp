@@ -78,6 +78,11 @@ void hidden(TDeviceEntry& entry) {
     add(entry, apostrophe);
     TTransponderEntry dash = transponder("-", QStringLiteral("78"));
     add(entry, dash);
+    // Text codes whose cells the export changes: guarded, a blank at the end, a line break.
+    add(entry, transponder("Formel", QStringLiteral("=A1"), true));
+    add(entry, transponder("Formel 2", QStringLiteral("'=A1"), true));
+    add(entry, transponder("Blank", QStringLiteral("12 "), true));
+    add(entry, transponder("Umbruch", QStringLiteral("1\r2"), true));
 }
 
 QByteArray encoded(const QByteArray& cp1252, const QString& encoding) {
@@ -176,6 +181,9 @@ void TestTransponderList::fieldsSurviveIntoAnEmptyTable() {
         full.setModuleSlot(slot, slot % 3 ? 0x0012 : 0x0003);
     allow(full, 6, 5, 6);
     add(source, full);
+    // Guarded piece by piece; apostrophes of its own at the start of pieces.
+    add(source, transponder("Po;-sten;'x;'=y", QStringLiteral("99")));
+    add(source, transponder("'=z;\tTab", QStringLiteral("98")));
     TDeviceEntry target;
     for (const auto& m : source.Modules)
         add(target, *m);

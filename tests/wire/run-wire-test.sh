@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The administrator on the real wire. Two private network namespaces joined by a veth pair:
+# The administrator on the real wire. Three private network namespaces joined by veth pairs:
 #
-#   tool side  10.99.0.1/24, default route over the veth (so 255.255.255.255 leaves on it)
-#   controller side  10.99.0.2 and 10.99.0.3 on its veth: kelvora-sim with two controllers on the real
-#              ports (UDP 8001 on 0.0.0.0, TCP 1010, FTP 21)
+#   tool side  wire0 10.99.0.1/24, default route over it (so 255.255.255.255 leaves on it alone);
+#              wire1 10.98.0.1/24 to the same controller side; wire2 10.97.0.1/24 to a second one
+#   controller side  10.99.0.2 and 10.99.0.3 on wire0, 10.98.0.2 on wire1: kelvora-sim with two
+#              controllers on the real ports (UDP 8001 on 0.0.0.0, TCP 1010, FTP 21), reached through both
+#   second controller side  10.97.0.2 on wire2: kelvora-sim with one controller, which only the directed
+#              broadcast of the tool's third interface reaches
 #
 # The test program runs on the tool side without any KELVORA_* variable and drives the window through
 # search, login, load, save, activate, logbook read and backup; afterwards the simulator's log must show
@@ -34,7 +37,7 @@ command -v ip >/dev/null 2>&1 || skip "needs iproute2 (ip)"
 command -v timeout >/dev/null 2>&1 || skip "needs timeout (coreutils)"
 
 # Namespaces of an earlier run that was killed before its clean-up (its shell is gone) go first.
-for ns in $(ip netns list 2>/dev/null | grep -oE '^kvw[0-9]+-(tool|ctl)'); do
+for ns in $(ip netns list 2>/dev/null | grep -oE '^kvw[0-9]+-[a-z0-9]+'); do
     owner=${ns#kvw}
     owner=${owner%%-*}
     kill -0 "$owner" 2>/dev/null || ip netns del "$ns" 2>/dev/null
@@ -43,18 +46,21 @@ done
 tag="kvw$$"
 toolNs="$tag-tool"
 ctlNs="$tag-ctl"
+ctl2Ns="$tag-ctl2"
 work=$(mktemp -d /tmp/kelvora-wire.XXXXXX)
 simLog="$work/sim.log"
+sim2Log="$work/sim2.log"
 simPid=
+sim2Pid=
 created=()
 
 cleanup() {
     local rc=$?
     trap - EXIT INT TERM HUP
-    if [[ -n $simPid ]]; then
-        kill "$simPid" 2>/dev/null
-        wait "$simPid" 2>/dev/null
-    fi
+    for pid in $simPid $sim2Pid; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
     for ns in "${created[@]}"; do
         # Whatever still runs in our namespaces (and only there) goes with them.
         for pid in $(ip netns pids "$ns" 2>/dev/null); do
@@ -70,6 +76,7 @@ trap 'exit 130' INT TERM HUP
 
 in_tool() { ip netns exec "$toolNs" "$@"; }
 in_ctl() { ip netns exec "$ctlNs" "$@"; }
+in_ctl2() { ip netns exec "$ctl2Ns" "$@"; }
 
 if ! ip netns add "$toolNs" 2>"$work/err"; then
     skip "network namespaces not permitted here: $(cat "$work/err")"
@@ -77,36 +84,53 @@ fi
 created+=("$toolNs")
 ip netns add "$ctlNs" || exit 1
 created+=("$ctlNs")
+ip netns add "$ctl2Ns" || exit 1
+created+=("$ctl2Ns")
 
 # Both ends are made inside their namespaces: the host's own namespace never holds either.
 if ! ip -n "$toolNs" link add wire0 type veth peer name wire0 netns "$ctlNs" 2>"$work/err"; then
     skip "cannot create a veth pair between namespaces: $(cat "$work/err")"
 fi
 set -e
+ip -n "$toolNs" link add wire1 type veth peer name wire1 netns "$ctlNs"
+ip -n "$toolNs" link add wire2 type veth peer name wire2 netns "$ctl2Ns"
 ip -n "$toolNs" addr add 10.99.0.1/24 dev wire0
+ip -n "$toolNs" addr add 10.98.0.1/24 dev wire1
+ip -n "$toolNs" addr add 10.97.0.1/24 dev wire2
 ip -n "$ctlNs" addr add 10.99.0.2/24 dev wire0
 ip -n "$ctlNs" addr add 10.99.0.3/24 dev wire0
-for ns in "$toolNs" "$ctlNs"; do
+ip -n "$ctlNs" addr add 10.98.0.2/24 dev wire1
+ip -n "$ctl2Ns" addr add 10.97.0.2/24 dev wire2
+for ns in "$toolNs" "$ctlNs" "$ctl2Ns"; do
     ip -n "$ns" link set lo up
-    ip -n "$ns" link set wire0 up
 done
+for link in wire0 wire1 wire2; do
+    ip -n "$toolNs" link set "$link" up
+done
+ip -n "$ctlNs" link set wire0 up
+ip -n "$ctlNs" link set wire1 up
+ip -n "$ctl2Ns" link set wire2 up
 ip -n "$toolNs" route add default via 10.99.0.2 dev wire0
 set +e
 
-mkdir -p "$work/data"
+mkdir -p "$work/data" "$work/data2"
 in_ctl timeout -k 5 240 "$sim" --controllers 2 --first-address 10.99.0.2 --discovery 0.0.0.0:8001 \
     --data-dir "$work/data" --log-packets --lifetime 200 >"$simLog" 2>&1 &
 simPid=$!
-for _ in $(seq 1 100); do
-    grep -q "search service on" "$simLog" 2>/dev/null && break
-    kill -0 "$simPid" 2>/dev/null || break
-    sleep 0.1
+in_ctl2 timeout -k 5 240 "$sim" --controllers 1 --first-address 10.97.0.2 --serial 12AC0 --name Werkstatt \
+    --discovery 0.0.0.0:8001 --data-dir "$work/data2" --lifetime 200 >"$sim2Log" 2>&1 &
+sim2Pid=$!
+for log in "$simLog" "$sim2Log"; do
+    for _ in $(seq 1 100); do
+        grep -q "search service on" "$log" 2>/dev/null && break
+        sleep 0.1
+    done
+    if ! grep -q "search service on 0.0.0.0:8001" "$log"; then
+        echo "wire test: a simulator did not come up"
+        cat "$log"
+        exit 1
+    fi
 done
-if ! grep -q "search service on 0.0.0.0:8001" "$simLog"; then
-    echo "wire test: the simulator did not come up"
-    cat "$simLog"
-    exit 1
-fi
 
 # The program under test with the product's own targets: every KELVORA_* variable removed.
 unsetArgs=()
@@ -119,13 +143,26 @@ in_tool timeout -k 5 180 env "${unsetArgs[@]}" QT_QPA_PLATFORM=offscreen "$tool"
 toolRc=$?
 [[ $mode == bench ]] && exit "$toolRc"
 
-kill "$simPid" 2>/dev/null
-wait "$simPid" 2>/dev/null
+# The command line's search, with the product's targets too: every controller once, whichever
+# interfaces reached it.
+cliRc=0
+if [[ -n ${WIRE_CLI:-} ]]; then
+    in_tool timeout -k 5 30 env "${unsetArgs[@]}" "$WIRE_CLI" find >"$work/find.out" 2>"$work/find.err"
+    cliRc=$?
+fi
+
+for pid in $simPid $sim2Pid; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+done
 simPid=
+sim2Pid=
 
 echo "---- simulator log (search, packets, FTP) ----"
 grep -E '^discovery: |packet |login |activate |ftp (USER|PORT|RETR|STOR|QUIT|TYPE|sent|stored)' "$simLog" |
     cut -c1-200
+echo "---- second simulator's log (search) ----"
+grep -E '^discovery: ' "$sim2Log" | cut -c1-200
 echo "----"
 
 failures=0
@@ -172,6 +209,30 @@ expect "${c1}ftp stored trans\.dat 89000\$" 'the transponder table uploaded whol
 absent "ftp TYPE" 'a TYPE command (the tool sends none)'
 absent "ftp PASV" 'a passive data connection'
 
+# Every interface: the directed broadcast of each, besides 255.255.255.255 on the default route's.
+expect '^discovery: received 4 bytes from 10\.99\.0\.1:[0-9]+ to 10\.99\.0\.255:8001: "0 1 "$' \
+    'the search to the directed broadcast of the first interface'
+expect '^discovery: received 4 bytes from 10\.98\.0\.1:[0-9]+ to 10\.98\.0\.255:8001: "0 1 "$' \
+    'the search to the directed broadcast of the second interface'
+if ! grep -qE '^discovery: received 4 bytes from 10\.97\.0\.1:[0-9]+ to 10\.97\.0\.255:8001: "0 1 "$' "$sim2Log"; then
+    echo "wire test: missing in the second simulator's log: the search to the third interface's broadcast"
+    failures=$((failures + 1))
+fi
+if grep -qE 'to 255\.255\.255\.255' "$sim2Log"; then
+    echo "wire test: 255.255.255.255 left through an interface that is not the default route's"
+    failures=$((failures + 1))
+fi
+if [[ -n ${WIRE_CLI:-} ]]; then
+    printf '%s\n' "12AB3 0 10.99.0.2 255.255.255.0 10.99.0.1 Haupteingang" \
+        "12AB4 0 10.99.0.3 255.255.255.0 10.99.0.1 Lager Tor 2" \
+        "12AC0 0 10.97.0.2 255.255.255.0 10.97.0.1 Werkstatt" >"$work/find.expected"
+    if [[ $cliRc != 0 ]] || ! sort "$work/find.out" | cmp -s - "$work/find.expected"; then
+        echo "wire test: kelvora-cli find (exit $cliRc) did not list each controller once:"
+        cat "$work/find.out" "$work/find.err"
+        failures=$((failures + 1))
+    fi
+fi
+
 if [[ $toolRc != 0 ]]; then
     echo "wire test: the program under test failed (exit $toolRc)"
     failures=$((failures + 1))
@@ -181,5 +242,5 @@ if [[ $failures != 0 ]]; then
     cut -c1-300 "$simLog"
     exit 1
 fi
-echo "wire test passed: search by broadcast, login, load, save, activate, logbook, backup on the real ports"
+echo "wire test passed: search by broadcast through every interface, login, load, save, activate, logbook, backup on the real ports"
 exit 0

@@ -150,10 +150,11 @@ void TConfigurationPage::LoadConfig_BTNClick() {
             m_host.showStatus(load.remark);
     }
     ShowNotice(m_host.prompter(), this, load.notice);
-    if (load.tablesCleared())
+    if (load.tablesCleared()) {
+        // The lists and the comparison need tables; saving is offered after any load that emptied them.
+        enableTableButtons(load.ok());
         m_ui->SaveConfig_BTN->setEnabled(true);
-    if (load.ok())
-        enableTableButtons(true);
+    }
 }
 
 void TConfigurationPage::SaveConfig_BTNClick() {
