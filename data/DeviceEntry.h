@@ -30,6 +30,11 @@ struct TDeviceEntry : TDeviceReply {
     // Set by every edit of the tables in the window, cleared by a successful load or save: discarding
     // the entry asks first while it is set.
     bool Changed = false;
+    // A configuration without a controller: tables opened from a folder (or begun empty) and saved back
+    // into it. Its information block names the code form and the editor's limits; no session is ever
+    // opened for it, and a new search keeps it.
+    bool Offline = false;
+    QString Folder; // where "Speichern" writes both tables; empty until the first save of a new one
 };
 
 // The controller's capacities: from its information block when valid, else 16 and 1000.

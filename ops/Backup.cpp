@@ -256,4 +256,26 @@ Result ReadBackupTables(const QString& folder, TDeviceEntry& entry) {
     return result;
 }
 
+Result WriteBackupTables(const QString& folder, const TDeviceEntry& entry) {
+    const QString moduleTarget = FolderFile(folder, kModuleFileName);
+    const QString transponderTarget = FolderFile(folder, kTransponderFileName);
+    IncomingFiles incoming;
+    const QString moduleIncoming = incoming.reserve(moduleTarget);
+    const QString transponderIncoming = incoming.reserve(transponderTarget);
+    const bool written =
+        !moduleIncoming.isEmpty() && !transponderIncoming.isEmpty() &&
+        WriteTableFile(moduleIncoming, entry.Modules) &&
+        WriteTableFile(transponderIncoming, entry.Transponders) &&
+        replaceAll({{moduleIncoming, moduleTarget}, {transponderIncoming, transponderTarget}});
+    Result result;
+    if (!written) {
+        result.outcome = Outcome::LocalFileFailed;
+        result.notice = {QStringLiteral("Die Konfiguration kann nicht im Ordner \"%1\" gespeichert werden. "
+                                        "Die Dateien im Ordner sind unverändert.")
+                             .arg(QDir::toNativeSeparators(folder)),
+                         Notice::Error, QString(), true};
+    }
+    return result;
+}
+
 } // namespace ops

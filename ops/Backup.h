@@ -77,4 +77,10 @@ Result RestoreConfiguration(const TDeviceEntry& entry, FtpLink& ftp, const QStri
 // Ok, or LocalFileFailed when the folder fails the check (a warning) or a file can't be read.
 Result ReadBackupTables(const QString& folder, TDeviceEntry& entry);
 
+// Writes the entry's two tables into the folder as "module.dat" and "trans.dat", record by record in
+// list order, through the same replace as a backup: both are written beside their targets first and
+// replace the earlier pair together, or the folder stays as it was. Ok, or LocalFileFailed with an
+// error naming the folder.
+Result WriteBackupTables(const QString& folder, const TDeviceEntry& entry);
+
 } // namespace ops

@@ -17,9 +17,10 @@ inline const QString kNoTablesText = QStringLiteral(
 
 // An overview reports on tables read from the controller or from a backup folder; empty tables give a
 // valid report (an empty text file, the CSV's two header lines). Without tables read there is nothing
-// to report on, and kNoTablesText says so.
+// to report on, and kNoTablesText says so. An offline configuration always has its tables (empty ones
+// for a new one).
 inline bool CanMakeOverview(const TDeviceEntry& entry) {
-    return entry.TablesRead;
+    return entry.TablesRead || entry.Offline;
 }
 
 // Written beside the target and renamed over it once complete: an existing file is replaced only by a

@@ -2,6 +2,7 @@
 
 #include "data/DeviceEntry.h"
 #include "device/Conversions.h"
+#include "ops/Offline.h"
 #include "ui/ImageList.h"
 
 #include <QTreeWidget>
@@ -24,21 +25,62 @@ TDeviceTree::TDeviceTree(QTreeWidget* tree) : m_tree(tree) {}
 void TDeviceTree::clear() {
     m_nodes.clear();
     m_tree->clear();
+    m_foundRoot = nullptr;
+    m_offlineRoot = nullptr;
+}
+
+void TDeviceTree::clearFound() {
+    for (auto it = m_nodes.begin(); it != m_nodes.end();) {
+        if (it->first->Offline)
+            ++it;
+        else
+            it = m_nodes.erase(it);
+    }
+    delete m_foundRoot;
+    m_foundRoot = nullptr;
 }
 
 QTreeWidgetItem* TDeviceTree::reset() {
-    clear();
-    auto* root = new QTreeWidgetItem(m_tree, {QStringLiteral("Gefundene Systeme")});
-    root->setIcon(0, images::icon(images::Root));
+    clearFound();
+    m_foundRoot = new QTreeWidgetItem(QStringList{QStringLiteral("Gefundene Systeme")});
+    m_foundRoot->setIcon(0, images::icon(images::Root));
+    m_tree->insertTopLevelItem(0, m_foundRoot);
     // No node is current until the user picks one. Said explicitly: a rebuilt view that gets the focus
     // back (after the password dialog, say) would otherwise make its first node current, and that page
     // would replace the one just shown.
     m_tree->setCurrentItem(nullptr);
-    return root;
+    return m_foundRoot;
 }
 
 QTreeWidgetItem* TDeviceTree::root() const {
-    return m_tree->topLevelItem(0);
+    return m_foundRoot;
+}
+
+QTreeWidgetItem* TDeviceTree::addOffline(TDeviceEntry& entry) {
+    if (!m_offlineRoot) {
+        m_offlineRoot = new QTreeWidgetItem(QStringList{QStringLiteral("Offline-Konfigurationen")});
+        m_offlineRoot->setIcon(0, images::icon(images::Root));
+        m_tree->addTopLevelItem(m_offlineRoot);
+    }
+    Nodes& nodes = m_nodes[&entry];
+    nodes.device = makeNode(ops::OfflineCaption(entry), images::Configuration, {nkConfiguration, &entry});
+    nodes.config = nodes.device;
+    m_offlineRoot->addChild(nodes.device);
+    m_offlineRoot->setExpanded(true);
+    buildTableNodes(entry);
+    return nodes.device;
+}
+
+void TDeviceTree::removeOffline(const TDeviceEntry& entry) {
+    const auto it = m_nodes.find(&entry);
+    if (it == m_nodes.end())
+        return;
+    delete it->second.device;
+    m_nodes.erase(it);
+    if (m_offlineRoot && m_offlineRoot->childCount() == 0) {
+        delete m_offlineRoot;
+        m_offlineRoot = nullptr;
+    }
 }
 
 QTreeWidgetItem* TDeviceTree::addDevice(TDeviceEntry& entry) {

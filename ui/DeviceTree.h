@@ -21,11 +21,22 @@ public:
 
     QTreeWidget* widget() const { return m_tree; }
 
-    // Empties the tree and adds the root "Gefundene Systeme".
+    // Removes the found systems and adds the root "Gefundene Systeme" anew, first in the tree; the
+    // offline configurations stay below it.
     QTreeWidgetItem* reset();
+    // Removes the found systems with their root (before their entries go away); the offline ones stay.
+    void clearFound();
     // Empties the tree entirely (before the entries go away).
     void clear();
     QTreeWidgetItem* root() const;
+    // "Offline-Konfigurationen", present while the tree holds one.
+    QTreeWidgetItem* offlineRoot() const { return m_offlineRoot; }
+
+    // An offline configuration: one node that is its "Konfiguration" node, with the "Module" and
+    // "Transponder" folders of its tables, under "Offline-Konfigurationen".
+    QTreeWidgetItem* addOffline(TDeviceEntry& entry);
+    // Removes an offline configuration's nodes (and the offline root with the last one).
+    void removeOffline(const TDeviceEntry& entry);
 
     // The device node under the root with "Allgemeines", "Logbuch", "Firmwareupdate", "Konfiguration".
     QTreeWidgetItem* addDevice(TDeviceEntry& entry);
@@ -54,5 +65,7 @@ private:
     const Nodes* nodesOf(const TDeviceEntry& entry) const;
 
     QTreeWidget* m_tree;
+    QTreeWidgetItem* m_foundRoot = nullptr;
+    QTreeWidgetItem* m_offlineRoot = nullptr;
     std::unordered_map<const TDeviceEntry*, Nodes> m_nodes;
 };

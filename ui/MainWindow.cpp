@@ -20,6 +20,7 @@
 #include "ui/pages/LogbookPage.h"
 #include "ui/pages/ModulePage.h"
 #include "ui/pages/ModuleStatusPage.h"
+#include "ui/pages/OfflineCommands.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/StartPage.h"
 #include "ui/pages/TransponderDefaultsPage.h"
@@ -29,6 +30,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -107,6 +109,7 @@ TMain_Dlg::~TMain_Dlg() {
     m_tree.clear();
     m_current = nullptr;
     m_devices.clear();
+    m_offline.clear();
 }
 
 void TMain_Dlg::buildFrame() {
@@ -129,6 +132,23 @@ void TMain_Dlg::buildFrame() {
     connect(m_exit, &QAction::triggered, this, [this] { guarded([this] { Beenden1Click(); }); });
     connect(m_search, &QAction::triggered, this, [this] { guarded([this] { Aktualisieren1Click(); }); });
     connect(m_manual, &QAction::triggered, this, [this] { guarded([this] { ManuellClick(); }); });
+    m_toolBar->addSeparator();
+    const auto addOfflineAction = [this](const char* name, const QString& text, const QString& hint) {
+        QAction* action = m_toolBar->addAction(images::icon(images::Configuration), text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+        return action;
+    };
+    m_offlineOpen = addOfflineAction(
+        "OfflineOpen", QStringLiteral("Offline öffnen …"),
+        QStringLiteral("Eine Konfiguration aus einem Ordner ohne Kelvora compact bearbeiten"));
+    m_offlineNew =
+        addOfflineAction("OfflineNew", QStringLiteral("Neue Offline-Konfiguration …"),
+                         QStringLiteral("Eine Konfiguration für ein Kelvora compact vorbereiten, das "
+                                        "noch nicht im Netzwerk ist"));
+    connect(m_offlineOpen, &QAction::triggered, this, [this] { guarded([this] { OfflineOpenClick(); }); });
+    connect(m_offlineNew, &QAction::triggered, this, [this] { guarded([this] { OfflineNewClick(); }); });
 
     m_splitter = new QSplitter(Qt::Horizontal, this);
     m_splitter->setObjectName(QStringLiteral("Splitter1"));
@@ -145,6 +165,14 @@ void TMain_Dlg::buildFrame() {
     // Long names scroll sideways instead of being cut.
     m_treeWidget->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_treeWidget->header()->setStretchLastSection(false);
+    // Several transponders (or modules) of one folder can be selected for a copy; elsewhere the tree keeps
+    // one selected node (see keepSelectionInOneFolder). A drag of them onto another configuration's folder
+    // copies them there; the tree never moves its nodes itself.
+    m_treeWidget->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_treeWidget->setDragEnabled(true);
+    m_treeWidget->setDragDropMode(QAbstractItemView::DragDrop);
+    m_treeWidget->setDefaultDropAction(Qt::CopyAction);
+    connect(m_treeWidget, &QTreeWidget::itemSelectionChanged, this, [this] { keepSelectionInOneFolder(); });
     m_treeWidget->viewport()->installEventFilter(this);
     m_treeWidget->installEventFilter(this);
     m_tree = TDeviceTree(m_treeWidget);
@@ -229,7 +257,7 @@ void TMain_Dlg::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (!ConfirmDiscard()) {
+    if (!ConfirmDiscard(true)) {
         event->ignore();
         return;
     }
@@ -238,6 +266,9 @@ void TMain_Dlg::closeEvent(QCloseEvent* event) {
     settings::SaveDefaultRestrictions(m_defaultRestrictions);
     settings::SaveWindowPlacement(*this, m_splitter->sizes().value(0));
     discardDevices();
+    m_tree.clear();
+    forgetEditors(nullptr);
+    m_offline.clear();
     event->accept();
 }
 
@@ -264,6 +295,8 @@ void TMain_Dlg::updateCommandStates() {
     const bool idle = !busy();
     m_search->setEnabled(idle);
     m_manual->setEnabled(idle);
+    m_offlineOpen->setEnabled(idle);
+    m_offlineNew->setEnabled(idle);
     m_pages->setEnabled(idle);
 }
 
@@ -317,10 +350,11 @@ void TMain_Dlg::Beenden1Click() {
     close();
 }
 
-bool TMain_Dlg::ConfirmDiscard() {
-    const auto& entries = m_devices.entries();
-    const bool changed =
-        std::any_of(entries.begin(), entries.end(), [](const auto& e) { return e->Changed; });
+bool TMain_Dlg::ConfirmDiscard(bool offlineToo) {
+    const auto changedIn = [](const auto& entries) {
+        return std::any_of(entries.begin(), entries.end(), [](const auto& e) { return e->Changed; });
+    };
+    const bool changed = changedIn(m_devices.entries()) || (offlineToo && changedIn(m_offline));
     return !changed || m_prompter.question(this, kDiscardQuestion, MsgIcon::Warning);
 }
 
@@ -334,11 +368,40 @@ void TMain_Dlg::forgetEditors(const TDeviceEntry* entry) {
 }
 
 void TMain_Dlg::discardDevices() {
-    forgetEditors(nullptr);
-    m_current = nullptr;
-    m_tree.clear();
+    // The offline configurations are not found ones: they, their nodes and their editors stay.
+    for (const auto& entry : m_devices.entries())
+        forgetEditors(entry.get());
+    if (m_current && !m_current->Offline)
+        m_current = nullptr;
+    m_tree.clearFound();
     m_devices.clear();
     m_pages->setCurrentIndex(0);
+}
+
+void TMain_Dlg::addOffline(std::unique_ptr<TDeviceEntry> entry) {
+    TDeviceEntry& added = *entry;
+    m_offline.push_back(std::move(entry));
+    QTreeWidgetItem* node = m_tree.addOffline(added);
+    setExpandedQuietly(node, true);
+    m_treeWidget->setCurrentItem(node);
+}
+
+void TMain_Dlg::OfflineOpenClick() {
+    if (busy()) {
+        showStatus(kWaitText);
+        return;
+    }
+    if (std::unique_ptr<TDeviceEntry> entry = m_configurationPage->offlineCommands().open())
+        addOffline(std::move(entry));
+}
+
+void TMain_Dlg::OfflineNewClick() {
+    if (busy()) {
+        showStatus(kWaitText);
+        return;
+    }
+    if (std::unique_ptr<TDeviceEntry> entry = m_configurationPage->offlineCommands().create())
+        addOffline(std::move(entry));
 }
 
 void TMain_Dlg::Aktualisieren1Click() {
@@ -426,12 +489,16 @@ void TMain_Dlg::Main_LVChange(QTreeWidgetItem* node) {
 
 void TMain_Dlg::Main_LVExpanding(QTreeWidgetItem* node) {
     Main_LVChange(node);
+    // An offline configuration has no controller to log in to: its nodes (and their root) always open.
+    const TDeviceEntry* owner = nodes::Owner(node);
+    if ((owner && owner->Offline) || (node && node == m_tree.offlineRoot()))
+        return;
     const bool allowed = (m_current && m_current->LoggedIn) || node == m_tree.root();
     if (!allowed) {
         // Refused for now; the login below may open it.
         setExpandedQuietly(node, false);
     }
-    if (!m_current || m_current->LoggedIn)
+    if (!m_current || m_current->LoggedIn || m_current->Offline)
         return;
     // A login is an exchange of its own: not while another command waits for a controller.
     if (busy()) {
@@ -449,7 +516,7 @@ void TMain_Dlg::setExpandedQuietly(QTreeWidgetItem* node, bool expanded) {
 
 bool TMain_Dlg::LoginCurrentDevice(QTreeWidgetItem* node) {
     TDeviceEntry* device = m_current;
-    if (!device || m_prompter.runDialog(*m_passwordDialog) != QDialog::Accepted)
+    if (!device || device->Offline || m_prompter.runDialog(*m_passwordDialog) != QDialog::Accepted)
         return false;
     const QString userName = m_passwordDialog->userName();
     const QString password = m_passwordDialog->password();
@@ -476,7 +543,11 @@ void TMain_Dlg::Main_LVMouseDown(Qt::MouseButton button, const QPoint& pos) {
     // is one on the node: it selects it and opens its menu, whose commands act on the selected node.
     if (button != Qt::RightButton && onExpandSign(node, pos))
         return;
-    m_treeWidget->setCurrentItem(node);
+    // A press on one of several selected entries keeps them selected: for their menu ("Kopieren") or a drag.
+    if (node && node->isSelected() && m_treeWidget->selectedItems().size() > 1)
+        m_treeWidget->setCurrentItem(node, 0, QItemSelectionModel::NoUpdate);
+    else
+        m_treeWidget->setCurrentItem(node);
     if (!node)
         m_treeWidget->clearSelection();
     if (TDeviceEntry* entry = nodes::Device(node))
@@ -490,20 +561,92 @@ void TMain_Dlg::Main_LVKeyDown(int key) {
         m_commands->startRename(m_treeWidget->currentItem());
 }
 
-bool TMain_Dlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_treeWidget->viewport() && event->type() == QEvent::MouseButtonPress) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        const QPoint pos = mouse->position().toPoint();
-        guarded([&] { Main_LVMouseDown(mouse->button(), pos); });
-        // The right button opens the menu and leaves the node as it is: not expanded or collapsed by
-        // the tree's own handling of a press on the sign.
-        if (mouse->button() == Qt::RightButton && onExpandSign(m_treeWidget->itemAt(pos), pos))
-            return true;
+void TMain_Dlg::keepSelectionInOneFolder() {
+    if (m_pruningSelection)
+        return;
+    QTreeWidgetItem* current = m_treeWidget->currentItem();
+    const QList<QTreeWidgetItem*> selected = m_treeWidget->selectedItems();
+    if (selected.size() < 2)
+        return;
+    const TNodeKind kind = nodes::Kind(current);
+    const bool records = current && (kind == nkModule || kind == nkTransponder);
+    m_pruningSelection = true;
+    for (QTreeWidgetItem* node : selected) {
+        if (node != current && (!records || node->parent() != current->parent()))
+            node->setSelected(false);
     }
-    if (watched == m_treeWidget && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
-        guarded([this] { Main_LVKeyDown(Qt::Key_F2); });
+    m_pruningSelection = false;
+}
+
+bool TMain_Dlg::treeDragEvent(QEvent* event) {
+    if (event->type() == QEvent::DragLeave)
         return true;
+    auto* drag = static_cast<QDropEvent*>(event);
+    QTreeWidgetItem* node = m_treeWidget->itemAt(drag->position().toPoint());
+    // Only a drag of this tree's own entries, onto the folder (or an entry) of the same kind in another
+    // configuration whose tables are there.
+    const QList<QTreeWidgetItem*> chosen = m_commands->copyableSelection();
+    const bool ours = drag->source() == m_treeWidget || drag->source() == nullptr;
+    const TDeviceEntry* target = nodes::Owner(node);
+    bool fits = ours && !busy() && !chosen.isEmpty() && target && target != nodes::Owner(chosen.front());
+    if (fits) {
+        const bool transponders = nodes::Kind(chosen.front()) == nkTransponder;
+        const TNodeKind kind = nodes::Kind(node);
+        fits = transponders ? (kind == nkTransponderFolder || kind == nkTransponder) &&
+                                  m_tree.transponderFolder(*target)
+                            : (kind == nkModuleFolder || kind == nkModule) && m_tree.moduleFolder(*target);
+    }
+    if (!fits) {
+        drag->ignore();
+        return true;
+    }
+    drag->setDropAction(Qt::CopyAction);
+    drag->accept();
+    if (event->type() == QEvent::Drop)
+        guarded([&] { m_commands->dropOn(node); });
+    return true;
+}
+
+bool TMain_Dlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_treeWidget->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            // Ctrl and Shift add to the selection: the view does that.
+            const bool extends = mouse->button() == Qt::LeftButton &&
+                                 (mouse->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier));
+            const QPoint pos = mouse->position().toPoint();
+            if (!extends)
+                guarded([&] { Main_LVMouseDown(mouse->button(), pos); });
+            // The right button opens the menu and leaves the node as it is: not expanded or collapsed by
+            // the tree's own handling of a press on the sign.
+            if (mouse->button() == Qt::RightButton && onExpandSign(m_treeWidget->itemAt(pos), pos))
+                return true;
+            break;
+        }
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::DragLeave:
+        case QEvent::Drop:
+            return treeDragEvent(event);
+        default:
+            break;
+        }
+    }
+    if (watched == m_treeWidget && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F2) {
+            guarded([this] { Main_LVKeyDown(Qt::Key_F2); });
+            return true;
+        }
+        if (key->matches(QKeySequence::Copy)) {
+            guarded([this] { m_commands->KopierenClick(); });
+            return true;
+        }
+        if (key->matches(QKeySequence::Paste)) {
+            guarded([this] { m_commands->EinfuegenClick(); });
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

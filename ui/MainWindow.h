@@ -14,6 +14,8 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class Prompter;
 class QAction;
@@ -50,6 +52,9 @@ public:
     void Beenden1Click();
     void Aktualisieren1Click();
     void ManuellClick();
+    // "Offline öffnen …", "Neue Offline-Konfiguration …": the new offline configuration's node is selected.
+    void OfflineOpenClick();
+    void OfflineNewClick();
     void Main_LVChange(QTreeWidgetItem* node);
     void Main_LVExpanding(QTreeWidgetItem* node);
     void Main_LVMouseDown(Qt::MouseButton button, const QPoint& pos);
@@ -76,8 +81,11 @@ public:
     TTransponderEntry* currentTransponder() const;
     // The tree's menus and renaming.
     TTableCommands& tableCommands() const { return *m_commands; }
-    // The question before a command discards controllers with unsaved edits; false to stop the command.
-    bool ConfirmDiscard();
+    // The question before a command discards controllers with unsaved edits (and, on closing, offline
+    // configurations with unsaved edits); false to stop the command.
+    bool ConfirmDiscard(bool offlineToo = false);
+    // The offline configurations, in the order they were opened; a search keeps them.
+    const std::vector<std::unique_ptr<TDeviceEntry>>& offlineEntries() const { return m_offline; }
 
     // Test seams: the delay between a selection change and the page switch (100 ms), and what opens
     // an address (the desktop's browser).
@@ -95,6 +103,7 @@ private:
     void guarded(const std::function<void()>& handler);
 
     void discardDevices();
+    void addOffline(std::unique_ptr<TDeviceEntry> entry);
     // Opens or closes a node without running the expanding handler (the program's own expansions).
     void setExpandedQuietly(QTreeWidgetItem* node, bool expanded);
     // Whether a press at `pos` (viewport coordinates) hits the expand sign left of `node`.
@@ -106,9 +115,14 @@ private:
     // The editors drop what they show of the entry's tables (all entries when null).
     void forgetEditors(const TDeviceEntry* entry);
     void finishPendingClose();
+    // Several selected nodes only as entries of the current node's folder.
+    void keepSelectionInOneFolder();
+    // A drag over the tree: the selected entries copied onto the folder under the mouse.
+    bool treeDragEvent(QEvent* event);
 
     Prompter& m_prompter;
     ops::DeviceList m_devices;
+    std::vector<std::unique_ptr<TDeviceEntry>> m_offline;
     TDeviceEntry* m_current = nullptr;
     TDefaultRestrictions m_defaultRestrictions{};
     ops::FtpLink* m_ftp = nullptr;
@@ -118,6 +132,8 @@ private:
     QAction* m_exit = nullptr;
     QAction* m_search = nullptr;
     QAction* m_manual = nullptr;
+    QAction* m_offlineOpen = nullptr;
+    QAction* m_offlineNew = nullptr;
     QSplitter* m_splitter = nullptr;
     QTreeWidget* m_treeWidget = nullptr;
     TDeviceTree m_tree;
@@ -150,4 +166,5 @@ private:
     bool m_closePending = false;
     bool m_shownOnce = false;
     bool m_expansionApproved = false;
+    bool m_pruningSelection = false;
 };

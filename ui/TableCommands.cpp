@@ -4,12 +4,15 @@
 #include "data/NewRecords.h"
 #include "device/Conversions.h"
 #include "device/Cp1252.h"
+#include "ops/Paste.h"
 #include "ui/DeviceTree.h"
 #include "ui/Prompter.h"
+#include "ui/dialogs/PastePlanDialog.h"
 #include "ui/pages/PageHost.h"
 
 #include <QAbstractItemDelegate>
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QTreeWidget>
 
@@ -52,6 +55,20 @@ TTableCommands::TTableCommands(PageHost& host, TDeviceTree& tree, const TDefault
     Modullschen1 = PopupMenu2->addAction(QStringLiteral("Modul löschen"));
     Modullschen1->setObjectName(QStringLiteral("Modullschen1"));
 
+    Kopieren1 = new QAction(QStringLiteral("Kopieren"), window);
+    Kopieren1->setObjectName(QStringLiteral("Kopieren1"));
+    Kopieren1->setShortcut(QKeySequence::Copy);
+    Einfuegen1 = new QAction(QStringLiteral("Einfügen"), window);
+    Einfuegen1->setObjectName(QStringLiteral("Einfuegen1"));
+    Einfuegen1->setShortcut(QKeySequence::Paste);
+    for (QMenu* menu : {PopupMenu1, PopupMenu2}) {
+        menu->addSeparator();
+        menu->addAction(Kopieren1);
+        menu->addAction(Einfuegen1);
+    }
+    pages::Connect(m_host, Kopieren1, this, &TTableCommands::KopierenClick, window);
+    pages::Connect(m_host, Einfuegen1, this, &TTableCommands::EinfuegenClick, window);
+
     pages::Connect(m_host, Transponderhinzufgen1, this, &TTableCommands::Transponderhinzufgen1Click, window);
     pages::Connect(m_host, Transponderlschen1, this, &TTableCommands::Transponderlschen1Click, window);
     pages::Connect(m_host, Modulhinzufgen1, this, &TTableCommands::Modulhinzufgen1Click, window);
@@ -71,6 +88,8 @@ TTableCommands::TTableCommands(PageHost& host, TDeviceTree& tree, const TDefault
     });
 }
 
+TTableCommands::~TTableCommands() = default;
+
 QString TTableCommands::deleteTransponderQuestion(const QString& name) {
     return QStringLiteral("Wollen Sie den Transponder \"%1\" wirklich löschen ?").arg(name);
 }
@@ -86,11 +105,15 @@ QMenu* TTableCommands::prepareMenu(QTreeWidgetItem* node) {
     switch (nodes::Kind(node)) {
     case nkTransponderFolder:
     case nkTransponder:
+        Kopieren1->setEnabled(nodes::Kind(node) == nkTransponder);
+        Einfuegen1->setEnabled(canDropOn(node));
         Transponderlschen1->setEnabled(nodes::Kind(node) == nkTransponder);
         Transponderhinzufgen1->setEnabled(owner->Transponders.size() < std::size_t{kMaxTransponders});
         return PopupMenu1;
     case nkModuleFolder:
     case nkModule:
+        Kopieren1->setEnabled(nodes::Kind(node) == nkModule);
+        Einfuegen1->setEnabled(canDropOn(node));
         Modullschen1->setEnabled(nodes::Kind(node) == nkModule);
         Modulhinzufgen1->setEnabled(owner->Modules.size() < std::size_t{kMaxModules});
         return PopupMenu2;
@@ -203,4 +226,107 @@ void TTableCommands::Main_LVEdited(QTreeWidgetItem* node, const QString& text) {
     const QString stored = nameOf(name);
     if (node->text(0) != stored)
         node->setText(0, stored);
+}
+
+namespace {
+
+bool isRecord(TNodeKind kind) {
+    return kind == nkModule || kind == nkTransponder;
+}
+
+// The configuration's tables are there (loaded, or an offline configuration) and the node's folder holds
+// entries of that kind.
+bool holdsTransponders(TNodeKind kind) {
+    return kind == nkTransponderFolder || kind == nkTransponder;
+}
+bool holdsModules(TNodeKind kind) {
+    return kind == nkModuleFolder || kind == nkModule;
+}
+
+QString targetLabel(const TDeviceEntry& entry) {
+    return entry.Offline ? entry.Name + QStringLiteral(" (offline)")
+                         : entry.Name + QStringLiteral(" (") + entry.IPAddress + QLatin1Char(')');
+}
+
+} // namespace
+
+QList<QTreeWidgetItem*> TTableCommands::copyableSelection() const {
+    const QTreeWidgetItem* current = selectedNode();
+    if (!current || !isRecord(nodes::Kind(current)))
+        return {};
+    QList<QTreeWidgetItem*> chosen;
+    const QTreeWidgetItem* folder = current->parent();
+    for (int i = 0; folder && i < folder->childCount(); ++i) {
+        QTreeWidgetItem* child = folder->child(i);
+        if (child->isSelected())
+            chosen << child;
+    }
+    if (chosen.isEmpty() && current->isSelected())
+        chosen << const_cast<QTreeWidgetItem*>(current);
+    return chosen;
+}
+
+void TTableCommands::KopierenClick() {
+    const QList<QTreeWidgetItem*> chosen = copyableSelection();
+    const TDeviceEntry* owner = nodes::Owner(selectedNode());
+    if (chosen.isEmpty() || !owner)
+        return;
+    std::vector<const TModuleEntry*> modules;
+    std::vector<const TTransponderEntry*> transponders;
+    for (const QTreeWidgetItem* node : chosen) {
+        if (const TModuleEntry* module = nodes::Module(node))
+            modules.push_back(module);
+        else if (const TTransponderEntry* transponder = nodes::Transponder(node))
+            transponders.push_back(transponder);
+    }
+    m_copied = std::make_unique<ops::CopiedEntries>(ops::CopyEntries(*owner, modules, transponders));
+    m_copiedTransponders = !transponders.empty();
+    m_host.showStatus(m_copiedTransponders
+                          ? QStringLiteral("%1 Transponder kopiert.").arg(transponders.size())
+                          : QStringLiteral("%1 Module kopiert.").arg(modules.size()));
+}
+
+bool TTableCommands::canDropOn(const QTreeWidgetItem* node) const {
+    const TDeviceEntry* owner = nodes::Owner(node);
+    if (!m_copied || m_copied->empty() || !owner)
+        return false;
+    const TNodeKind kind = nodes::Kind(node);
+    return m_copiedTransponders ? holdsTransponders(kind) && m_tree.transponderFolder(*owner)
+                                : holdsModules(kind) && m_tree.moduleFolder(*owner);
+}
+
+void TTableCommands::EinfuegenClick() {
+    paste(selectedNode());
+}
+
+void TTableCommands::dropOn(QTreeWidgetItem* node) {
+    KopierenClick();
+    paste(node);
+}
+
+void TTableCommands::paste(QTreeWidgetItem* node) {
+    if (m_host.busy() || !canDropOn(node))
+        return;
+    TDeviceEntry* owner = nodes::Owner(node);
+    const ops::CopiedEntries& copied = *m_copied;
+    TPastePlan_Dlg dialog(
+        targetLabel(*owner), m_copiedTransponders,
+        [owner, &copied](bool update) { return ops::PlanPaste(*owner, copied, update); }, m_window);
+    if (m_host.prompter().runDialog(dialog) != QDialog::Accepted)
+        return;
+    ops::PastePlan& plan = dialog.plan();
+    if (!plan.changesAnything())
+        return;
+    const QString counts = ops::PasteCounts(plan);
+    // The tree and the editors let go of the target's records before the plan's tables replace them.
+    m_host.tablesCleared(*owner);
+    ops::ApplyPaste(*owner, plan);
+    m_host.tablesLoaded(*owner);
+    QTreeWidgetItem* folder =
+        m_copiedTransponders ? m_tree.transponderFolder(*owner) : m_tree.moduleFolder(*owner);
+    if (folder) {
+        folder->setExpanded(true);
+        select(folder);
+    }
+    m_host.showStatus(QStringLiteral("Eingefügt (%1). Gesendet wird erst beim Speichern.").arg(counts));
 }

@@ -1,11 +1,16 @@
 #pragma once
 
 // The tree's commands on a controller's tables: the right-button menus with adding and deleting a
-// module or a transponder, and renaming an entry in place (F2). Every command takes the controller
-// from the node it acts on, whichever controller is current, and marks that controller changed.
+// module or a transponder, renaming an entry in place (F2), and copying the selected entries of one
+// folder into another configuration's (menu, Ctrl+C / Ctrl+V, or a drag). Every command takes the
+// controller from the node it acts on, whichever controller is current, and marks that controller changed.
+
+#include "ops/Paste.h"
 
 #include <QObject>
 #include <QString>
+
+#include <memory>
 
 class PageHost;
 class QAction;
@@ -23,8 +28,9 @@ class TTableCommands : public QObject {
     Q_OBJECT
 public:
     // The editor adds entries up to these counts, whatever maxima the controller reports.
-    static constexpr int kMaxModules = 16;
-    static constexpr int kMaxTransponders = 1000;
+    static constexpr int kMaxModules = ops::kMaxListModules;
+    static constexpr int kMaxTransponders = ops::kMaxListTransponders;
+    ~TTableCommands() override;
 
     // The menus are children of `window`; new transponders get their restrictions from `defaults`.
     TTableCommands(PageHost& host, TDeviceTree& tree, const TDefaultRestrictions& defaults, QWidget* window);
@@ -41,6 +47,17 @@ public:
     void Modulhinzufgen1Click();
     void Modullschen1Click();
 
+    // "Kopieren": the selected entries of one folder (the selected node's folder); "Einfügen": the copied
+    // entries into the selected node's configuration, after the plan. Nothing is sent until it is saved.
+    void KopierenClick();
+    void EinfuegenClick();
+    // A drag of the selection ends on `node`: true when it may (a folder or entry of the copied kind in a
+    // configuration whose tables are there), and then the drop copies and pastes.
+    bool canDropOn(const QTreeWidgetItem* node) const;
+    void dropOn(QTreeWidgetItem* node);
+    // The selected entries that a copy takes: record nodes of the current node's folder, in table order.
+    QList<QTreeWidgetItem*> copyableSelection() const;
+
     // F2: starts editing the caption of a module or transponder node.
     void startRename(QTreeWidgetItem* node);
     // Only module and transponder nodes can be renamed.
@@ -55,6 +72,8 @@ public:
     QAction* Transponderlschen1 = nullptr;
     QAction* Modulhinzufgen1 = nullptr;
     QAction* Modullschen1 = nullptr;
+    QAction* Kopieren1 = nullptr; // both menus share the two
+    QAction* Einfuegen1 = nullptr;
 
     static QString deleteTransponderQuestion(const QString& name);
     static QString deleteModuleQuestion(const QString& name);
@@ -67,10 +86,13 @@ Q_SIGNALS:
 private:
     QTreeWidgetItem* selectedNode() const;
     void select(QTreeWidgetItem* node);
+    void paste(QTreeWidgetItem* node);
 
     PageHost& m_host;
     TDeviceTree& m_tree;
     const TDefaultRestrictions& m_defaults;
     QWidget* m_window;
     QTreeWidgetItem* m_renaming = nullptr;
+    std::unique_ptr<ops::CopiedEntries> m_copied;
+    bool m_copiedTransponders = false;
 };

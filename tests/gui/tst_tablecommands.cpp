@@ -115,7 +115,14 @@ void TestTableCommands::menus() {
     QVERIFY(shown);
     QCOMPARE(shown->objectName(), menu);
     const QList<QAction*> actions = shown->actions();
-    QCOMPARE(actions.size(), 2);
+    // Adding and deleting, then (after a separator) copying and pasting.
+    QCOMPARE(actions.size(), 5);
+    QVERIFY(actions.at(2)->isSeparator());
+    QCOMPARE(actions.at(3)->text(), QStringLiteral("Kopieren"));
+    QCOMPARE(actions.at(4)->text(), QStringLiteral("Einfügen"));
+    QCOMPARE(actions.at(3)->isEnabled(),
+             node == QLatin1String("module") || node == QLatin1String("transponder"));
+    QVERIFY(!actions.at(4)->isEnabled()); // nothing copied
     const bool transponderMenu = menu == QLatin1String("PopupMenu1");
     QCOMPARE(actions.at(0)->text(),
              transponderMenu ? QStringLiteral("Transponder hinzufügen") : QStringLiteral("Modul hinzufügen"));

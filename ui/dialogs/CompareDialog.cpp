@@ -29,6 +29,10 @@ TCompare_Dlg::TCompare_Dlg(const QString& title, const tablediff::Diff& diff, Mo
     if (mode == ConfirmSave) {
         setWindowTitle(QStringLiteral("Konfiguration speichern"));
         m_ui->OK_BTN->setText(QStringLiteral("Speichern"));
+    } else if (mode == ConfirmTransfer) {
+        setWindowTitle(QStringLiteral("Auf System übertragen"));
+        m_ui->OK_BTN->setText(QStringLiteral("Ja"));
+        m_ui->Cancel_BTN->setText(QStringLiteral("Nein"));
     } else {
         m_ui->Cancel_BTN->hide();
     }

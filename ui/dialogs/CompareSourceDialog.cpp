@@ -20,6 +20,12 @@ TCompareSource_Dlg::TCompareSource_Dlg(const QStringList& others, QWidget* paren
 
 TCompareSource_Dlg::~TCompareSource_Dlg() = default;
 
+void TCompareSource_Dlg::offerNow(bool offered) {
+    m_ui->Now_RB->setEnabled(offered);
+    if (!offered && m_ui->Now_RB->isChecked())
+        m_ui->Backup_RB->setChecked(true);
+}
+
 TCompareSource_Dlg::Source TCompareSource_Dlg::source() const {
     if (m_ui->Backup_RB->isChecked())
         return Backup;

@@ -20,6 +20,9 @@ public:
     explicit TCompareSource_Dlg(const QStringList& others, QWidget* parent = nullptr);
     ~TCompareSource_Dlg() override;
 
+    // Without a controller (an offline configuration) there is nothing to read "now".
+    void offerNow(bool offered);
+
     Source source() const;
     // The index in `others` of the chosen controller.
     int otherIndex() const;

@@ -6,6 +6,7 @@
 #include "ops/FtpLink.h"
 #include "ops/Messages.h"
 #include "ops/Notices.h"
+#include "ops/Offline.h"
 #include "ops/OverviewFile.h"
 #include "ui/ImageList.h"
 #include "ui/NoticeBox.h"
@@ -13,10 +14,12 @@
 #include "ui/SaveTarget.h"
 #include "ui/WaitCursor.h"
 #include "ui/pages/ListCommands.h"
+#include "ui/pages/OfflineCommands.h"
 #include "ui/pages/PageFrame.h"
 #include "ui/pages/PageHost.h"
 #include "ui_ConfigurationPage.h"
 
+#include <QDir>
 #include <QProgressBar>
 #include <QScopeGuard>
 
@@ -36,7 +39,8 @@ constexpr qint64 kProgressPaintMs = 20;
 
 TConfigurationPage::TConfigurationPage(PageHost& host, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::ConfigurationPage>()), m_host(host),
-      m_lists(std::make_unique<TListCommands>(host, this)) {
+      m_lists(std::make_unique<TListCommands>(host, this)),
+      m_offline(std::make_unique<TOfflineCommands>(host, this)) {
     QWidget* body =
         pages::BuildPageFrame(this, QStringLiteral("Konfiguration"), QStringLiteral("Konfiguration"),
                               QStringLiteral("Hier können Sie komfortabel die Modul- und "
@@ -47,6 +51,7 @@ TConfigurationPage::TConfigurationPage(PageHost& host, QWidget* parent)
     m_ui->ProgressBar2->setRange(0, 100);
     pages::Connect(m_host, m_ui->LoadConfig_BTN, this, &TConfigurationPage::LoadConfig_BTNClick);
     pages::Connect(m_host, m_ui->SaveConfig_BTN, this, &TConfigurationPage::SaveConfig_BTNClick);
+    pages::Connect(m_host, m_ui->Transfer_BTN, this, &TConfigurationPage::Transfer_BTNClick);
     pages::Connect(m_host, m_ui->StartAW_BTN, this, &TConfigurationPage::StartAW_BTNClick);
     pages::Connect(m_host, m_ui->StartAWE_BTN, this, &TConfigurationPage::StartAWE_BTNClick);
     pages::Connect(m_host, m_ui->ImportList_BTN, this, &TConfigurationPage::ImportList_BTNClick);
@@ -77,8 +82,28 @@ void TConfigurationPage::showStatistics(qsizetype modules, qsizetype transponder
                                     .arg(static_cast<qsizetype>(TransponderCapacity(entry)) - transponders));
 }
 
+void TConfigurationPage::showMode(const TDeviceEntry& entry) {
+    const bool offline = entry.Offline;
+    m_ui->LoadConfig_BTN->setVisible(!offline);
+    m_ui->Transfer_BTN->setVisible(offline);
+    m_ui->Offline_ST->setVisible(offline);
+    m_ui->SaveConfig_BTN->setText(offline ? QStringLiteral("Speichern")
+                                          : QStringLiteral("Konfiguration speichern"));
+    m_ui->SaveDiff_CB->setText(offline ? QStringLiteral("Vor dem Speichern zeigen, was sich im Ordner ändert")
+                                       : QStringLiteral("Vor dem Speichern zeigen, was sich auf dem Kelvora "
+                                                        "compact ändert"));
+    if (offline) {
+        m_ui->Offline_ST->setText(QStringLiteral("Offline-Konfiguration, %1. Ordner: %2")
+                                      .arg(ops::CodeFormText(ops::CodeFormOf(entry)),
+                                           entry.Folder.isEmpty() ? QStringLiteral("noch nicht gespeichert")
+                                                                  : QDir::toNativeSeparators(entry.Folder)));
+    }
+}
+
 void TConfigurationPage::fill(TDeviceEntry& entry) {
-    const bool loaded = !entry.Modules.empty() || !entry.Transponders.empty();
+    showMode(entry);
+    // An offline configuration has its tables from the start, empty ones included.
+    const bool loaded = entry.Offline || !entry.Modules.empty() || !entry.Transponders.empty();
     enableTableButtons(loaded);
     if (loaded) {
         showStatistics(static_cast<qsizetype>(entry.Modules.size()),
@@ -94,6 +119,8 @@ void TConfigurationPage::LoadConfig_BTNClick() {
     if (!command)
         return;
     TDeviceEntry& device = command->device;
+    if (device.Offline)
+        return;
     // From the file access on the load counts as attempted, whatever it comes to: the overviews are
     // offered from the first attempt on, successful or not.
     bool attempted = false;
@@ -131,6 +158,13 @@ void TConfigurationPage::SaveConfig_BTNClick() {
     const auto command = m_host.tryBeginCommand();
     if (!command)
         return;
+    if (command->device.Offline) {
+        if (m_ui->SaveDiff_CB->isChecked() && !m_lists->confirmSave(command->device))
+            return;
+        if (m_offline->save(command->device))
+            showMode(command->device);
+        return;
+    }
     // Nothing is sent when the user does not like what the save would change.
     if (m_ui->SaveDiff_CB->isChecked() && !m_lists->confirmSave(command->device))
         return;
@@ -153,6 +187,12 @@ void TConfigurationPage::SaveConfig_BTNClick() {
         save = ops::SaveConfiguration(command->device, m_host.ftpLink(), input);
     }
     ShowNotice(m_host.prompter(), this, save.notice);
+}
+
+void TConfigurationPage::Transfer_BTNClick() {
+    const auto command = m_host.tryBeginCommand();
+    if (command && command->device.Offline)
+        m_offline->transfer(command->device);
 }
 
 void TConfigurationPage::StartAW_BTNClick() {

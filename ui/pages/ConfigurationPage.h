@@ -10,6 +10,7 @@
 
 class PageHost;
 class TListCommands;
+class TOfflineCommands;
 struct TDefaultRestrictions;
 struct TDeviceEntry;
 
@@ -23,11 +24,14 @@ public:
     TConfigurationPage(PageHost& host, QWidget* parent = nullptr);
     ~TConfigurationPage() override;
 
-    // The page fill when a "Konfiguration" node is selected.
+    // The page fill when a "Konfiguration" node (or an offline configuration's node) is selected.
     void fill(TDeviceEntry& entry);
 
     void LoadConfig_BTNClick();
+    // On an offline configuration: "Speichern" into its folder.
     void SaveConfig_BTNClick();
+    // "Auf System übertragen …", offline configurations only.
+    void Transfer_BTNClick();
     // "Textübersicht erstellen", "Excelübersicht erstellen".
     void StartAW_BTNClick();
     void StartAWE_BTNClick();
@@ -38,6 +42,7 @@ public:
 
     // The restrictions an import gives new transponders (the window's default block).
     void setDefaults(const TDefaultRestrictions* defaults);
+    TOfflineCommands& offlineCommands() { return *m_offline; }
 
 private:
     enum class Overview { Text, Csv };
@@ -45,9 +50,12 @@ private:
     void showOverviewProgress(int percent);
     void showStatistics(qsizetype modules, qsizetype transponders, const TDeviceEntry& entry);
     void enableTableButtons(bool loaded);
+    // The page's controls for a controller or for an offline configuration.
+    void showMode(const TDeviceEntry& entry);
 
     std::unique_ptr<Ui::ConfigurationPage> m_ui;
     PageHost& m_host;
     std::unique_ptr<TListCommands> m_lists;
+    std::unique_ptr<TOfflineCommands> m_offline;
     QElapsedTimer m_progressPaint;
 };

@@ -33,6 +33,8 @@ QString quoted(const QString& path) {
 }
 
 QString labelOf(const TDeviceEntry& entry) {
+    if (entry.Offline)
+        return entry.Name + QStringLiteral(" (offline)");
     return entry.Name.isEmpty() ? entry.IPAddress
                                 : entry.Name + QStringLiteral(" (") + entry.IPAddress + QLatin1Char(')');
 }
@@ -104,12 +106,15 @@ void TListCommands::compare(TDeviceEntry& entry) {
         }
     }
     TCompareSource_Dlg source(labels, m_parent);
+    source.offerNow(!entry.Offline);
     if (m_host.prompter().runDialog(source) != QDialog::Accepted)
         return;
     TDeviceEntry other;
     QString from;
     switch (source.source()) {
     case TCompareSource_Dlg::Now: {
+        if (entry.Offline)
+            return;
         const ops::ConfigurationLoad now = ops::ReadCurrentTables(entry, m_host.ftpLink(), other);
         if (!now.ok()) {
             ShowNotice(m_host.prompter(), m_parent, now.notice);
@@ -160,12 +165,26 @@ void TListCommands::compare(TDeviceEntry& entry) {
 
 bool TListCommands::confirmSave(TDeviceEntry& entry) {
     TDeviceEntry now;
-    const ops::ConfigurationLoad read = ops::ReadCurrentTables(entry, m_host.ftpLink(), now);
-    if (!read.ok()) {
-        ShowNotice(m_host.prompter(), m_parent, read.notice);
-        return false;
+    QString title;
+    if (entry.Offline) {
+        // What the folder holds now; a folder without a pair yet gets both tables whole.
+        if (entry.Folder.isEmpty() ||
+            ops::CheckBackupFolder(entry.Folder).state == ops::BackupFolderCheck::FilesMissing)
+            return true;
+        const ops::Result read = ops::ReadBackupTables(entry.Folder, now);
+        if (!read.ok()) {
+            ShowNotice(m_host.prompter(), m_parent, read.notice);
+            return false;
+        }
+        title = QStringLiteral("Was „Speichern“ im Ordner %1 ändert:").arg(quoted(entry.Folder));
+    } else {
+        const ops::ConfigurationLoad read = ops::ReadCurrentTables(entry, m_host.ftpLink(), now);
+        if (!read.ok()) {
+            ShowNotice(m_host.prompter(), m_parent, read.notice);
+            return false;
+        }
+        title = QStringLiteral("Was „Konfiguration speichern“ auf %1 ändert:").arg(labelOf(entry));
     }
-    TCompare_Dlg dialog(QStringLiteral("Was „Konfiguration speichern“ auf %1 ändert:").arg(labelOf(entry)),
-                        tablediff::Compare(now, entry), TCompare_Dlg::ConfirmSave, m_parent);
+    TCompare_Dlg dialog(title, tablediff::Compare(now, entry), TCompare_Dlg::ConfirmSave, m_parent);
     return m_host.prompter().runDialog(dialog) == QDialog::Accepted;
 }

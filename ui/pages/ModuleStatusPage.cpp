@@ -32,8 +32,10 @@ TModuleStatusPage::TModuleStatusPage(PageHost& host, QWidget* parent)
 
 TModuleStatusPage::~TModuleStatusPage() = default;
 
-void TModuleStatusPage::fill(TDeviceEntry&) {
+void TModuleStatusPage::fill(TDeviceEntry& entry) {
     m_ui->Status_LV->clear();
+    // An offline configuration has no modules to ask.
+    m_ui->Start_BTN->setEnabled(!entry.Offline);
 }
 
 void TModuleStatusPage::Start_BTNClick() {
@@ -41,6 +43,8 @@ void TModuleStatusPage::Start_BTNClick() {
     if (!command)
         return;
     const TDeviceEntry& device = command->device;
+    if (device.Offline)
+        return;
     const ops::ModuleStatusRead read = WhileWaiting([&] { return ops::ReadModuleStatus(device); });
     if (!read.ok()) {
         // No answer to the status request: the list keeps what it showed.
