@@ -38,7 +38,7 @@ TModuleEntry moduleAt(const QByteArray& name, std::uint16_t address) {
 TTransponderEntry person(const QByteArray& name, const QString& code, bool binary,
                          std::vector<std::uint16_t> allowed = {0x0100, 0x0105}) {
     const TDefaultRestrictions none{};
-    TTransponderEntry record = NewTransponder(none);
+    TTransponderEntry record = NewTransponder(none, CodeForm::Binary);
     putName(record.Name, name);
     if (binary) {
         HexToCode(code, record.Code, 10);

@@ -50,7 +50,7 @@ QByteArray transponders(int count, bool text) {
     QByteArray file;
     const TDefaultRestrictions none{};
     for (int i = 0; i < count; ++i) {
-        TTransponderEntry record = NewTransponder(none);
+        TTransponderEntry record = NewTransponder(none, CodeForm::Binary);
         putName(record.Name, "Person " + QByteArray::number(i));
         const QString code = QStringLiteral("0A0B0C%1").arg(i, 2, 10, QLatin1Char('0'));
         if (text) {
@@ -150,7 +150,8 @@ void TestOffline::codeFormOfRecords_data() {
     QTest::addColumn<QByteArray>("records");
     QTest::addColumn<int>("form"); // -1 none, 0 binary, 1 text
     const TDefaultRestrictions none{};
-    const QByteArray empty = bytesOf(NewTransponder(none)); // an empty binary code says nothing
+    const QByteArray empty =
+        bytesOf(NewTransponder(none, CodeForm::Binary)); // an empty binary code says nothing
     QTest::newRow("no transponders") << QByteArray() << -1;
     QTest::newRow("only empty codes") << empty + empty << -1;
     QTest::newRow("binary codes") << empty + transponders(3, false) << 0;
