@@ -43,24 +43,24 @@ bool QtPrompter::question(QWidget* parent, const QString& text, MsgIcon icon) {
     return box.exec() == QMessageBox::Yes;
 }
 
-void ConfigureFileDialog(QFileDialog& dialog, const FileDialogSpec& spec, FileDialogMode mode) {
-    if (!spec.caption.isEmpty())
-        dialog.setWindowTitle(spec.caption);
-    if (!spec.dir.isEmpty())
-        dialog.setDirectory(spec.dir);
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, FileDialogMode mode) {
+    if (!request.caption.isEmpty())
+        dialog.setWindowTitle(request.caption);
+    if (!request.dir.isEmpty())
+        dialog.setDirectory(request.dir);
     const bool open = mode == FileDialogMode::Open;
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setNameFilter(spec.filter);
-    dialog.setDefaultSuffix(spec.defaultSuffix);
+    dialog.setNameFilter(request.filter);
+    dialog.setDefaultSuffix(request.defaultSuffix);
 }
 
 namespace {
 
-QString runFileDialog(QWidget* parent, const FileDialogSpec& spec, FileDialogMode mode) {
+QString runFileDialog(QWidget* parent, const FileDialogRequest& request, FileDialogMode mode) {
     QFileDialog dialog(parent);
-    ConfigureFileDialog(dialog, spec, mode);
+    ConfigureFileDialog(dialog, request, mode);
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return dialog.selectedFiles().value(0);
@@ -68,12 +68,12 @@ QString runFileDialog(QWidget* parent, const FileDialogSpec& spec, FileDialogMod
 
 } // namespace
 
-QString QtPrompter::openFileName(QWidget* parent, const FileDialogSpec& spec) {
-    return runFileDialog(parent, spec, FileDialogMode::Open);
+QString QtPrompter::openFileName(QWidget* parent, const FileDialogRequest& request) {
+    return runFileDialog(parent, request, FileDialogMode::Open);
 }
 
-QString QtPrompter::saveFileName(QWidget* parent, const FileDialogSpec& spec) {
-    return runFileDialog(parent, spec, FileDialogMode::Save);
+QString QtPrompter::saveFileName(QWidget* parent, const FileDialogRequest& request) {
+    return runFileDialog(parent, request, FileDialogMode::Save);
 }
 
 QString QtPrompter::existingDirectory(QWidget* parent, const QString& caption, const QString& dir) {

@@ -15,16 +15,16 @@ enum class MsgIcon { Information, Warning, Error };
 // only. The default suffix goes onto a typed name without one inside the dialog, before the dialog
 // checks the name: the open dialog looks for "name.EXT", the save dialog asks before replacing an
 // existing "name.EXT".
-struct FileDialogSpec {
+struct FileDialogRequest {
     QString caption;
     QString dir;
     QString filter;
     QString defaultSuffix;
 };
 
-// Sets up the common dialog for the spec (the Qt prompter shows it so; tests look at what it does).
+// Sets up the common dialog for the request (the Qt prompter shows it so; tests look at what it does).
 enum class FileDialogMode { Open, Save };
-void ConfigureFileDialog(QFileDialog& dialog, const FileDialogSpec& spec, FileDialogMode mode);
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, FileDialogMode mode);
 
 class Prompter {
 public:
@@ -35,8 +35,8 @@ public:
     // A question with Yes and No; true for Yes.
     virtual bool question(QWidget* parent, const QString& text, MsgIcon icon) = 0;
     // Common dialogs; an empty result means cancelled.
-    virtual QString openFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
-    virtual QString saveFileName(QWidget* parent, const FileDialogSpec& spec) = 0;
+    virtual QString openFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
     virtual QString existingDirectory(QWidget* parent, const QString& caption, const QString& dir) = 0;
     // Shows one of the program's own modal dialogs; returns its result (QDialog::Accepted / Rejected).
     virtual int runDialog(QDialog& dialog) = 0;
@@ -47,8 +47,8 @@ class QtPrompter : public Prompter {
 public:
     void message(QWidget* parent, const QString& text, MsgIcon icon) override;
     bool question(QWidget* parent, const QString& text, MsgIcon icon) override;
-    QString openFileName(QWidget* parent, const FileDialogSpec& spec) override;
-    QString saveFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     QString existingDirectory(QWidget* parent, const QString& caption, const QString& dir) override;
     int runDialog(QDialog& dialog) override;
 };

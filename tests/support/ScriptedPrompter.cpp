@@ -41,18 +41,18 @@ QString withSuffix(const QString& name, const QString& suffix) {
 
 } // namespace
 
-QString ScriptedPrompter::openFileName(QWidget*, const FileDialogSpec& spec) {
-    shown.push_back({QStringLiteral("open"), spec.caption, MsgIcon::Information});
-    filters.push_back(spec.filter);
-    suffixes.push_back(spec.defaultSuffix);
-    return withSuffix(nextFile(fileAnswers), spec.defaultSuffix);
+QString ScriptedPrompter::openFileName(QWidget*, const FileDialogRequest& request) {
+    shown.push_back({QStringLiteral("open"), request.caption, MsgIcon::Information});
+    filters.push_back(request.filter);
+    suffixes.push_back(request.defaultSuffix);
+    return withSuffix(nextFile(fileAnswers), request.defaultSuffix);
 }
 
-QString ScriptedPrompter::saveFileName(QWidget*, const FileDialogSpec& spec) {
-    shown.push_back({QStringLiteral("save"), spec.caption, MsgIcon::Information});
-    filters.push_back(spec.filter);
-    suffixes.push_back(spec.defaultSuffix);
-    return withSuffix(nextFile(fileAnswers), spec.defaultSuffix);
+QString ScriptedPrompter::saveFileName(QWidget*, const FileDialogRequest& request) {
+    shown.push_back({QStringLiteral("save"), request.caption, MsgIcon::Information});
+    filters.push_back(request.filter);
+    suffixes.push_back(request.defaultSuffix);
+    return withSuffix(nextFile(fileAnswers), request.defaultSuffix);
 }
 
 QString ScriptedPrompter::existingDirectory(QWidget*, const QString& caption, const QString&) {

@@ -22,8 +22,8 @@ public:
     void message(QWidget* parent, const QString& text, MsgIcon icon) override;
     bool question(QWidget* parent, const QString& text, MsgIcon icon) override;
     // The answer as the dialog returns it: a name without a suffix gets the default one.
-    QString openFileName(QWidget* parent, const FileDialogSpec& spec) override;
-    QString saveFileName(QWidget* parent, const FileDialogSpec& spec) override;
+    QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     QString existingDirectory(QWidget* parent, const QString& caption, const QString& dir) override;
     int runDialog(QDialog& dialog) override;
 

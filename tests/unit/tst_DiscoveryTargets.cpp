@@ -39,6 +39,7 @@ void tst_DiscoveryTargets::addresses_data() {
     QTest::addColumn<QString>("moved"); // KELVORA_DISCOVERY_TARGET's address; empty: not set
     QTest::addColumn<QStringList>("sent");
 
+    // Addresses as text only: the targets are worked out from made-up interface lists, no socket is opened.
     const QString limited = QStringLiteral("255.255.255.255");
     QTest::newRow("two cards") << QStringList({QStringLiteral("up broadcast 192.168.0.7/192.168.0.255"),
                                                QStringLiteral("up broadcast 10.1.2.3/10.1.255.255")})
