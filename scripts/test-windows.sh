@@ -1,47 +1,132 @@
 #!/usr/bin/env bash
-# Cross-compiles the Windows pieces (platform/) and their test program for 64-bit Windows and runs the
-# test under Wine, in a Wine prefix of its own that is removed afterwards.
+# Builds the Windows programs (scripts/build-windows.sh) and checks them under Wine, each part in a Wine
+# prefix of its own that is removed afterwards. Nothing is sent anywhere but loopback.
 #
-#   scripts/test-windows.sh [--no-install] [build folder]
+#   scripts/test-windows.sh [build folder]           (default: build-windows)
 #
-# Without --no-install the cross compiler and Wine are installed first (Debian packages). With it, a
-# missing tool ends the script with 77, which CTest counts as skipped.
+#   1. every test labelled windows, through CTest: unit, integration, GUI (offscreen) and command-line
+#      tests as Windows programs; the count of what ran is printed
+#   2. kelvora-cli.exe against a Linux kelvora-sim: finds the three controllers, logs in, reads the
+#      tables (16 modules, 1000 transponders)
+#   3. kelvora-admin.exe in a window under Xvfb against the same controllers; a screenshot in the build
+#      folder (windows-admin.png) shows it
+#   4. the installer: a silent install into a fresh prefix, the installed program starts and searches,
+#      the uninstaller removes every file it installed
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. packaging/search-listener.sh
+out=${1:-build-windows}
 
-install=1
-if [ "${1:-}" = "--no-install" ]; then
-  install=0
-  shift
-fi
-out=${1:-build/windows}
-
-cxx=x86_64-w64-mingw32-g++
-if [ $install -eq 1 ]; then
-  missing=()
-  for p in g++-mingw-w64-x86-64 wine wine64; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  if [ ${#missing[@]} -gt 0 ]; then
-    SUDO=""
-    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-  fi
-fi
-if ! command -v "$cxx" >/dev/null || ! command -v wine >/dev/null; then
-  echo "skipped: $cxx or wine is not installed (scripts/test-windows.sh installs them)"
-  exit 77
+scripts/build-windows.sh "$out"
+# The Linux simulator the Windows programs talk to.
+linux_build=${KELVORA_LINUX_BUILD:-build}
+if [ ! -x "$linux_build/sim/kelvora-sim" ]; then
+  scripts/build.sh "$linux_build" --target kelvora-sim
 fi
 
-mkdir -p "$out"
-# Static: the program needs no DLL from the compiler, so Wine runs it as it stands.
-"$cxx" -std=c++20 -O1 -Wall -Wextra -Werror -static -I. \
-  platform/FolderProbe.cpp platform/RegistryValue.cpp tests/windows/tst_platform.cpp \
-  -ladvapi32 -o "$out/tst_platform.exe"
+tmp=$(mktemp -d /tmp/kelvora-windows.XXXXXX)
+pids=()
+prefixes=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+  for prefix in "${prefixes[@]}"; do WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true; done
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() { echo "Windows check failed: $*" >&2; exit 1; }
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# new_prefix NAME: a Wine prefix of its own in $WINEPREFIX, set up (that is most of a minute).
+new_prefix() {
+  export WINEPREFIX=$tmp/$1
+  prefixes+=("$WINEPREFIX")
+  timeout 300 wine wineboot --init >/dev/null 2>&1 || fail "Wine prefix $1 could not be set up"
+  timeout 120 wineserver -w || true
+}
 
-prefix=$(mktemp -d /tmp/kelvora-wine.XXXXXX)
-trap 'WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true; rm -rf "$prefix"' EXIT
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# The first start of a prefix sets it up; that is most of the time this takes.
-timeout 170 wine "$out/tst_platform.exe"
+# 1. The tests.
+new_prefix tests
+ctest --test-dir "$out" -L windows -N | tail -n 1
+rc=0
+ctest --test-dir "$out" -L windows --output-on-failure -j2 --timeout 600 || rc=$?
+ran=$(grep -c '^[0-9]*/[0-9]* Testing: ' "$out/Testing/Temporary/LastTest.log" || true)
+echo "Windows tests: $ran ran under Wine"
+[ "$rc" -eq 0 ] || fail "the tests above"
+
+# The simulated controllers on loopback, for the programs below.
+port=$((20000 + RANDOM % 20000))
+export KELVORA_DISCOVERY_TARGET=127.0.0.1:$((port + 1)) KELVORA_COMMAND_PORT=$((port + 2)) \
+  KELVORA_FTP_PORT=$((port + 3))
+mkdir -p "$tmp/sim"
+"$linux_build/sim/kelvora-sim" --controllers 3 --discovery "$KELVORA_DISCOVERY_TARGET" \
+  --command-port "$KELVORA_COMMAND_PORT" --ftp-port "$KELVORA_FTP_PORT" --data-dir "$tmp/sim" \
+  --lifetime 900 >"$tmp/sim.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do grep -q 'search service on' "$tmp/sim.log" && break; sleep 0.1; done
+grep -q 'search service on' "$tmp/sim.log" || { cat "$tmp/sim.log"; fail "kelvora-sim did not start"; }
+# answers_since LINE: how many search answers the simulator sent after that many lines of its log.
+answers_since() { tail -n +"$(($1 + 1))" "$tmp/sim.log" | grep -c '^discovery: sent [0-9]* of' || true; }
+
+# 2. The command line.
+new_prefix programs
+cli=("$out/wine-run.sh" "$out/cli/kelvora-cli.exe")
+found=$(timeout 120 "${cli[@]}" find | tr -d '\r') || fail "kelvora-cli.exe find"
+[ "$(echo "$found" | grep -c .)" -eq 3 ] || fail "kelvora-cli.exe find listed: $found"
+KELVORA_USER=admin KELVORA_PASSWORD=admin timeout 180 "${cli[@]}" backup 127.0.0.2 "$tmp/backup" >"$tmp/cli.log" 2>&1 \
+  || { cat "$tmp/cli.log"; fail "kelvora-cli.exe backup"; }
+modules=$(find "$tmp/backup" -name module.dat)
+transponders=$(find "$tmp/backup" -name trans.dat)
+[ "$(stat -c %s "$modules")" -eq $((16 * 40)) ] || fail "backup: module.dat is not 16 modules"
+[ "$(stat -c %s "$transponders")" -eq $((1000 * 89)) ] || fail "backup: trans.dat is not 1000 transponders"
+echo "kelvora-cli.exe: found 3 controllers, backed up 16 modules and 1000 transponders"
+
+# 3. The window, on a display of its own.
+number=$((50 + RANDOM % 100))
+Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=:$number
+for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
+before=$(wc -l <"$tmp/sim.log")
+"$out/wine-run.sh" "$out/app/kelvora-admin.exe" >"$tmp/admin.log" 2>&1 &
+admin=$!
+pids+=($admin)
+for _ in $(seq 300); do [ "$(answers_since "$before")" -ge 3 ] && break; sleep 0.2; done
+[ "$(answers_since "$before")" -ge 3 ] || { cat "$tmp/admin.log"; fail "kelvora-admin.exe did not search"; }
+sleep 3
+kill -0 "$admin" 2>/dev/null || { cat "$tmp/admin.log"; fail "kelvora-admin.exe ended by itself"; }
+import -window root "$out/windows-admin.png"
+echo "kelvora-admin.exe: searched, the three controllers answered; screenshot $out/windows-admin.png"
+kill "$admin" 2>/dev/null || true
+wineserver -k >/dev/null 2>&1 || true
+
+# 4. The installer, into a fresh prefix.
+new_prefix install
+version=$(sed -n 's/^project(KelvoraAdmin VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+timeout 300 wine "$out/kelvora-admin-$version-setup.exe" /S || fail "the installer"
+timeout 120 wineserver -w || true
+installed="$WINEPREFIX/drive_c/Program Files/Kelvora compact Administrator"
+[ -d "$installed" ] || fail "nothing installed in $installed"
+expected=$( (cd "$out/stage" && find . -type f; echo ./uninstall.exe) | LC_ALL=C sort)
+actual=$(cd "$installed" && find . -type f | LC_ALL=C sort)
+[ "$actual" = "$expected" ] || fail "installed files:
+$actual"
+[ -f "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kelvora compact Administrator.lnk" ] \
+  || fail "no Start-menu entry"
+wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KelvoraAdministrator' /v DisplayVersion \
+  2>/dev/null | tr -d '\r' | grep -q "REG_SZ *$version\$" || fail "the uninstaller is not registered"
+before=$(wc -l <"$tmp/sim.log")
+wine "$installed/kelvora-admin.exe" >"$tmp/installed.log" 2>&1 &
+admin=$!
+pids+=($admin)
+for _ in $(seq 300); do [ "$(answers_since "$before")" -ge 3 ] && break; sleep 0.2; done
+[ "$(answers_since "$before")" -ge 3 ] || { cat "$tmp/installed.log"; fail "the installed program did not search"; }
+kill -0 "$admin" 2>/dev/null || { cat "$tmp/installed.log"; fail "the installed program ended by itself"; }
+kill "$admin" 2>/dev/null || true
+wineserver -k >/dev/null 2>&1 || true
+timeout 300 wine "$installed/uninstall.exe" /S || fail "the uninstaller"
+timeout 120 wineserver -w || true
+for _ in $(seq 100); do [ ! -e "$installed" ] && break; sleep 0.2; done
+[ ! -e "$installed" ] || fail "left after the uninstall: $(cd "$installed" && find .)"
+wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KelvoraAdministrator' >/dev/null 2>&1 \
+  && fail "the uninstaller's registration is still there"
+echo "installer: installed $(echo "$expected" | wc -l) files, the program searched, the uninstaller removed them all"
+echo "Windows check passed"

@@ -3,11 +3,10 @@
 #include "device/Cp1252.h"
 #include "sim/LogbookRing.h"
 #include "sim/SimController.h"
+#include "sim/SocketReset.h"
 
 #include <QFile>
 #include <QTcpSocket>
-
-#include <sys/socket.h>
 
 #include <algorithm>
 #include <utility>
@@ -164,11 +163,7 @@ void CommandService::dropConnection(bool reset) {
     if (!m_client)
         return;
     if (reset) {
-        // A zero linger time turns the close into a reset.
-        const linger option{1, 0};
-        ::setsockopt(static_cast<int>(m_client->socketDescriptor()), SOL_SOCKET, SO_LINGER, &option,
-                     sizeof(option));
-        m_client->abort();
+        ResetConnection(*m_client);
     } else {
         m_client->disconnectFromHost();
     }

@@ -4,11 +4,10 @@
 #include "sim/FtpSession.h"
 
 #include "sim/SimController.h"
+#include "sim/SocketReset.h"
 
 #include <algorithm>
 #include <limits>
-
-#include <sys/socket.h>
 
 namespace sim {
 namespace {
@@ -107,9 +106,7 @@ void FtpSession::dropIfDue(qint64 moved) {
     QTimer::singleShot(20, this, [this, socket = m_data] {
         if (!socket || socket != m_data)
             return;
-        const linger option{1, 0};
-        ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &option,
-                     sizeof(option));
+        ResetConnection(*socket);
         finishTransfer(QStringLiteral("426 Connection closed; transfer aborted."));
     });
 }

@@ -3,29 +3,14 @@
 #include "sim/DiscoveryService.h"
 #include "sim/SimController.h"
 #include "sim/SimOptions.h"
+#include "sim/StopSignals.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 #include <QTimer>
 
-#include <QSocketNotifier>
-
-#include <csignal>
 #include <memory>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <vector>
-
-namespace {
-
-int g_signalPipe[2] = {-1, -1};
-
-void onTerminate(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -70,13 +55,6 @@ int main(int argc, char** argv) {
 
     if (setup.lifetimeSeconds > 0)
         QTimer::singleShot(setup.lifetimeSeconds * 1000, &app, &QCoreApplication::quit);
-    // Stop cleanly on SIGTERM / SIGINT so that temporary data folders are removed.
-    std::unique_ptr<QSocketNotifier> terminateNotifier;
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
-        terminateNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(terminateNotifier.get(), &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-        std::signal(SIGTERM, onTerminate);
-        std::signal(SIGINT, onTerminate);
-    }
+    sim::QuitOnTerminationRequest(app);
     return app.exec();
 }

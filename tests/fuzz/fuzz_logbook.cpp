@@ -74,7 +74,13 @@ void checkRowTexts(const TLogRecord& r, const SortRow& row) {
                 row.texts[colDate]);
     fuzz::check(row.texts[colTime] == three(r.Hour, r.Minute, r.Second, QLatin1Char(':')), "time text",
                 row.texts[colTime]);
-    const QDate date(2000 + r.Year, r.Month, r.Day);
+    // A two-digit year is the one of the hundred years around this one that ends in those digits.
+    const int thisYear = QDate::currentDate().year();
+    int year = 0;
+    for (int y = thisYear - 49; y <= thisYear + 50; ++y)
+        if (y % 100 == r.Year)
+            year = y;
+    const QDate date(year, r.Month, r.Day);
     const bool dateKeyed = r.Day < 100 && r.Month < 100 && r.Year < 100 && date.isValid();
     fuzz::check(row.date == (dateKeyed ? date.toJulianDay() : std::numeric_limits<qint64>::min()), "date key",
                 row.texts[colDate]);

@@ -1,3 +1,4 @@
+#include "platform/RegistryValue.h"
 #include "support/ScriptedPrompter.h"
 #include "support/WidgetLookup.h"
 #include "ui/MainWindow.h"
@@ -24,6 +25,37 @@ QSettings machineStore() {
 }
 
 const QString kKey = QStringLiteral("Administrator/DefaultTransponderRestrictions");
+
+#ifdef Q_OS_WIN
+const std::string kRegistryKey = "SOFTWARE\\nopra\\Kelvora\\Administrator";
+const std::string kRegistryName = "DefaultTransponderRestrictions";
+#endif
+
+// The machine-wide block as other programs see it: on Windows a REG_BINARY value of exactly 57 bytes
+// (anything else reads as empty), elsewhere the settings file's byte array.
+QByteArray storedMachineBlock() {
+#ifdef Q_OS_WIN
+    const platform::BinaryValue value =
+        platform::ReadBinaryValue(platform::RegistryRoot::LocalMachine, kRegistryKey, kRegistryName, 57);
+    if (value.status != platform::RegistryRead::Ok)
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(value.bytes.data()), qsizetype(value.bytes.size()));
+#else
+    const QVariant stored = machineStore().value(kKey);
+    return stored.typeId() == QMetaType::QByteArray ? stored.toByteArray() : QByteArray();
+#endif
+}
+
+void storeMachineBlock(const QByteArray& bytes) {
+#ifdef Q_OS_WIN
+    const auto* first = reinterpret_cast<const std::uint8_t*>(bytes.constData());
+    QCOMPARE(platform::WriteBinaryValue(platform::RegistryRoot::LocalMachine, kRegistryKey, kRegistryName,
+                                        {first, first + bytes.size()}),
+             platform::RegistryWrite::Ok);
+#else
+    machineStore().setValue(kKey, bytes);
+#endif
+}
 
 } // namespace
 
@@ -77,13 +109,11 @@ void TestSettings::closeWritesTheBlockAndPlacement() {
         window.setGeometry(40, 50, 800, 600);
         QVERIFY(window.close());
     }
-    const QVariant stored = machineStore().value(kKey);
-    QCOMPARE(stored.typeId(), int(QMetaType::QByteArray));
     QByteArray expected(57, '\0');
     expected[0] = 1;
     expected[1] = 0x12;
     expected[56] = char(0x81);
-    QCOMPARE(stored.toByteArray(), expected);
+    QCOMPARE(storedMachineBlock(), expected);
 
     QSettings placement(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("nopra"),
                         QStringLiteral("Kelvora compact Administrator"));
@@ -99,7 +129,7 @@ void TestSettings::startReadsTheBlock() {
     QByteArray stored(57, '\0');
     stored[0] = 1;
     stored[35] = char(0xFF);
-    machineStore().setValue(kKey, stored);
+    storeMachineBlock(stored);
     ScriptedPrompter prompter;
     TMain_Dlg window(prompter);
     QCOMPARE(blockBytes(window.defaultRestrictions()), stored);
@@ -141,6 +171,9 @@ void TestSettings::placementRestored() {
 }
 
 void TestSettings::perUserFallbackWhenMachineStoreIsUnwritable() {
+#ifdef Q_OS_WIN
+    QSKIP("Wine lets every user write the machine's registry; tst_platform covers the per-user stand-in");
+#endif
     TempSettings temp;
     // A plain file where the per-machine folder would be: nobody, not even an administrator, can write
     // there, so the block goes to the per-user store and is read back from there.

@@ -10,6 +10,7 @@
 #include "sim/CommandService.h"
 #include "sim/SimController.h"
 #include "sim/SimOptions.h"
+#include "sim/SocketReset.h"
 #include "support/SessionTimings.h"
 #include "support/TestSupport.h"
 
@@ -21,8 +22,6 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
-
-#include <sys/socket.h>
 
 namespace {
 
@@ -450,11 +449,7 @@ void tst_CommandSessionSim::pushToAPeerThatHasGone() {
     QTRY_VERIFY_WITH_TIMEOUT(controller().commandService()->hasClient(), 5000);
     auto* socket = session.socket().findChild<QTcpSocket*>();
     QVERIFY(socket);
-    const linger reset{1, 0};
-    QCOMPARE(::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset,
-                          sizeof(reset)),
-             0);
-    socket->abort();
+    QVERIFY(sim::ResetConnection(*socket));
     controller().commandService()->pushCodeReads(3);
     controller().commandService()->pushCodeRead();
     QTRY_VERIFY_WITH_TIMEOUT(!controller().commandService()->hasClient(), 5000);

@@ -83,10 +83,31 @@ QStringList ScriptedPrompter::messages() const {
     return texts;
 }
 
+namespace {
+
+// On Windows the native stores are the registry, which no path moves: the program's keys are emptied
+// instead, before and after each test.
+void clearRegistryStores() {
+#ifdef Q_OS_WIN
+    for (const char* root : {"HKEY_CURRENT_USER\\Software\\nopra", "HKEY_LOCAL_MACHINE\\Software\\nopra"}) {
+        QSettings store(QString::fromLatin1(root), QSettings::NativeFormat);
+        store.clear();
+        store.sync();
+    }
+#endif
+}
+
+} // namespace
+
 TempSettings::TempSettings() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path() + QStringLiteral("/user"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope,
                        m_dir.path() + QStringLiteral("/system"));
+    clearRegistryStores();
+}
+
+TempSettings::~TempSettings() {
+    clearRegistryStores();
 }
 
 namespace {

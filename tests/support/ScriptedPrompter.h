@@ -44,10 +44,14 @@ public:
     void clear() { shown.clear(); }
 };
 
-// Points the settings stores at a temporary folder for the lifetime of the object.
+// Points the settings stores at a temporary folder for the lifetime of the object (on Windows: empties
+// the program's registry keys when it begins and ends).
 class TempSettings {
 public:
     TempSettings();
+    ~TempSettings();
+    TempSettings(const TempSettings&) = delete;
+    TempSettings& operator=(const TempSettings&) = delete;
     QString path() const { return m_dir.path(); }
 
 private:

@@ -2,6 +2,7 @@
 // dispatch, the poll-cycle time-outs, the keep-alive and socket failures.
 
 #include "device/CommandSocket.h"
+#include "sim/SocketReset.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -11,9 +12,14 @@
 #include <QtTest>
 
 #include <functional>
+
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -72,10 +78,7 @@ public:
     void resetConnection() {
         if (!m_client)
             return;
-        const linger option{1, 0};
-        ::setsockopt(static_cast<int>(m_client->socketDescriptor()), SOL_SOCKET, SO_LINGER, &option,
-                     sizeof(option));
-        m_client->abort();
+        sim::ResetConnection(*m_client);
     }
 
     QList<QByteArray> requests;
@@ -185,6 +188,60 @@ int cyclesOf(const QString& command) {
 QByteArray codeReadNotification() {
     return reply(200, {{2, "\x01"}, {14, "Eingang"}, {34, QByteArray::fromHex("00000000000000123456FF")}});
 }
+
+// A loopback listener with an accept queue of one, which QTcpServer does not offer; port() is 0 when it
+// could not be set up.
+class TinyQueueListener {
+public:
+    TinyQueueListener() {
+#ifdef Q_OS_WIN
+        WSADATA data;
+        m_started = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+#endif
+        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (m_socket == kNone ||
+            ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+            ::listen(m_socket, 0) != 0)
+            return;
+#ifdef Q_OS_WIN
+        int length = sizeof(address);
+#else
+        socklen_t length = sizeof(address);
+#endif
+        if (::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            m_port = ntohs(address.sin_port);
+    }
+    ~TinyQueueListener() {
+#ifdef Q_OS_WIN
+        if (m_socket != kNone)
+            ::closesocket(m_socket);
+        if (m_started)
+            ::WSACleanup();
+#else
+        if (m_socket != kNone)
+            ::close(m_socket);
+#endif
+    }
+    TinyQueueListener(const TinyQueueListener&) = delete;
+    TinyQueueListener& operator=(const TinyQueueListener&) = delete;
+    quint16 port() const {
+        return m_port;
+    }
+
+private:
+#ifdef Q_OS_WIN
+    static constexpr SOCKET kNone = INVALID_SOCKET;
+    SOCKET m_socket = INVALID_SOCKET;
+    bool m_started = false;
+#else
+    static constexpr int kNone = -1;
+    int m_socket = -1;
+#endif
+    quint16 m_port = 0;
+};
 
 } // namespace
 
@@ -654,23 +711,12 @@ void tst_KlvSocket::timeouts() {
 void tst_KlvSocket::connectTimeout() {
     // A listener whose accept queue is full drops further connection attempts without an answer, so
     // the connect neither succeeds nor fails: the login must give up after 20 cycles.
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    QVERIFY(listener >= 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    QVERIFY(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0);
-    QVERIFY(::listen(listener, 0) == 0);
-    socklen_t length = sizeof(address);
-    QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0);
-    const quint16 port = ntohs(address.sin_port);
+    const TinyQueueListener listener;
+    QVERIFY(listener.port() != 0);
+    const quint16 port = listener.port();
 
     QList<QTcpSocket*> fillers;
-    auto cleanup = qScopeGuard([&] {
-        qDeleteAll(fillers);
-        ::close(listener);
-    });
+    auto cleanup = qScopeGuard([&] { qDeleteAll(fillers); });
     bool hanging = false;
     for (int i = 0; i < 4 && !hanging; ++i) {
         auto* filler = new QTcpSocket;

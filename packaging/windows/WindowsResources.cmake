@@ -1,0 +1,18 @@
+# kelvora_windows_resources(<target> <description> [<icon file>])
+# Gives a Windows program its version resource and, when an icon file is named, the icon Windows shows
+# for it (IDI_ICON1, which Qt also takes as the windows' icon).
+function(kelvora_windows_resources target description)
+  set(KELVORA_RC_TARGET ${target})
+  set(KELVORA_RC_FILE ${target}.exe)
+  set(KELVORA_RC_DESCRIPTION "${description}")
+  set(KELVORA_RC_ICON "")
+  if(ARGC GREATER 2)
+    set(KELVORA_RC_ICON "IDI_ICON1 ICON \"${ARGV2}\"")
+  endif()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/packaging/windows/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+  if(ARGC GREATER 2)
+    set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${ARGV2})
+  endif()
+endfunction()
