@@ -6,6 +6,7 @@
 #include "net/EventWait.h"
 
 #include <QCoreApplication>
+#include <QNetworkDatagram>
 
 #ifdef Q_OS_WIN
 #include <winsock2.h>
@@ -58,14 +59,15 @@ bool TIPCInfo::FindDevices(QStringList& replies, const QList<QHostAddress>& also
         return false;
 
     int idle = kIdleCount;
-    char buffer[kBufferSize];
     do {
         if (net::waitUntil([this] { return m_socket.hasPendingDatagrams(); }, PollMs)) {
             // A datagram longer than the buffer is cut to it; a failed receive yields no text and does
-            // not count as activity, so a socket that keeps failing cannot prolong the search.
-            const qint64 received = m_socket.readDatagram(buffer, kBufferSize);
-            if (received >= 0) {
-                const QString reply = FromAnsi(buffer, received);
+            // not count as activity, so a socket that keeps failing cannot prolong the search. The whole
+            // datagram is taken and then cut: systems differ in what a receive into a smaller buffer gives.
+            const QNetworkDatagram datagram = m_socket.receiveDatagram();
+            if (datagram.isValid()) {
+                const QByteArray bytes = datagram.data().left(kBufferSize);
+                const QString reply = FromAnsi(bytes.constData(), bytes.size());
                 if (!replies.contains(reply, Qt::CaseInsensitive))
                     replies.append(reply);
                 idle = kIdleCount;

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QScopeGuard>
 #include <QTemporaryFile>
 
 #include <filesystem>
@@ -98,17 +99,22 @@ void readLogbook(const TDeviceEntry& entry, FtpLink& ftp, KeptLogbook& kept, con
     Report(input.progress, ProgressStep::LogbookCounted, read.count);
 
     // The download goes to a name of its own, created owner-only (the transfer keeps the permissions of
-    // the file it replaces); it becomes "kelvora.log" only once its records were read to the end.
-    std::unique_ptr<QTemporaryFile> download;
+    // the file it replaces); it becomes "kelvora.log" only once its records were read to the end. The
+    // name is reserved and the file let go at once: on Windows the download could not replace a file
+    // that a QTemporaryFile still holds open.
+    QString downloadPath;
     if (prepareFolder(input.folder)) {
-        download = std::make_unique<QTemporaryFile>(
-            QDir(input.folder).filePath(kCopyName + QStringLiteral(".XXXXXX")));
-        if (download->open())
-            download->close();
-        else
-            download.reset();
+        QTemporaryFile reserved(QDir(input.folder).filePath(kCopyName + QStringLiteral(".XXXXXX")));
+        reserved.setAutoRemove(false);
+        if (reserved.open())
+            downloadPath = reserved.fileName();
     }
-    if (!download) {
+    // Gone on every way out: renamed to the copy, or removed here.
+    const auto removeDownload = qScopeGuard([&downloadPath] {
+        if (!downloadPath.isEmpty())
+            QFile::remove(downloadPath);
+    });
+    if (downloadPath.isEmpty()) {
         read.outcome = Outcome::LocalFileFailed;
         operation.finish();
         return;
@@ -120,7 +126,6 @@ void readLogbook(const TDeviceEntry& entry, FtpLink& ftp, KeptLogbook& kept, con
         return;
     }
     Report(input.progress, ProgressStep::DownloadBegins);
-    const QString downloadPath = download->fileName();
     const bool downloaded = operation.get(kCopyName, downloadPath);
     operation.quit();
     QByteArray bytes;

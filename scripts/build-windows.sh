@@ -25,6 +25,8 @@ version=$(sed -n 's/^project(KelvoraAdmin VERSION \([0-9.]*\) .*/\1/p' CMakeList
 stage=$out/stage
 rm -rf "$stage"
 cmake --install "$out" --prefix "$stage" >/dev/null
+# Without their symbols (the compiler's runtime alone carries 20 MB of them).
+find "$stage" -name '*.exe' -o -name '*.dll' | xargs x86_64-w64-mingw32-strip --strip-unneeded
 files=$out/installer-files.nsh
 unfiles=$out/installer-unfiles.nsh
 : >"$files"

@@ -4,7 +4,7 @@
 # under Xvfb uses. The source of Debian's Qt is fetched by scripts/build-windows-qt.sh.
 set -euo pipefail
 packages=(cmake ninja-build dpkg-dev g++-mingw-w64-x86-64-posix qt6-base-dev-tools qt6-translations-l10n
-          wine wine64 nsis zip xvfb imagemagick xdotool python3)
+          wine wine64 nsis zip xvfb imagemagick xdotool python3 fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -177,8 +177,10 @@ void TestLogbookPage::readsInRingOrder() {
     QTRY_VERIFY(!m_controller->commandService()->hasClient());
     // The copy: the controller's bytes, its owner's only, nothing else left in the folder.
     QCOMPARE(testsupport::readFile(ops::LogbookCopyPath()), logFile(1500));
+#ifndef Q_OS_WIN // Windows keeps a file's rights in its access list, inherited from the user's own folder.
     QCOMPARE(QFile::permissions(ops::LogbookCopyPath()) & ~(QFile::ReadUser | QFile::WriteUser),
              QFile::ReadOwner | QFile::WriteOwner);
+#endif
     QCOMPARE(QDir(ops::LogbookFolder()).entryList(QDir::Files), QStringList{QStringLiteral("kelvora.log")});
     QCOMPARE(m_site->host().busyCount, 0);
     QCOMPARE(m_site->host().commandsBegun, 1);
