@@ -10,8 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 
 #include <filesystem>

@@ -66,8 +66,8 @@ void tst_StartupEnvironment::malformedOverrideStops() {
             .arg(variable, value, reason);
     // In the system's 8-bit code page (UTF-8 on Linux, Windows-1252 on a German Windows), lines ended
     // with CR LF on Windows; Qt may add notes of its own after it.
-    const QString printed =
-        QString::fromLocal8Bit(admin.readAllStandardError()).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const QString printed = QString::fromLocal8Bit(admin.readAllStandardError())
+                                .replace(QLatin1String("\r\n"), QLatin1String("\n"));
     QCOMPARE(printed.left(expected.size()), expected);
 }
 
