@@ -57,7 +57,7 @@ cmake -S src -B build -G Ninja \
   -DFEATURE_textmarkdownwriter=OFF -DFEATURE_testlib_selfcover=OFF -DFEATURE_networklistmanager=OFF \
   -DFEATURE_sessionmanager=OFF -DFEATURE_movie=OFF -DFEATURE_dtls=OFF -DFEATURE_ocsp=OFF \
   >configure.log 2>&1 || { tail -40 configure.log >&2; exit 1; }
-echo "Qt $version for Windows: building (about 40 minutes on two cores, once per machine)" >&2
+echo "Qt $version for Windows: building (about 20 minutes on two cores, once per machine)" >&2
 cmake --build build -j"$(nproc)" >build.log 2>&1 || { grep -B2 -A20 'FAILED' build.log | head -80 >&2; exit 1; }
 $SUDO mkdir -p "$(dirname "$prefix")"
 $SUDO cmake --install build >/dev/null

@@ -8,8 +8,8 @@
 #      tests as Windows programs; the count of what ran is printed
 #   2. kelvora-cli.exe against a Linux kelvora-sim: finds the three controllers, logs in, reads the
 #      tables (16 modules, 1000 transponders)
-#   3. kelvora-admin.exe in a window under Xvfb against the same controllers; a screenshot in the build
-#      folder (windows-admin.png) shows it
+#   3. kelvora-admin.exe in a window under Xvfb against the same controllers: lists them, logs in to the
+#      first and loads its tables; a screenshot in the build folder (windows-admin.png) shows it
 #   4. the installer: a silent install into a fresh prefix, the installed program starts and searches,
 #      the uninstaller removes every file it installed
 set -euo pipefail
@@ -66,6 +66,14 @@ grep -q 'search service on' "$tmp/sim.log" || { cat "$tmp/sim.log"; fail "kelvor
 # answers_since LINE: how many search answers the simulator sent after that many lines of its log.
 answers_since() { tail -n +"$(($1 + 1))" "$tmp/sim.log" | grep -c '^discovery: sent [0-9]* of' || true; }
 
+# A display of its own for the window, there before the prefix starts: Wine's programs of a session share
+# the display its first program found.
+number=$((50 + RANDOM % 100))
+Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=:$number
+for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
+
 # 2. The command line.
 new_prefix programs
 cli=("$out/wine-run.sh" "$out/cli/kelvora-cli.exe")
@@ -79,22 +87,47 @@ transponders=$(find "$tmp/backup" -name trans.dat)
 [ "$(stat -c %s "$transponders")" -eq $((1000 * 89)) ] || fail "backup: trans.dat is not 1000 transponders"
 echo "kelvora-cli.exe: found 3 controllers, backed up 16 modules and 1000 transponders"
 
-# 3. The window, on a display of its own.
-number=$((50 + RANDOM % 100))
-Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=:$number
-for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
+# 3. The window.
 before=$(wc -l <"$tmp/sim.log")
 "$out/wine-run.sh" "$out/app/kelvora-admin.exe" >"$tmp/admin.log" 2>&1 &
 admin=$!
 pids+=($admin)
 for _ in $(seq 300); do [ "$(answers_since "$before")" -ge 3 ] && break; sleep 0.2; done
 [ "$(answers_since "$before")" -ge 3 ] || { cat "$tmp/admin.log"; fail "kelvora-admin.exe did not search"; }
+# The window (a first start under Wine takes a while), 900 x 600 where it opens first. Without a window
+# manager it opens centred and undecorated, so its controls lie at fixed places within it.
+window=""
+for _ in $(seq 240); do
+  window=$(xdotool search --name '^Kelvora compact Administrator$' 2>/dev/null | head -n 1 || true)
+  [ -n "$window" ] && break
+  sleep 0.25
+done
+[ -n "$window" ] || { cat "$tmp/admin.log"; fail "kelvora-admin.exe shows no window"; }
+sleep 2
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep "${3:-1}"; }
+# The first controller's expand sign asks for the login; then its node Konfiguration and "Konfiguration laden".
+before=$(wc -l <"$tmp/sim.log")
+click 106 80
+xdotool key Right
 sleep 3
-kill -0 "$admin" 2>/dev/null || { cat "$tmp/admin.log"; fail "kelvora-admin.exe ended by itself"; }
+xdotool type --delay 40 admin
+xdotool key Tab
+xdotool type --delay 40 admin
+xdotool key Return
+sleep 4
+click 125 160 2
+click 334 131 1
+for _ in $(seq 100); do
+  tail -n +"$((before + 1))" "$tmp/sim.log" | grep -q 'ftp RETR trans.dat' && break
+  sleep 0.2
+done
+sleep 2
 import -window root "$out/windows-admin.png"
-echo "kelvora-admin.exe: searched, the three controllers answered; screenshot $out/windows-admin.png"
+tail -n +"$((before + 1))" "$tmp/sim.log" | grep -q 'login ok admin' || fail "kelvora-admin.exe did not log in"
+tail -n +"$((before + 1))" "$tmp/sim.log" | grep -q 'ftp RETR module.dat' || fail "kelvora-admin.exe loaded no modules"
+tail -n +"$((before + 1))" "$tmp/sim.log" | grep -q 'ftp RETR trans.dat' || fail "kelvora-admin.exe loaded no transponders"
+kill -0 "$admin" 2>/dev/null || { cat "$tmp/admin.log"; fail "kelvora-admin.exe ended by itself"; }
+echo "kelvora-admin.exe: listed the three controllers, logged in and loaded the tables; screenshot $out/windows-admin.png"
 kill "$admin" 2>/dev/null || true
 wineserver -k >/dev/null 2>&1 || true
 
