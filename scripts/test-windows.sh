@@ -96,36 +96,46 @@ for _ in $(seq 300); do [ "$(answers_since "$before")" -ge 3 ] && break; sleep 0
 [ "$(answers_since "$before")" -ge 3 ] || { cat "$tmp/admin.log"; fail "kelvora-admin.exe did not search"; }
 # The window (a first start under Wine takes a while), 900 x 600 where it opens first. Without a window
 # manager it opens centred and undecorated, so its controls lie at fixed places within it.
-window=""
-for _ in $(seq 240); do
-  window=$(xdotool search --name '^Kelvora compact Administrator$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.25
-done
+# find_window TITLE: the id of the top-level window with that title, waiting up to a minute for it.
+find_window() {
+  local id=""
+  for _ in $(seq 240); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && break
+    sleep 0.25
+  done
+  echo "$id"
+}
+# logged LINE: waits up to 20 s until the simulator logged that line since the window started its work.
+logged() {
+  for _ in $(seq 100); do
+    tail -n +"$((before + 1))" "$tmp/sim.log" | grep -q "$1" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+window=$(find_window 'Kelvora compact Administrator')
 [ -n "$window" ] || { cat "$tmp/admin.log"; fail "kelvora-admin.exe shows no window"; }
 sleep 2
-click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep "${3:-1}"; }
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; sleep 1; }
 # The first controller's expand sign asks for the login; then its node Konfiguration and "Konfiguration laden".
 before=$(wc -l <"$tmp/sim.log")
 click 106 80
 xdotool key Right
-sleep 3
+[ -n "$(find_window 'Passwort eingeben - Kelvora compact Administrator')" ] || fail "kelvora-admin.exe asked for no password"
+sleep 1
 xdotool type --delay 40 admin
 xdotool key Tab
 xdotool type --delay 40 admin
 xdotool key Return
-sleep 4
-click 125 160 2
-click 334 131 1
-for _ in $(seq 100); do
-  tail -n +"$((before + 1))" "$tmp/sim.log" | grep -q 'ftp RETR trans.dat' && break
-  sleep 0.2
-done
+logged 'login ok admin' || fail "kelvora-admin.exe did not log in"
 sleep 2
+click 125 160
+click 334 131
+logged 'ftp RETR module.dat' || fail "kelvora-admin.exe loaded no modules"
+logged 'ftp RETR trans.dat' || fail "kelvora-admin.exe loaded no transponders"
+sleep 3
 import -window root "$out/windows-admin.png"
-tail -n +"$((before + 1))" "$tmp/sim.log" | grep -q 'login ok admin' || fail "kelvora-admin.exe did not log in"
-tail -n +"$((before + 1))" "$tmp/sim.log" | grep -q 'ftp RETR module.dat' || fail "kelvora-admin.exe loaded no modules"
-tail -n +"$((before + 1))" "$tmp/sim.log" | grep -q 'ftp RETR trans.dat' || fail "kelvora-admin.exe loaded no transponders"
 kill -0 "$admin" 2>/dev/null || { cat "$tmp/admin.log"; fail "kelvora-admin.exe ended by itself"; }
 echo "kelvora-admin.exe: listed the three controllers, logged in and loaded the tables; screenshot $out/windows-admin.png"
 kill "$admin" 2>/dev/null || true
