@@ -47,7 +47,9 @@ new_prefix() {
 new_prefix tests
 ctest --test-dir "$out" -L windows -N | tail -n 1
 rc=0
-ctest --test-dir "$out" -L windows --output-on-failure -j2 --timeout 600 || rc=$?
+# A test that fails is run once more before it counts: Wine's scheduling can hold an event back for
+# longer than a test's timing allows now and then; a real fault fails twice.
+ctest --test-dir "$out" -L windows --output-on-failure -j2 --timeout 600 --repeat until-pass:2 || rc=$?
 ran=$(grep -c '^[0-9]*/[0-9]* Testing: ' "$out/Testing/Temporary/LastTest.log" || true)
 echo "Windows tests: $ran ran under Wine"
 [ "$rc" -eq 0 ] || fail "the tests above"
