@@ -14,14 +14,14 @@
 #      the uninstaller removes every file it installed
 set -euo pipefail
 cd "$(dirname "$0")/.."
-. packaging/search-listener.sh
 out=${1:-build-windows}
 
 scripts/build-windows.sh "$out"
 # The Linux simulator the Windows programs talk to.
 linux_build=${KELVORA_LINUX_BUILD:-build}
 if [ ! -x "$linux_build/sim/kelvora-sim" ]; then
-  scripts/build.sh "$linux_build" --target kelvora-sim
+  scripts/install-deps.sh
+  scripts/build.sh "$linux_build"
 fi
 
 tmp=$(mktemp -d /tmp/kelvora-windows.XXXXXX)
